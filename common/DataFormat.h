@@ -1,0 +1,33 @@
+// Pieces of the timetable text format shared by the current and the version 1 files.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "Model.h"
+
+namespace v42 {
+
+inline constexpr const char* kCrLf = "\r\n";
+
+// One cell token such as "10a": leading number as Value, a last letter a..z as TypeLetter.
+// nullopt when the value is outside 0..255 or the token ends in a multi-byte character.
+std::optional<DepartureCell> ParseCell(std::string_view token);
+
+// The departure blocks (title line, row lines, "<") of timetables 0..Count-1, UTF-8, CR LF.
+std::string FormatDepartureBlocks(const TimetableStore& store);
+
+// Sets every cell of all nine records to empty, leaving everything else as it is.
+void ClearDepartures(TimetableStore& store);
+
+}  // namespace v42
+
+namespace v42 {
+
+// "<name>が見つかりません。" / "ファイル存在エラー".
+FileError MissingFileError(std::string_view fileName);
+// "<name>のファイル形式が不正です。" / "ファイル形式エラー".
+FileError FormatError(std::string_view fileName);
+
+}  // namespace v42

@@ -1,0 +1,20 @@
+// velkan42.ini: the clock's settings.
+#pragma once
+
+#include <filesystem>
+
+#include "Model.h"
+
+namespace v42 {
+
+inline constexpr const char* kIniFileName = "velkan42.ini";
+
+void SetIniDefaults(IniSettings& settings);
+
+// Loads appFolder/velkan42.ini; a missing file is created with the defaults. Throws FileError.
+void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder);
+
+// Replaces appFolder/velkan42.ini safely. Throws FileError.
+void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder);
+
+}  // namespace v42

@@ -1,0 +1,87 @@
+// The in-memory model that all three programs share: the timetables and the clock's settings.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+namespace v42 {
+
+inline constexpr int kTimetableCount = 9;
+inline constexpr int kRowCount = 24;
+inline constexpr int kSlotCount = 31;  // slot 0 = the hour, 1..30 = departures
+inline constexpr int kTypeCount = 26;
+inline constexpr int kCommentCount = 3;
+inline constexpr std::uint8_t kEmptyValue = 255;
+
+using Color = std::int32_t;  // OLE colour 0x00BBGGRR
+
+// Black is held as 0x010101: to the grid a colour of 0 means "no colour of its own".
+inline constexpr Color kBlack = 0x010101;
+inline constexpr Color kWhite = 0xFFFFFF;
+
+struct DepartureCell {
+  std::uint8_t Value = kEmptyValue;
+  std::uint8_t TypeLetter = 0;
+  bool operator==(const DepartureCell&) const = default;
+};
+
+struct TypeEntry {
+  std::string Name;
+  Color ForeColor = kBlack;
+  Color BackColor = kWhite;
+  bool Bold = false;
+  bool Italic = false;
+  bool operator==(const TypeEntry&) const = default;
+};
+
+struct GridColorSet {
+  Color BaseForeColor = kBlack, BaseBackColor = kWhite, NextForeColor = kBlack,
+        NextBackColor = 0x0000FF, ChosenForeColor = kBlack, ChosenBackColor = 0xFF8080;
+  bool operator==(const GridColorSet&) const = default;
+};
+
+using DepartureRow = std::array<DepartureCell, kSlotCount>;
+
+struct TimetableRecord {
+  std::string Title;
+  std::array<DepartureRow, kRowCount> Departures{};
+  std::array<TypeEntry, kTypeCount> Types{};
+  GridColorSet GridColors{};
+  bool operator==(const TimetableRecord&) const = default;
+};
+
+struct TimetableStore {
+  std::array<TimetableRecord, kTimetableCount> Records{};
+  std::uint8_t Count = 0, MaxSlot = 0, MaxRows = 0;
+};
+
+struct CommentEntry {
+  std::string Text;
+  v42::Color Color = 0;  // qualified: the field shares the type's name
+  bool operator==(const CommentEntry&) const = default;
+};
+
+// Zero until read or defaulted.
+struct IniSettings {
+  Color ApplicationFontColor = 0, ApplicationBackColor = 0;
+  std::array<CommentEntry, kCommentCount> Comments{};
+  std::int16_t MessageTimes_Min = 0;
+  std::uint8_t MessageSoundFlag = 0;
+  std::string MessageSoundFile;
+  std::uint8_t MessageBlinkFlag = 0;
+  std::int16_t MoveTimes_Min = 0;
+  bool operator==(const IniSettings&) const = default;
+};
+
+// What the core throws; each program shows it as a critical message box at its edge.
+struct FileError : std::runtime_error {
+  FileError(const std::string& message, std::string caption, bool endsProgram = true)
+      : std::runtime_error(message), Caption(std::move(caption)), EndsProgram(endsProgram) {}
+  std::string Caption;  // e.g. "ファイル形式エラー"
+  bool EndsProgram = true;  // false: the window stays open
+};
+
+}  // namespace v42
