@@ -1,0 +1,18 @@
+// Everything the editor's windows share, owned by main from start to exit.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+#include "Model.h"
+
+namespace v42 {
+
+struct EditorContext {
+  TimetableStore Store;
+  std::filesystem::path AppFolder;
+  std::uint8_t EditIndex = 0;  // the timetable the departure editor opens
+  TimetableRecord WorkRecord;  // its working copy, shared with the editor's dialogs
+};
+
+}  // namespace v42

@@ -1,0 +1,46 @@
+#include "HourRange.h"
+
+namespace v42 {
+
+namespace {
+
+constexpr int kHours = 24;
+
+// A box holds at most two digits; anything else is no number and fails the range check.
+std::optional<int> BoxNumber(std::string_view text) {
+  int value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9' || value > kHours * 10) return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<HourRange> ReadHourRange(const TimetableRecord& record) {
+  int first = -1;
+  int last = -1;
+  for (int r = 0; r < kRowCount; ++r) {
+    if (record.Departures[r][0].Value == kEmptyValue) continue;
+    if (first < 0) first = r;
+    last = r;
+  }
+  if (first < 0) return std::nullopt;
+  return HourRange{record.Departures[first][0].Value, last - first + 1};
+}
+
+std::optional<HourRange> ParseHourRange(std::string_view startText, std::string_view countText) {
+  const auto start = BoxNumber(startText);
+  const auto count = BoxNumber(countText);
+  if (!start || !count || *start > kHours - 1 || *count < 1 || *count > kHours) return std::nullopt;
+  return HourRange{*start, *count};
+}
+
+void WriteHourRange(TimetableRecord& record, const HourRange& range) {
+  for (int r = 0; r < kRowCount; ++r)
+    record.Departures[r][0].Value =
+        r < range.Count ? static_cast<std::uint8_t>((range.Start + r) % kHours) : kEmptyValue;
+}
+
+}  // namespace v42
