@@ -1,9 +1,250 @@
 #include "DataFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "DataFormat.h"
+#include "NumberRules.h"
+#include "SafeFile.h"
+#include "TextCodec.h"
+
 namespace v42 {
 
-bool FileExists(const std::filesystem::path&) { return false; }
-void ReadDataFile(TimetableStore&, const std::filesystem::path&) {}
-void WriteDataFile(const TimetableStore&, const std::filesystem::path&) {}
+namespace {
+
+constexpr std::string_view kJikokuHeader = "******[JikokuData]******";
+constexpr std::string_view kTypeHeader = "******[TypeData]******";
+constexpr std::string_view kColorHeader = "******[GridColor]******";
+
+enum class Section { Departures, Types, Colors };
+
+// Before a read every record gets empty cells and the default colours; names, styles and
+// letters stay, as the blocks that follow overwrite what is in use.
+void ResetForRead(TimetableStore& store) {
+  ClearDepartures(store);
+  for (TimetableRecord& record : store.Records) {
+    record.GridColors = GridColorSet{};
+    for (TypeEntry& type : record.Types) {
+      type.ForeColor = kBlack;
+      type.BackColor = kWhite;
+    }
+  }
+  store.Count = 0;
+}
+
+// The reader's state machine over the characters of the decoded file.
+class DataReader {
+ public:
+  DataReader(TimetableStore& store, std::string_view text) : store_(store), text_(text) {}
+
+  void Run() {
+    for (auto c = Next(); !c.empty(); c = Next()) {
+      if (c == ">") {
+        OnStartLine();
+      } else if (c == "<") {
+        OnEndLine();
+      } else if (c == ",") {
+        OnField(false);
+        token_.clear();
+        ++field_;
+        lineStart_ = false;
+      } else if (c == "\r") {
+        OnLineBreak();
+      } else {
+        token_ += c;
+        lineStart_ = false;
+      }
+    }
+    // An unfinished last line (no CR) is dropped with its token.
+  }
+
+ private:
+  std::string_view Next() { return NextUtf8Char(text_, pos_); }
+
+  [[noreturn]] void Fail() const { throw FormatError(kDataFileName); }
+
+  void OnStartLine() {
+    if (section_ == Section::Departures) {
+      if (table_ > 8) Fail();
+      store_.Records[table_].Title = token_;
+      ++store_.Count;
+    }
+    Next();
+    Next();
+    token_.clear();
+    lineStart_ = true;
+  }
+
+  void OnEndLine() {
+    if (section_ == Section::Departures && row_ > store_.MaxRows) store_.MaxRows = row_;
+    Next();
+    Next();
+    ++table_;
+    row_ = 0;
+    token_.clear();
+    lineStart_ = true;
+  }
+
+  void OnLineBreak() {
+    Next();                  // the LF
+    if (lineStart_) return;  // an empty line carries nothing
+    if (field_ == 0 &&
+        (token_ == kJikokuHeader || token_ == kTypeHeader || token_ == kColorHeader)) {
+      section_ = token_ == kJikokuHeader ? Section::Departures
+                 : token_ == kTypeHeader ? Section::Types
+                                         : Section::Colors;
+      table_ = 0;
+    } else {
+      OnField(true);
+      ++row_;
+      field_ = 0;
+    }
+    token_.clear();
+    lineStart_ = true;
+  }
+
+  Color ColorOf(Color fallback) const {
+    const auto color = ColorValue(token_, fallback);
+    if (!color) Fail();
+    return *color;
+  }
+
+  // Acts on the token as field F of row line R; lastField when the line ends with it.
+  void OnField(bool lastField) {
+    const int rowLimit = section_ == Section::Departures ? kRowCount - 1 : kTypeCount - 1;
+    if (table_ > 8 || row_ > rowLimit || field_ > kSlotCount - 1) Fail();
+    TimetableRecord& record = store_.Records[table_];
+    switch (section_) {
+      case Section::Departures: {
+        const auto cell = ParseCell(token_);
+        if (!cell) Fail();
+        DepartureRow& row = record.Departures[row_];
+        row[field_] = *cell;
+        if (lastField) {
+          if (field_ > store_.MaxSlot) store_.MaxSlot = static_cast<std::uint8_t>(field_);
+          for (int s = field_ + 1; s < kSlotCount; ++s) row[s].Value = kEmptyValue;
+        }
+        break;
+      }
+      case Section::Types: {
+        TypeEntry& type = record.Types[row_];
+        if (lastField) {
+          type.BackColor = ColorOf(kWhite);
+        } else if (field_ == 1) {
+          type.Name = token_;
+        } else if (field_ == 2) {
+          SetStyle(type);
+        } else if (field_ == 3) {
+          type.ForeColor = ColorOf(kBlack);
+        }
+        break;
+      }
+      case Section::Colors: {
+        GridColorSet& colors = record.GridColors;
+        Color* const byField[] = {&colors.NextForeColor, &colors.NextBackColor,
+                                  &colors.ChosenForeColor, &colors.ChosenBackColor,
+                                  &colors.BaseForeColor};
+        if (lastField) {
+          colors.BaseBackColor = ColorOf(kBlack);
+        } else if (field_ < 5) {
+          *byField[field_] = ColorOf(kBlack);
+        }
+        break;
+      }
+    }
+  }
+
+  void SetStyle(TypeEntry& type) const {
+    if (token_ == "Normal") {
+      type.Bold = false;
+      type.Italic = false;
+    } else if (token_ == "Bold  ") {
+      type.Bold = true;
+      type.Italic = false;
+    } else if (token_ == "Italic") {
+      type.Bold = false;
+      type.Italic = true;
+    } else if (token_ == "B + I ") {
+      type.Bold = true;
+      type.Italic = true;
+    }
+  }
+
+  TimetableStore& store_;
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  Section section_ = Section::Departures;
+  int table_ = 0;
+  int row_ = 0;
+  int field_ = 0;
+  std::string token_;
+  bool lineStart_ = true;
+};
+
+void AppendTypeBlocks(std::string& text, const TimetableStore& store) {
+  text += std::string(kTypeHeader) + kCrLf;
+  for (int t = 0; t < store.Count && t < kTimetableCount; ++t) {
+    text += std::string(">") + kCrLf;
+    for (int i = 0; i < kTypeCount; ++i) {
+      const TypeEntry& type = store.Records[t].Types[i];
+      const char* style = type.Bold && type.Italic ? "B + I ,"
+                          : type.Bold              ? "Bold  ,"
+                          : type.Italic            ? "Italic,"
+                                                   : "Normal,";
+      text += static_cast<char>('a' + i);
+      text += "," + type.Name + "," + style + std::to_string(type.ForeColor) + "," +
+              std::to_string(type.BackColor) + kCrLf;
+    }
+    text += std::string("<") + kCrLf;
+  }
+}
+
+void AppendColorBlocks(std::string& text, const TimetableStore& store) {
+  text += std::string(kColorHeader) + kCrLf;
+  for (int t = 0; t < store.Count && t < kTimetableCount; ++t) {
+    const GridColorSet& c = store.Records[t].GridColors;
+    text += std::string(">") + kCrLf;
+    for (Color color : {c.NextForeColor, c.NextBackColor, c.ChosenForeColor, c.ChosenBackColor,
+                        c.BaseForeColor}) {
+      text += std::to_string(color) + ",";
+    }
+    text += std::to_string(c.BaseBackColor) + kCrLf;
+    text += std::string("<") + kCrLf;
+  }
+}
+
+}  // namespace
+
+bool FileExists(const std::filesystem::path& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY);
+  if (fd < 0) return false;
+  struct stat st {};
+  const bool isFile = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
+  ::close(fd);
+  return isFile;
+}
+
+void ReadDataFile(TimetableStore& store, const std::filesystem::path& appFolder) {
+  const std::filesystem::path file = appFolder / kDataFileName;
+  if (!FileExists(file)) throw MissingFileError(kDataFileName);
+  const auto text = Cp932ToUtf8(ReadFileBytes(file));
+  if (!text) throw FormatError(kDataFileName);
+  // Read into a copy so that a damaged file leaves the caller's store as it was.
+  TimetableStore loaded = store;
+  ResetForRead(loaded);
+  DataReader(loaded, *text).Run();
+  store = std::move(loaded);
+}
+
+void WriteDataFile(const TimetableStore& store, const std::filesystem::path& appFolder) {
+  CheckFieldTexts(store, kDataFileName);
+  std::string text = std::string(kJikokuHeader) + kCrLf + FormatDepartureBlocks(store);
+  AppendTypeBlocks(text, store);
+  AppendColorBlocks(text, store);
+  ReplaceTextFile(appFolder / kDataFileName, text);
+}
 
 }  // namespace v42

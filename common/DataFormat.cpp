@@ -1,13 +1,94 @@
 #include "DataFormat.h"
 
+#include "NumberRules.h"
+#include "SafeFile.h"
+#include "TextCodec.h"
+
 namespace v42 {
 
-std::optional<DepartureCell> ParseCell(std::string_view) { return std::nullopt; }
-std::string FormatDepartureBlocks(const TimetableStore&) { return {}; }
-void ClearDepartures(TimetableStore&) {}
+namespace {
+
+bool IsTypeLetter(unsigned int code) { return code >= 'a' && code <= 'z'; }
+
+std::string_view LastChar(std::string_view text) {
+  std::size_t pos = 0;
+  std::string_view last;
+  for (auto ch = NextUtf8Char(text, pos); !ch.empty(); ch = NextUtf8Char(text, pos)) last = ch;
+  return last;
+}
+
+}  // namespace
+
+std::optional<DepartureCell> ParseCell(std::string_view token) {
+  const auto value = RoundToByte(LeadingNumber(token));
+  if (!value) return std::nullopt;
+  DepartureCell cell;
+  cell.Value = *value;
+  const std::string_view last = LastChar(token);
+  if (IsDoubleByteChar(last)) return std::nullopt;
+  if (last.size() == 1 && IsTypeLetter(static_cast<unsigned char>(last[0]))) {
+    cell.TypeLetter = static_cast<std::uint8_t>(last[0]);
+  }
+  return cell;
+}
+
+std::string FormatDepartureBlocks(const TimetableStore& store) {
+  std::string text;
+  for (int t = 0; t < store.Count && t < kTimetableCount; ++t) {
+    const TimetableRecord& record = store.Records[t];
+    text += record.Title + ">" + kCrLf;
+    for (const DepartureRow& row : record.Departures) {
+      for (int s = 0; s < kSlotCount; ++s) {
+        const DepartureCell& cell = row[s];
+        if (cell.Value == kEmptyValue) continue;
+        text += std::to_string(cell.Value);
+        // Only a..z are letters; any other code would be read back as part of the number
+        // or as a separator, so it is left out rather than written.
+        if (IsTypeLetter(cell.TypeLetter)) text += static_cast<char>(cell.TypeLetter);
+        if (s < kSlotCount - 1 && row[s + 1].Value != kEmptyValue) {
+          text += ",";
+        } else {
+          text += kCrLf;
+        }
+      }
+    }
+    text += std::string("<") + kCrLf;
+  }
+  return text;
+}
+
+void ClearDepartures(TimetableStore& store) {
+  for (TimetableRecord& record : store.Records) {
+    for (DepartureRow& row : record.Departures) {
+      for (DepartureCell& cell : row) cell.Value = kEmptyValue;
+    }
+  }
+}
+
+bool IsStorableFieldText(std::string_view utf8) {
+  return utf8.find_first_of("<>,\r\n") == std::string_view::npos && IsCp932Representable(utf8);
+}
+
+void CheckFieldTexts(const TimetableStore& store, std::string_view fileName) {
+  const auto refuse = [&](const char* what, const std::string& text) {
+    throw WriteFailure(std::string(what) + "「" + text + "」には" + std::string(fileName) +
+                       "に保存できない文字が含まれています。\n"
+                       "（使えない文字: > < , 改行、およびShift-JISにない文字）\n"
+                       "ファイルは変更していません。");
+  };
+  for (int t = 0; t < store.Count && t < kTimetableCount; ++t) {
+    const TimetableRecord& record = store.Records[t];
+    if (!IsStorableFieldText(record.Title)) refuse("時刻表名", record.Title);
+    for (const TypeEntry& type : record.Types) {
+      if (!IsStorableFieldText(type.Name)) refuse("種別名", type.Name);
+    }
+  }
+}
+
 FileError MissingFileError(std::string_view fileName) {
   return FileError(std::string(fileName) + "が見つかりません。", "ファイル存在エラー");
 }
+
 FileError FormatError(std::string_view fileName) {
   return FileError(std::string(fileName) + "のファイル形式が不正です。", "ファイル形式エラー");
 }

@@ -12,7 +12,8 @@ namespace v42 {
 inline constexpr const char* kCrLf = "\r\n";
 
 // One cell token such as "10a": leading number as Value, a last letter a..z as TypeLetter.
-// nullopt when the value is outside 0..255 or the token ends in a multi-byte character.
+// nullopt when the value is outside 0..255 or the token ends in a double-byte character
+// (half-width katakana are single bytes in CP932 and simply give no letter).
 std::optional<DepartureCell> ParseCell(std::string_view token);
 
 // The departure blocks (title line, row lines, "<") of timetables 0..Count-1, UTF-8, CR LF.
@@ -20,6 +21,14 @@ std::string FormatDepartureBlocks(const TimetableStore& store);
 
 // Sets every cell of all nine records to empty, leaving everything else as it is.
 void ClearDepartures(TimetableStore& store);
+
+// For input boxes of titles and type names: false when the text holds ">", "<", ",", a line
+// break or a character CP932 cannot hold, none of which the file can carry in a field.
+bool IsStorableFieldText(std::string_view utf8);
+
+// Throws FileError (nothing written) when a title or type name of timetables 0..Count-1
+// cannot be stored; fileName goes into the message.
+void CheckFieldTexts(const TimetableStore& store, std::string_view fileName);
 
 }  // namespace v42
 

@@ -1,9 +1,110 @@
 #include "IniFile.h"
 
+#include <string>
+
+#include "DataFile.h"
+#include "DataFormat.h"
+#include "IniLines.h"
+#include "NumberRules.h"
+#include "SafeFile.h"
+#include "TextCodec.h"
+
 namespace v42 {
 
-void SetIniDefaults(IniSettings&) {}
-void ReadIniFile(IniSettings&, const std::filesystem::path&) {}
-void WriteIniFile(const IniSettings&, const std::filesystem::path&) {}
+namespace {
+
+// A value that does not fit leaves the field as a missing key would.
+void SetColor(Color& field, std::string_view value) {
+  if (const auto color = ColorValue(value, kBlack)) field = *color;
+}
+
+void SetInt16(std::int16_t& field, std::string_view value) {
+  if (const auto number = RoundToInt16(LeadingNumber(value))) field = *number;
+}
+
+void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
+  if (key == "ApplicationFontColor") {
+    SetColor(s.ApplicationFontColor, value);
+  } else if (key == "ApplicationBackColor") {
+    SetColor(s.ApplicationBackColor, value);
+  } else if (key == "MessageTimes_Min") {
+    SetInt16(s.MessageTimes_Min, value);
+  } else if (key == "MoveTimes_Min") {
+    SetInt16(s.MoveTimes_Min, value);
+  } else if (key == "MessageBlinkFlag") {
+    s.MessageBlinkFlag = value == "OFF" ? 0 : 1;
+  } else if (key == "MessageSoundFlag") {
+    s.MessageSoundFlag = value == "BEEP" ? 1 : value == "SOUNDFILE" ? 2 : 0;
+  } else if (key == "MessageSoundFile") {
+    s.MessageSoundFile = value;
+  } else {
+    for (int i = 0; i < kCommentCount; ++i) {
+      const std::string n = std::to_string(i);
+      if (key == "CommentText_" + n) s.Comments[i].Text = value;
+      if (key == "CommentColor_" + n) SetColor(s.Comments[i].Color, value);
+    }
+  }
+}
+
+std::string Line(std::string_view key, std::string_view value) {
+  return std::string(key) + "=" + std::string(value) + kCrLf;
+}
+
+}  // namespace
+
+void SetIniDefaults(IniSettings& settings) {
+  settings.ApplicationFontColor = 0x404040;
+  settings.ApplicationBackColor = 0xC0C0C0;
+  settings.Comments[0] = {"運行は終了しました。", 0x004080};
+  settings.Comments[1] = {"通過しました。", 0x0000FF};
+  settings.Comments[2] = {"もうすぐ来ます。", 0x80FFFF};
+  settings.MessageTimes_Min = 3;
+  settings.MessageSoundFlag = 0;
+  settings.MessageSoundFile.clear();
+  settings.MessageBlinkFlag = 1;
+  settings.MoveTimes_Min = 0;
+}
+
+void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) {
+  const std::filesystem::path file = appFolder / kIniFileName;
+  if (!FileExists(file)) {
+    SetIniDefaults(settings);
+    WriteIniFile(settings, appFolder);
+    return;
+  }
+  const auto text = Cp932ToUtf8(ReadFileBytes(file));
+  if (!text) throw FormatError(kIniFileName);
+  ForEachIniLine(*text, [&settings](std::string_view key, std::string_view value) {
+    ApplyLine(settings, key, value);
+  });
+}
+
+void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {
+  std::string text = Line("ApplicationFontColor", std::to_string(settings.ApplicationFontColor)) +
+                     Line("ApplicationBackColor", std::to_string(settings.ApplicationBackColor));
+  for (int i = 0; i < kCommentCount; ++i) {
+    const std::string n = std::to_string(i);
+    text += Line("CommentText_" + n, settings.Comments[i].Text);
+    text += Line("CommentColor_" + n, std::to_string(settings.Comments[i].Color));
+  }
+  text += Line("MessageTimes_Min", std::to_string(settings.MessageTimes_Min));
+  text += Line("MoveTimes_Min", std::to_string(settings.MoveTimes_Min));
+  text += Line("MessageBlinkFlag", settings.MessageBlinkFlag != 0 ? "ON" : "OFF");
+  text += Line("MessageSoundFlag", settings.MessageSoundFlag == 1   ? "BEEP"
+                                   : settings.MessageSoundFlag == 2 ? "SOUNDFILE"
+                                                                    : "OFF");
+  if (!settings.MessageSoundFile.empty()) {
+    text += Line("MessageSoundFile", settings.MessageSoundFile);
+  }
+  // A line break inside a value would split its line and lose the rest of the setting.
+  for (const std::string* value : {&settings.Comments[0].Text, &settings.Comments[1].Text,
+                                   &settings.Comments[2].Text, &settings.MessageSoundFile}) {
+    if (value->find_first_of("\r\n") != std::string::npos) {
+      throw WriteFailure(std::string(kIniFileName) +
+                         "に改行を含む設定は保存できません。\nファイルは変更していません。");
+    }
+  }
+  ReplaceTextFile(appFolder / kIniFileName, text);
+}
 
 }  // namespace v42

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace v42 {
 
@@ -80,7 +81,7 @@ struct IniSettings {
 struct FileError : std::runtime_error {
   FileError(const std::string& message, std::string caption, bool endsProgram = true)
       : std::runtime_error(message), Caption(std::move(caption)), EndsProgram(endsProgram) {}
-  std::string Caption;  // e.g. "ファイル形式エラー"
+  std::string Caption;      // e.g. "ファイル形式エラー"
   bool EndsProgram = true;  // false: the window stays open
 };
 

@@ -1,11 +1,122 @@
 #include "SafeFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "DataFormat.h"
 #include "Model.h"
+#include "TextCodec.h"
 
 namespace v42 {
 
-std::string ReadFileBytes(const std::filesystem::path&) { return {}; }
-void ReplaceFile(const std::filesystem::path&, std::string_view) {}
-void ReplaceTextFile(const std::filesystem::path&, std::string_view) {}
+namespace {
+
+std::string Reason(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM:
+      return "フォルダに書き込む権限がありません。";
+    case EROFS:
+      return "読み取り専用の場所には書き込めません。";
+    case ENOSPC:
+    case EDQUOT:
+      return "ディスクの空き容量が足りません。";
+    case EFBIG:
+      return "ファイルの大きさが上限を超えました。";
+    case ENOENT:
+    case ENOTDIR:
+      return "フォルダが見つかりません。";
+    case EISDIR:
+      return "同じ名前のフォルダがあります。";
+    default:
+      return std::string("書き込み中にエラーが発生しました（") + std::strerror(err) + "）。";
+  }
+}
+
+FileError WriteError(const std::filesystem::path& file, int err, bool oldFileKept) {
+  std::string message = file.filename().string() + "を保存できませんでした。\n" + Reason(err);
+  if (oldFileKept) message += "\n元のファイルはそのまま残っています。";
+  return WriteFailure(message);
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(n));
+  }
+  return true;
+}
+
+mode_t NewFileMode(const std::filesystem::path& file) {
+  struct stat old {};
+  if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) return old.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+FileError WriteFailure(const std::string& message) {
+  // A failed save leaves the program running so the user can fix the cause and try again.
+  return FileError(message, "ファイル書込エラー", false);
+}
+
+std::string ReadFileBytes(const std::filesystem::path& file) {
+  std::error_code ec;
+  std::ifstream in(file, std::ios::binary);
+  if (!in || std::filesystem::is_directory(file, ec)) {
+    throw MissingFileError(file.filename().string());
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw MissingFileError(file.filename().string());
+  return bytes;
+}
+
+void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
+  std::error_code ec;
+  const bool oldExists = std::filesystem::exists(file, ec);
+  const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+  std::string temp = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) throw WriteError(file, errno, oldExists);
+
+  int err = 0;
+  if (::fchmod(fd, NewFileMode(file)) != 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+    err = errno;
+  }
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(temp.c_str(), file.c_str()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(temp.c_str());
+    throw WriteError(file, err, oldExists);
+  }
+  // The rename itself becomes durable with the folder; a failure here loses nothing.
+  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+  if (dirFd >= 0) {
+    ::fsync(dirFd);
+    ::close(dirFd);
+  }
+}
+
+void ReplaceTextFile(const std::filesystem::path& file, std::string_view utf8Text) {
+  const auto cp932 = Utf8ToCp932(utf8Text);
+  if (!cp932) {
+    throw WriteFailure(file.filename().string() + "に保存できない文字「" +
+                       FirstUnrepresentable(utf8Text) +
+                       "」が含まれています。\nファイルは変更していません。");
+  }
+  ReplaceFile(file, *cp932);
+}
 
 }  // namespace v42

@@ -5,7 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "Model.h"
+
 namespace v42 {
+
+// The error of a save that did not happen: caption "ファイル書込エラー", the program goes on.
+FileError WriteFailure(const std::string& message);
 
 // Raw bytes of a file; throws FileError (file-existence caption) when it cannot be read.
 std::string ReadFileBytes(const std::filesystem::path& file);

@@ -1,6 +1,7 @@
 // CP932 (Windows Japanese) at the file boundary; UTF-8 everywhere in memory.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,5 +16,16 @@ std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 
 // For input boxes: true when every character of the text can be stored in a file.
 bool IsCp932Representable(std::string_view utf8);
+
+// The first character (as UTF-8) that CP932 cannot hold; empty when there is none.
+std::string FirstUnrepresentable(std::string_view utf8);
+
+// The character that starts at pos (one code point of valid UTF-8; a stray byte alone),
+// advancing pos past it; empty at the end of the text.
+std::string_view NextUtf8Char(std::string_view utf8, std::size_t& pos);
+
+// True when CP932 stores the character in two bytes: everything beyond ASCII except the
+// half-width katakana.
+bool IsDoubleByteChar(std::string_view utf8Char);
 
 }  // namespace v42
