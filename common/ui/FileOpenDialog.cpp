@@ -1,0 +1,62 @@
+#include "FileOpenDialog.h"
+
+#include <QFileDialog>
+#include <QStringList>
+#include <deque>
+
+namespace v42 {
+
+namespace {
+struct SeamState {
+  std::deque<std::string> Names;
+  std::vector<FileOpenCall> Calls;
+};
+SeamState& Seam() {
+  static SeamState state;
+  return state;
+}
+}  // namespace
+
+std::string QtNameFilter(const FileFilter& filter) {
+  // Sound and data files come from Windows, where names match in any letter case.
+  QString pattern;
+  for (const QChar ch : QString::fromStdString(filter.Pattern)) {
+    if (ch.isLetter() && ch.toLower() != ch.toUpper()) {
+      pattern += QLatin1Char('[') + ch.toLower() + ch.toUpper() + QLatin1Char(']');
+    } else {
+      pattern += ch;
+    }
+  }
+  return filter.Description + " (" + pattern.toStdString() + ")";
+}
+
+std::string FileOpenDialog(QWidget* owner, const std::vector<FileFilter>& filter,
+                           const std::string& initialFolder) {
+  SeamState& seam = Seam();
+  if (!seam.Names.empty()) {
+    seam.Calls.push_back({filter, initialFolder});
+    std::string name = std::move(seam.Names.front());
+    seam.Names.pop_front();
+    return name;
+  }
+  QFileDialog dialog(owner);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
+  QStringList filters;
+  for (const FileFilter& f : filter) filters << QString::fromStdString(QtNameFilter(f));
+  dialog.setNameFilters(filters);
+  if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+  dialog.setDirectory(QString::fromStdString(initialFolder));
+  if (dialog.exec() != QDialog::Accepted) return {};
+  const QStringList chosen = dialog.selectedFiles();
+  return chosen.isEmpty() ? std::string() : chosen.front().toStdString();
+}
+
+void FileOpenDialogSeam::QueueFileName(const std::string& fullPath) {
+  Seam().Names.push_back(fullPath);
+}
+const std::vector<FileOpenCall>& FileOpenDialogSeam::Calls() { return Seam().Calls; }
+void FileOpenDialogSeam::Reset() { Seam() = SeamState{}; }
+
+}  // namespace v42

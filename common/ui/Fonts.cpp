@@ -1,0 +1,23 @@
+#include "Fonts.h"
+
+namespace v42 {
+
+QString MappedFamily(const QString& designFamily) {
+  if (designFamily == QString::fromUtf8(kMsGothic)) return QStringLiteral("Noto Sans Mono CJK JP");
+  if (designFamily == QString::fromUtf8(kMsPGothic)) return QStringLiteral("Noto Sans CJK JP");
+  return designFamily;
+}
+
+QFont DesignFont(const QString& designFamily, double pointSize) {
+  QFont font;
+  font.setFamilies(QStringList{MappedFamily(designFamily), QStringLiteral("Noto Sans CJK JP"),
+                               QStringLiteral("IPAGothic"), QStringLiteral("sans-serif")});
+  font.setPointSizeF(pointSize);
+  if (designFamily == QString::fromUtf8(kMsGothic)) font.setStyleHint(QFont::Monospace);
+  return font;
+}
+
+QFont GothicFont(double pointSize) { return DesignFont(QString::fromUtf8(kMsGothic), pointSize); }
+QFont PGothicFont(double pointSize) { return DesignFont(QString::fromUtf8(kMsPGothic), pointSize); }
+
+}  // namespace v42

@@ -1,0 +1,23 @@
+// The fonts the windows are designed in, mapped to Japanese fonts installed here.
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QStringList>
+
+namespace v42 {
+
+inline constexpr const char* kMsGothic = "ＭＳ ゴシック";     // monospace
+inline constexpr const char* kMsPGothic = "ＭＳ Ｐゴシック";  // proportional
+
+// The family that stands in for a design font: "ＭＳ ゴシック" → "Noto Sans Mono CJK JP",
+// "ＭＳ Ｐゴシック" → "Noto Sans CJK JP"; any other name is passed through.
+QString MappedFamily(const QString& designFamily);
+
+// A font of that design family and point size, with a Japanese fallback should the mapped
+// family be missing.
+QFont DesignFont(const QString& designFamily, double pointSize);
+QFont GothicFont(double pointSize = 9);   // "ＭＳ ゴシック"
+QFont PGothicFont(double pointSize = 9);  // "ＭＳ Ｐゴシック"
+
+}  // namespace v42

@@ -1,0 +1,39 @@
+// Every message box of the suite goes through here, so that a test can record the boxes
+// (text, caption, icon) and answer them instead of blocking on a window.
+#pragma once
+
+#include <QMessageBox>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace v42 {
+
+enum class MsgIcon { None, Critical, Information, Warning, Question };
+
+struct MessageCall {
+  std::string Text;
+  std::string Caption;
+  MsgIcon Icon = MsgIcon::None;
+  QMessageBox::StandardButtons Buttons = QMessageBox::Ok;
+};
+
+// Shows a modal box; returns the button pressed. Text and caption are UTF-8.
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text,
+                                        const std::string& caption, MsgIcon icon,
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// The test seam. While recording, no box is shown: each call is appended to Calls() and
+// answered with the next queued answer, or with the first of its buttons when none is queued.
+class MessageBoxSeam {
+ public:
+  static void StartRecording();
+  static void StopRecording();  // also forgets calls and answers
+  static bool Recording();
+  static const std::vector<MessageCall>& Calls();
+  static void ClearCalls();
+  static void QueueAnswer(QMessageBox::StandardButton answer);
+};
+
+}  // namespace v42
