@@ -68,7 +68,8 @@ class DataReader {
 
   void OnStartLine() {
     if (section_ == Section::Departures) {
-      if (table_ > 8) Fail();
+      // Start lines without end lines would count past the nine records otherwise.
+      if (table_ > 8 || store_.Count >= kTimetableCount) Fail();
       store_.Records[table_].Title = token_;
       ++store_.Count;
     }

@@ -69,7 +69,11 @@ void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) 
   const std::filesystem::path file = appFolder / kIniFileName;
   if (!FileExists(file)) {
     SetIniDefaults(settings);
-    WriteIniFile(settings, appFolder);
+    // A file that is there but cannot be read is the user's: only a missing one is created.
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) {
+      WriteIniFile(settings, appFolder);
+    }
     return;
   }
   const auto text = Cp932ToUtf8(ReadFileBytes(file));

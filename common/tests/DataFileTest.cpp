@@ -87,6 +87,7 @@ TEST(DataFile, FormatErrorsLeaveTheStoreAsItWas) {
     std::string text;
   } cases[] = {
       {"tenth title", Repeat("t>\r\n<\r\n", 10)},
+      {"tenth title without end lines", Repeat("t>\r\n", 10)},
       {"25th row line", "t>\r\n" + Repeat("6\r\n", 25) + "<\r\n"},
       {"32nd cell", "t>\r\n6" + Repeat(",1", 31) + "\r\n<\r\n"},
       {"27th type line", "t>\r\n<\r\n******[TypeData]******\r\n>\r\n" + Repeat(type, 27)},

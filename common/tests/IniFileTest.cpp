@@ -36,6 +36,15 @@ TEST(IniFile, FirstRunCreatesTheTwelveDefaultLines) {
   EXPECT_EQ(again, Defaults());
 }
 
+TEST(IniFile, AnUnreadableFileIsNotOverwrittenWithTheDefaults) {
+  TempFolder folder;
+  std::filesystem::create_directory(folder / kIniFileName);
+  IniSettings settings;
+  ReadIniFile(settings, folder.path());
+  EXPECT_EQ(settings, Defaults());
+  EXPECT_TRUE(std::filesystem::is_directory(folder / kIniFileName));
+}
+
 TEST(IniFile, LinesAsRead) {
   const struct {
     const char* text;

@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+
+#include "FileOpenDialog.h"
+#include "Fonts.h"
+#include "MessageBox.h"
+#include "SingleInstance.h"
+#include "Twips.h"
+
+namespace v42 {
+namespace {
+
+template <typename Widget, typename Fn>
+void WhenModalShows(Fn fn) {
+  QTimer::singleShot(0, [fn] {
+    auto* w = qobject_cast<Widget*>(QApplication::activeModalWidget());
+    ASSERT_NE(w, nullptr);
+    fn(*w);
+  });
+}
+
+TEST(MessageBoxTest, ShowsTextCaptionAndIcon) {
+  QString text, caption;
+  QMessageBox::Icon icon{};
+  WhenModalShows<QMessageBox>([&](QMessageBox& box) {
+    text = box.text();
+    caption = box.windowTitle();
+    icon = box.icon();
+    box.button(QMessageBox::Ok)->click();
+  });
+  EXPECT_EQ(ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical),
+            QMessageBox::Ok);
+  EXPECT_EQ(text, QString::fromUtf8("既に起動されています"));
+  EXPECT_EQ(caption, QString::fromUtf8("2重起動ｴﾗｰ"));
+  EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST(MessageBoxTest, RecordingShowsNothingAndAnswers) {
+  MessageBoxSeam::StartRecording();
+  MessageBoxSeam::QueueAnswer(QMessageBox::No);
+  EXPECT_EQ(ShowMessage(nullptr, "a", "b", MsgIcon::Question, QMessageBox::Yes | QMessageBox::No),
+            QMessageBox::No);
+  EXPECT_EQ(ShowMessage(nullptr, "c", "d", MsgIcon::Information), QMessageBox::Ok);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  ASSERT_EQ(MessageBoxSeam::Calls().size(), 2u);
+  EXPECT_EQ(MessageBoxSeam::Calls()[1].Caption, "d");
+  EXPECT_EQ(MessageBoxSeam::Calls()[1].Icon, MsgIcon::Information);
+  MessageBoxSeam::StopRecording();
+  EXPECT_TRUE(MessageBoxSeam::Calls().empty());
+}
+
+TEST(FileOpenDialogTest, OffersFiltersFolderAndExistingFilesOnly) {
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString();
+  std::ofstream(folder + "/ALARM.WAV") << "x";
+  const std::vector<FileFilter> filter{{"Waveﾌｧｲﾙ(*.WAV)", "*.wav"}, {"全てのﾌｧｲﾙ(*.*)", "*.*"}};
+  QStringList filters;
+  QString selected, shownFolder;
+  QFileDialog::FileMode mode{};
+  WhenModalShows<QFileDialog>([&](QFileDialog& d) {
+    filters = d.nameFilters();
+    selected = d.selectedNameFilter();
+    shownFolder = d.directory().absolutePath();
+    mode = d.fileMode();
+    d.selectFile(dir.filePath("ALARM.WAV"));
+    d.accept();
+  });
+  const std::string chosen = FileOpenDialog(nullptr, filter, folder);
+  EXPECT_EQ(chosen, folder + "/ALARM.WAV");
+  EXPECT_EQ(mode, QFileDialog::ExistingFile);
+  EXPECT_EQ(shownFolder, QDir(dir.path()).absolutePath());
+  ASSERT_EQ(filters.size(), 2);
+  EXPECT_EQ(selected, filters[0]);
+  EXPECT_EQ(filters[0], QString::fromUtf8("Waveﾌｧｲﾙ(*.WAV) (*.[wW][aA][vV])"));
+
+  WhenModalShows<QFileDialog>([](QFileDialog& d) { d.reject(); });
+  EXPECT_EQ(FileOpenDialog(nullptr, filter, folder), "");
+}
+
+TEST(FileOpenDialogTest, SeamGivesTheNextNameWithoutShowing) {
+  FileOpenDialogSeam::Reset();
+  FileOpenDialogSeam::QueueFileName("/a folder/with blanks/" + std::string(300, 'x') + ".mid");
+  FileOpenDialogSeam::QueueFileName("");
+  EXPECT_EQ(FileOpenDialog(nullptr, {{"d", "*.mid"}}, "/tmp").size(), 326u);
+  EXPECT_EQ(FileOpenDialog(nullptr, {}, "/tmp"), "");
+  ASSERT_EQ(FileOpenDialogSeam::Calls().size(), 2u);
+  EXPECT_EQ(FileOpenDialogSeam::Calls()[0].Filter[0].Pattern, "*.mid");
+  FileOpenDialogSeam::Reset();
+}
+
+TEST(SingleInstanceTest, SecondCopyIsRefusedUntilTheFirstEnds) {
+  QTemporaryDir dir;
+  auto first = std::make_unique<SingleInstance>("Velkan42", dir.path());
+  ASSERT_TRUE(first->TryLock());
+  SingleInstance second("Velkan42", dir.path());
+  EXPECT_FALSE(second.TryLock());
+  SingleInstance other("V42Editor", dir.path());
+  EXPECT_TRUE(other.TryLock());  // the programs may run side by side
+  first.reset();
+  EXPECT_TRUE(second.TryLock());
+}
+
+TEST(SingleInstanceTest, LockOfACrashedCopyDoesNotBlock) {
+  QTemporaryDir dir;
+  const pid_t child = fork();
+  if (child == 0) {
+    SingleInstance crashed("Velkan42", dir.path());
+    _exit(crashed.TryLock() ? 0 : 1);  // dies holding the lock, as a crash would
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  ASSERT_TRUE(QFile::exists(dir.filePath("Velkan42.lock")));
+  SingleInstance next("Velkan42", dir.path());
+  EXPECT_TRUE(next.TryLock());
+}
+
+TEST(TwipsTest, FollowTheLogicalDpi) {
+  const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
+  EXPECT_EQ(TwipsToPixelsX(1440), qRound(dpi));
+  EXPECT_EQ(PixelsToTwipsX(TwipsToPixelsX(2880)), 2880);
+  if (qFuzzyCompare(dpi, 96.0)) EXPECT_EQ(TwipsToPixelsX(330), 22);
+}
+
+TEST(FontsTest, DesignFontsMapToInstalledJapaneseFonts) {
+  struct Case {
+    const char* design;
+    const char* family;
+  } cases[] = {{kMsGothic, "Noto Sans Mono CJK JP"}, {kMsPGothic, "Noto Sans CJK JP"}};
+  for (const Case& c : cases) {
+    const QFont font = DesignFont(QString::fromUtf8(c.design), 9);
+    EXPECT_EQ(QFontInfo(font).family(), QString::fromUtf8(c.family));
+    EXPECT_DOUBLE_EQ(font.pointSizeF(), 9);
+  }
+}
+
+}  // namespace
+}  // namespace v42

@@ -1,0 +1,25 @@
+// main() of the widget test binaries: one QApplication, user state isolated, and any Qt
+// warning fails the test that caused it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <cstring>
+
+namespace {
+void FailOnWarning(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtDebugMsg || type == QtInfoMsg) return;
+  // The offscreen platform says this whenever a window is shown; it is not ours.
+  if (message.contains(QLatin1String("propagateSizeHints"))) return;
+  ADD_FAILURE() << "Qt warning: " << message.toStdString();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QStandardPaths::setTestModeEnabled(true);
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  qInstallMessageHandler(FailOnWarning);
+  return RUN_ALL_TESTS();
+}
