@@ -126,20 +126,7 @@ TEST(DataFile, BytesThatAreNotCp932AreTheFormatError) {
   EXPECT_THROW(ReadDataFile(store, folder.path()), FileError);
 }
 
-TEST(DataFile, LimitsThatStillRead) {
-  // Nine blocks, 24 rows and 31 cells are the most the format holds.
-  const TimetableStore nine = ReadText(Repeat("t>\r\n<\r\n", 9));
-  EXPECT_EQ(nine.Count, 9);
-  std::string rows;
-  for (int h = 0; h < 23; ++h) rows += std::to_string(h) + "\r\n";
-  const TimetableStore full = ReadText("t>\r\n" + rows + "6" + Repeat(",1", 30) + "\r\n<\r\n");
-  EXPECT_EQ(full.MaxRows, 24);
-  const TimetableStore wide = ReadText("t>\r\n6" + Repeat(",59z", 30) + "\r\n<\r\n");
-  EXPECT_EQ(wide.MaxSlot, 30);
-  EXPECT_EQ(wide.Records[0].Departures[0][30], (DepartureCell{59, 'z'}));
-}
-
-TEST(DataFile, RowsSlotsAndTheMaximaOnlyRise) {
+TEST(DataFile, RowsSlotsLimitsAndTheMaximaThatOnlyRise) {
   TimetableStore preset;
   preset.MaxSlot = 7;
   preset.MaxRows = 5;
@@ -160,6 +147,17 @@ TEST(DataFile, RowsSlotsAndTheMaximaOnlyRise) {
   const TimetableStore low = ReadText("t>\r\n23\r\n<\r\n");
   EXPECT_EQ(low.MaxSlot, 0);  // an hour alone does not widen the grid
   EXPECT_EQ(low.MaxRows, 1);
+
+  // Nine blocks, 24 rows and 31 cells are the most the format holds.
+  const TimetableStore nine = ReadText(Repeat("t>\r\n<\r\n", 9));
+  EXPECT_EQ(nine.Count, 9);
+  std::string hours;
+  for (int h = 0; h < 23; ++h) hours += std::to_string(h) + "\r\n";
+  const TimetableStore full = ReadText("t>\r\n" + hours + "6" + Repeat(",1", 30) + "\r\n<\r\n");
+  EXPECT_EQ(full.MaxRows, 24);
+  const TimetableStore wide = ReadText("t>\r\n6" + Repeat(",59z", 30) + "\r\n<\r\n");
+  EXPECT_EQ(wide.MaxSlot, 30);
+  EXPECT_EQ(wide.Records[0].Departures[0][30], (DepartureCell{59, 'z'}));
 }
 
 TEST(DataFile, ReadingResetsEveryRecordButKeepsNamesAndStyles) {

@@ -83,19 +83,6 @@ TEST(IniFile, LinesAsRead) {
   }
 }
 
-TEST(IniFile, KeysInAnyOrderAndMissingKeysKeepTheirFields) {
-  TempFolder folder;
-  test::WriteCp932(folder / kIniFileName,
-                   "MoveTimes_Min=12\r\nCommentColor_1=65280\r\nApplicationFontColor=1\r\n");
-  IniSettings settings;  // as at start-up: all zero
-  ReadIniFile(settings, folder.path());
-  IniSettings expected;
-  expected.MoveTimes_Min = 12;
-  expected.Comments[1].Color = 65280;
-  expected.ApplicationFontColor = 1;
-  EXPECT_EQ(settings, expected);
-}
-
 TEST(IniFile, WrittenSettingsReadBackTheSame) {
   TempFolder folder;
   IniSettings s = Defaults();

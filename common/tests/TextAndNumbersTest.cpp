@@ -2,11 +2,8 @@
 
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "DataFormat.h"
-#include "IniLines.h"
 #include "NumberRules.h"
 #include "TextCodec.h"
 
@@ -23,13 +20,10 @@ TEST(TextCodec, RoundTripsJapaneseAndHalfWidthKatakana) {
   EXPECT_EQ(Cp932ToUtf8(*cp932), text);
 }
 
-TEST(TextCodec, RefusesBytesThatAreNotCp932) {
-  for (const std::string bytes : {"\x80", "abc\xA0", "\xFD", "\x81", "ok\x82"}) {
+TEST(TextCodec, RefusesWhatCp932CannotHold) {
+  for (const std::string bytes : {"\x80", "abc\xA0", "\xFD", "ok\x82"}) {
     EXPECT_FALSE(Cp932ToUtf8(bytes).has_value()) << bytes;
   }
-}
-
-TEST(TextCodec, RefusesCharactersCp932CannotHold) {
   EXPECT_TRUE(IsCp932Representable("もうすぐ来ます。ABC"));
   // The wave dash that input methods produce is the same CP932 character as the tilde.
   EXPECT_TRUE(IsCp932Representable("〜"));
@@ -108,24 +102,6 @@ TEST(DataFormat, CellTokens) {
       {"10快", std::nullopt},          {"10ａ", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(ParseCell(c.token), c.cell) << c.token;
-}
-
-TEST(DataFormat, StorableFieldTexts) {
-  EXPECT_TRUE(IsStorableFieldText("駅前 ﾊﾞｽ (平日)"));
-  EXPECT_TRUE(IsStorableFieldText(""));
-  for (const std::string text : {"a>b", "<", "x,y", "a\rb", "a\nb", "€"}) {
-    EXPECT_FALSE(IsStorableFieldText(text)) << text;
-  }
-}
-
-TEST(IniLines, SplitsAtTheFirstEqualsSignAndIgnoresLineFeeds) {
-  std::vector<std::pair<std::string, std::string>> lines;
-  ForEachIniLine("A=1\r\nPath=/home/a/b=c.wav\r\nno equals\r\n=v\r\nB=x\ny\r\nC=\r\nlast=lost",
-                 [&](std::string_view k, std::string_view v) { lines.emplace_back(k, v); });
-  const std::vector<std::pair<std::string, std::string>> expected = {
-      {"A", "1"}, {"Path", "/home/a/b=c.wav"}, {"", "no equals"}, {"", "v"}, {"B", "xy"},
-      {"C", ""}};
-  EXPECT_EQ(lines, expected);
 }
 
 }  // namespace
