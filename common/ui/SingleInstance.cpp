@@ -7,6 +7,8 @@ namespace v42 {
 
 namespace {
 QString LockFolder() {
+  // Without XDG_RUNTIME_DIR Qt would warn and invent a folder; the temporary folder serves.
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return QDir::tempPath();
   QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   if (folder.isEmpty()) folder = QDir::tempPath();
   QDir().mkpath(folder);

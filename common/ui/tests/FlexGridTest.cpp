@@ -19,6 +19,7 @@ class FlexGridTest : public ::testing::Test {
     grid.SetFixedRows(0);
     grid.SetFixedCols(1);
     grid.SetAllColWidths(330);
+    grid.SetCurrentCell(0, 1);
     grid.resize(TwipsToPixelsX(7 * 330 + 90), TwipsToPixelsY(5 * 240 + 90));
   }
   void Show() {
@@ -192,6 +193,7 @@ TEST_F(FlexGridTest, MouseButtonsAndDoubleClick) {
 TEST_F(FlexGridTest, ScrollingKeepsFixedColumnAndReportsIt) {
   grid.SetRows(24);
   grid.SetCols(31);
+  grid.SetAllColWidths(330);
   Show();
   grid.setFocus();
   QSignalSpy scrolled(&grid, &FlexGrid::Scroll);

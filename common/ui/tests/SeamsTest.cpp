@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
@@ -73,14 +74,14 @@ TEST(FileOpenDialogTest, OffersFiltersFolderAndExistingFilesOnly) {
     shownFolder = d.directory().absolutePath();
     mode = d.fileMode();
     d.selectFile(dir.filePath("ALARM.WAV"));
-    d.accept();
+    static_cast<QDialog&>(d).accept();  // the dialog's own check that the file exists runs
   });
   const std::string chosen = FileOpenDialog(nullptr, filter, folder);
   EXPECT_EQ(chosen, folder + "/ALARM.WAV");
   EXPECT_EQ(mode, QFileDialog::ExistingFile);
   EXPECT_EQ(shownFolder, QDir(dir.path()).absolutePath());
   ASSERT_EQ(filters.size(), 2);
-  EXPECT_EQ(selected, filters[0]);
+  EXPECT_TRUE(filters[0].startsWith(selected));  // shown without the case-blind pattern
   EXPECT_EQ(filters[0], QString::fromUtf8("Waveﾌｧｲﾙ(*.WAV) (*.[wW][aA][vV])"));
 
   WhenModalShows<QFileDialog>([](QFileDialog& d) { d.reject(); });
@@ -129,7 +130,9 @@ TEST(TwipsTest, FollowTheLogicalDpi) {
   const double dpi = QGuiApplication::primaryScreen()->logicalDotsPerInchX();
   EXPECT_EQ(TwipsToPixelsX(1440), qRound(dpi));
   EXPECT_EQ(PixelsToTwipsX(TwipsToPixelsX(2880)), 2880);
-  if (qFuzzyCompare(dpi, 96.0)) EXPECT_EQ(TwipsToPixelsX(330), 22);
+  if (qFuzzyCompare(dpi, 96.0)) {
+    EXPECT_EQ(TwipsToPixelsX(330), 22);
+  }
 }
 
 TEST(FontsTest, DesignFontsMapToInstalledJapaneseFonts) {
