@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <random>
 
 #include "DataFormat.h"
 #include "Model.h"
@@ -57,12 +58,16 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-mode_t NewFileMode(const std::filesystem::path& file) {
-  struct stat old {};
-  if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode)) return old.st_mode & 07777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
+// A new temporary file beside the target; the kernel applies the umask to its mode as it
+// would to a file created in place.
+int CreateTemp(const std::filesystem::path& folder, const std::string& name, std::string& temp) {
+  static std::mt19937 rng{std::random_device{}()};
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temp = (folder / ("." + name + "." + std::to_string(rng() % 1000000))).string();
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -87,14 +92,18 @@ void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
   std::error_code ec;
   const bool oldExists = std::filesystem::exists(file, ec);
   const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
-  std::string temp = (folder / ("." + file.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(temp.data());
+  std::string temp;
+  const int fd = CreateTemp(folder, file.filename().string(), temp);
   if (fd < 0) throw WriteError(file, errno, oldExists);
 
   int err = 0;
-  if (::fchmod(fd, NewFileMode(file)) != 0 || !WriteAll(fd, bytes) || ::fsync(fd) != 0) {
+  // The replacement keeps the permissions of the file it replaces.
+  struct stat old {};
+  if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+      ::fchmod(fd, old.st_mode & 07777) != 0) {
     err = errno;
   }
+  if (err == 0 && (!WriteAll(fd, bytes) || ::fsync(fd) != 0)) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err == 0 && ::rename(temp.c_str(), file.c_str()) != 0) err = errno;
   if (err != 0) {
