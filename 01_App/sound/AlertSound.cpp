@@ -88,25 +88,25 @@ void AlertSound::Beep() {
   Mix_PlayChannel(-1, chunk_, 0);
 }
 
-SoundKind AlertSound::PlayFile(const std::string& file) {
+PlayKind AlertSound::PlayFile(const std::string& file) {
   // A shorter name cannot carry a name and an extension.
-  if (file.size() < 4 || !Readable(file)) return SoundKind::None;
-  SoundKind kind = SoundKind::None;
+  if (file.size() < 4 || !Readable(file)) return PlayKind::None;
+  PlayKind kind = PlayKind::None;
   if (EndsWith3(file, "wav") && HasWaveDevice() && OpenDevice()) {
     // The path goes to SDL as it is: blanks and all, no command text to quote.
     if (Mix_Chunk* wav = Mix_LoadWAV(file.c_str())) {
       chunk_ = wav;
-      if (Mix_PlayChannel(-1, chunk_, 0) >= 0) kind = SoundKind::Wave;
+      if (Mix_PlayChannel(-1, chunk_, 0) >= 0) kind = PlayKind::Wave;
     }
   }
   if (EndsWith3(file, "mid") && HasMidiDevice() && OpenDevice()) {
     Mix_SetSoundFonts(kSoundFontPath);
     if (Mix_Music* mid = Mix_LoadMUS(file.c_str())) {
       music_ = mid;
-      if (Mix_PlayMusic(music_, 1) == 0) kind = SoundKind::Midi;
+      if (Mix_PlayMusic(music_, 1) == 0) kind = PlayKind::Midi;
     }
   }
-  if (kind == SoundKind::None) Stop();
+  if (kind == PlayKind::None) Stop();
   return kind;
 }
 

@@ -12,7 +12,7 @@ namespace v42 {
 inline constexpr const char* kSoundFontPath = "/usr/share/sounds/sf2/FluidR3_GM.sf2";
 
 // What is playing, as the alert window keeps it: 0 = nothing or a beep, 1 = WAVE, 2 = MIDI.
-enum class SoundKind { None = 0, Wave = 1, Midi = 2 };
+enum class PlayKind { None = 0, Wave = 1, Midi = 2 };
 
 // Opens the audio device only while something plays; Stop() halts and releases everything.
 // Every failure (no device, missing or unreadable file) ends in silence, never a message.
@@ -27,7 +27,7 @@ class AlertSound {
   void Beep();
   // Plays the file once when its name ends in "wav" or "mid" (any letter case), it exists and
   // the machine has the matching device. Returns what was started.
-  SoundKind PlayFile(const std::string& file);
+  PlayKind PlayFile(const std::string& file);
   void Stop();
   bool IsOpen() const { return open_; }
 

@@ -14,7 +14,7 @@
 
 namespace fs = std::filesystem;
 using v42::AlertSound;
-using v42::SoundKind;
+using v42::PlayKind;
 
 namespace {
 
@@ -62,7 +62,7 @@ TEST_F(SoundTest, AWaveWithBlanksInItsPathPlaysAndClosingCutsItOff) {
   fs::create_directories(wav.parent_path());
   v42::test::WriteToneWav(wav, 5000);
   AlertSound sound;
-  EXPECT_EQ(sound.PlayFile(wav.string()), SoundKind::Wave);
+  EXPECT_EQ(sound.PlayFile(wav.string()), PlayKind::Wave);
   SDL_Delay(500);
   sound.Stop();
   const auto heard = Heard();
@@ -77,7 +77,7 @@ TEST_F(SoundTest, AMidiFilePlaysThroughTheSoundfontUntilClosed) {
   const fs::path mid = dir_ / "tune.Mid";
   v42::test::WriteNoteMidi(mid);
   AlertSound sound;
-  EXPECT_EQ(sound.PlayFile(mid.string()), SoundKind::Midi);
+  EXPECT_EQ(sound.PlayFile(mid.string()), PlayKind::Midi);
   SDL_Delay(900);
   sound.Stop();
   EXPECT_GT(NonSilent(), 44100 / 4);
@@ -93,7 +93,7 @@ TEST_F(SoundTest, WhatCannotPlayStaysSilentWithoutOpeningTheDevice) {
        {(dir_ / "missing.wav").string(), std::string("a.w"), std::string(),
         (dir_ / "tone.wav.txt").string(), (dir_ / "x.mp3").string()}) {
     AlertSound sound;
-    EXPECT_EQ(sound.PlayFile(name), SoundKind::None) << name;
+    EXPECT_EQ(sound.PlayFile(name), PlayKind::None) << name;
     EXPECT_FALSE(sound.IsOpen()) << name;
   }
   EXPECT_EQ(Heard(), 0u);

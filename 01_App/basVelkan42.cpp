@@ -1,0 +1,34 @@
+#include "basVelkan42.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include "MessageBox.h"
+#include "SingleInstance.h"
+#include "frmVelkan42.h"
+
+// The icon lives in this library; a static library's resources must be registered by hand.
+static void InitVelkan42Resources() { Q_INIT_RESOURCE(Velkan42); }
+
+namespace v42 {
+
+void InitResources() { InitVelkan42Resources(); }
+
+int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) {
+  InitResources();
+  app.setWindowIcon(QIcon(":/Velkan42.svg"));
+  SingleInstance instance(kProgramName);
+  if (!instance.TryLock()) {
+    // The running copy is left alone, as it was.
+    ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
+    return 1;
+  }
+  ClockContext context;
+  context.AppFolder = appFolder;
+  frmVelkan42 window(context);
+  if (!window.Form_Load()) return 1;
+  window.show();
+  return app.exec();
+}
+
+}  // namespace v42

@@ -1,0 +1,28 @@
+// Start-up of the clock: one running copy, the program's context, the main window.
+#pragma once
+
+#include <filesystem>
+
+#include "Model.h"
+
+class QApplication;
+
+namespace v42 {
+
+// What the clock owns from start to exit, handed to its windows by reference.
+struct ClockContext {
+  TimetableStore Store;
+  IniSettings Settings;
+  std::filesystem::path AppFolder;
+};
+
+inline constexpr const char* kProgramName = "Velkan42";
+
+// Registers the program's icon; safe to call more than once.
+void InitResources();
+
+// Refuses a second copy, loads the main window from appFolder and runs until it closes.
+// Returns the exit code; a refused start or a bad data file returns 1 without a window.
+int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder);
+
+}  // namespace v42

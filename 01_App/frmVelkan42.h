@@ -1,0 +1,108 @@
+// The clock's main window: the timetable grid, its legend, the three countdown panels.
+#pragma once
+
+#include <QDateTime>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "DepartureClock.h"
+#include "basVelkan42.h"
+#include "frmMsg.h"
+
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QMenu;
+
+namespace v42 {
+
+class FlexGrid;
+
+class frmVelkan42 : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  using ClockSource = std::function<QDateTime()>;
+
+  explicit frmVelkan42(ClockContext& context, QWidget* parent = nullptr);
+  ~frmVelkan42() override;
+
+  // Reads the settings and the timetables and fills the window. False when the data file
+  // could not be read: its message has been shown and the window must not appear.
+  bool Form_Load();
+
+  // Where the window takes its time from. A clock set here is driven by hand
+  // (Timer1_Timer), so a test decides when each second comes.
+  void SetClock(ClockSource clock);
+
+  const DepartureClock& Clock() const { return *clock_; }
+  frmMsg* Alert() const { return alert_; }
+
+  static constexpr const char* kCaption = "ベルカン 42";
+  // Each tick is scheduled this long after the next whole second.
+  static constexpr int kTickDelayMs = 4;
+
+ public slots:
+  void Timer1_Timer();
+  void menuOptionIni_Click();
+  void menuHelpVersion_Click();
+  void menuFileEnd_Click();
+
+ signals:
+  // After every tick that wrote the clock label.
+  void Ticked();
+
+ protected:
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildMenus();
+  void Combo_Click(int index);
+  void FGridWrite();
+  void FGridTypeColor();
+  void FGTypeWrite();
+  void FormSizeSet();
+  void AppColorSet();
+  void SwatchesSet();
+  void ShowState();  // labels and cell colours from the clock
+  void Form_Resize();
+  void FGrid_DblClick();
+  void FGrid_KeyPress(int& keyAscii);
+  void Choose();
+  void ShowAlert();
+  void AlertFinished();
+  void ArmTimer();
+  ClockTime Now() const;
+  bool ReportFileError(const FileError& error);
+
+  ClockContext& context_;
+  std::unique_ptr<DepartureClock> clock_;
+  ClockSource clockSource_;
+  bool handDriven_ = false;
+  bool loaded_ = false;
+  qint64 lastSecond_ = -1;  // the wall-clock second the label shows
+  QTimer Timer1;
+  QPointer<frmMsg> alert_;
+  std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
+  int shownFirstX_ = -1, shownFirstY_ = -1;
+
+  QWidget* client_ = nullptr;
+  QComboBox* Combo = nullptr;
+  FlexGrid* FGrid = nullptr;
+  FlexGrid* FGType = nullptr;
+  std::array<QGroupBox*, 3> frmNext{};
+  std::array<QLabel*, 3> lblTime{}, lblMinute{}, lblComment{};
+  std::array<QLabel*, 6> Label{};
+  QLabel* lblNextColor = nullptr;
+  QLabel* lblSetColor = nullptr;
+  QLabel* lblNowTime = nullptr;
+  std::array<QFrame*, 2> linLine{};
+};
+
+}  // namespace v42
