@@ -1,6 +1,8 @@
 // The clock's departure search and countdown, free of any window.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "Model.h"
@@ -24,6 +26,17 @@ struct TickResult {
   bool CaptionDue = false;
 };
 
+// Where panel 0's minutes label and its unit label sit, in twips: the h:mm form needs a
+// wider, smaller minutes label and a narrower unit.
+struct MinuteLayout {
+  int Top = 180, Height = 255, Width = 435;  // lblMinute(0)
+  int UnitWidth = 375, UnitLeft = 1680;      // Label(5)
+  bool operator==(const MinuteLayout&) const = default;
+};
+
+// "yyyy.mm.dd  hh:mm:ss", the clock label.
+std::string ClockLabel(const ClockTime& now);
+
 class DepartureClock {
  public:
   DepartureClock(const TimetableStore&, const IniSettings&);
@@ -44,7 +57,65 @@ class DepartureClock {
   int CellX(int i) const;
   int CellY(int i) const;
   bool AlertArmed() const;
-  // (the implementation adds its private state below)
+
+  // Further state the window draws from.
+  int TableNo() const { return TableNo_; }
+  bool HasTimetable() const { return TableNo_ < store_.Count; }
+  const MinuteLayout& Panel0Layout() const { return minuteLayout_; }
+  const GridColorSet& GridColors() const;        // of the timetable on show
+  std::string CellText(int row, int col) const;  // what the grid cell shows; empty = no value
+  // The grid's column count for a whole store: every slot that holds a departure in any
+  // timetable gets a column, and never fewer than 7 (the hour and six minutes).
+  static int ColumnCount(const TimetableStore&);
+
+ private:
+  struct Reach {
+    std::int16_t H, M;
+  };
+
+  Reach ReachTime() const;
+  std::int16_t CmpTime1st();
+  bool CmpTimeSet(std::int16_t newMinute);
+  void SeekTime(std::int16_t No, std::int16_t& Xx, std::int16_t& Yy) const;
+  void SeekNextTime();
+  void ComonTimeWrite(std::int16_t Xx, std::int16_t Yy, PanelText& panel);
+  void ComonTimeCalc(int panel, std::int16_t cType);
+  void TimeCalcAll();
+  void FGridWrite();
+  void FGridTypeColor();
+  void WriteLabel(const ClockTime& now);
+  bool TitleCheck();
+  std::int16_t LeftToChosen(std::int16_t H0, std::int16_t M0, std::int16_t H1,
+                            std::int16_t M1) const;
+  void SetComment(PanelText& panel, int comment);
+  void Paint(int row, int col, CellLook look);
+  CellLook OwnLook(int row, int col) const;  // the type's colours, or the grid's own
+  bool InGrid(int row, int col) const;
+  const DepartureCell& Cell(int row, int col) const;
+  std::string DepartureText(int row, int col) const;
+
+  TimetableStore store_;
+  IniSettings settings_;
+
+  // The window's state, as the tick and the choice keep it.
+  std::array<std::int16_t, 3> CellX_{};
+  std::array<std::int16_t, 3> CellY_{};
+  std::uint8_t LoadFlag_ = 1;
+  std::uint8_t TableNo_ = 0;
+  std::uint8_t MsgDoneFlag_ = 1;
+  std::string LastMinute_;
+  std::string LastTitleMinute_;
+  std::int16_t TitleRefresh_ = 0;
+
+  // What the labels and the grid show.
+  std::string nowText_;
+  std::int16_t nowHour_ = 0, nowMinute_ = 0;
+  std::array<PanelText, 3> panels_{};
+  std::string unitText_ = "分前";
+  MinuteLayout minuteLayout_{};
+  int rows_ = 0;
+  int cols_ = 7;
+  std::array<std::array<CellLook, kSlotCount>, kRowCount> looks_{};
 };
 
 }  // namespace v42
