@@ -1,0 +1,28 @@
+// Key filters of the editor's text boxes, as validators so that pasted text obeys them too.
+#pragma once
+
+#include <QValidator>
+
+class QLineEdit;
+
+namespace v42 {
+
+// Refuses any edit that would put a character into the box that the data file cannot hold.
+class StorableTextValidator : public QValidator {
+  Q_OBJECT
+
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override;
+};
+
+// A title or type name box: at most maxChars characters, only storable ones.
+void MakeNameBox(QLineEdit* box, int maxChars);
+
+// A number box: at most two digits "0" to "9".
+void MakeTwoDigitBox(QLineEdit* box);
+
+// Buttons of the editor never act on Enter by themselves.
+void NoDefaultButtons(QWidget* window);
+
+}  // namespace v42

@@ -1,0 +1,40 @@
+#include "basV42Editor.h"
+
+#include "EditorContext.h"
+#include "MessageBox.h"
+#include "SingleInstance.h"
+#include "frmV42Editor.h"
+
+namespace v42 {
+
+EditorProgram::EditorProgram() = default;
+EditorProgram::EditorProgram(EditorProgram&&) noexcept = default;
+EditorProgram& EditorProgram::operator=(EditorProgram&&) noexcept = default;
+// The window goes before the context it refers to, the lock last.
+EditorProgram::~EditorProgram() {
+  Window.reset();
+  Context.reset();
+  Guard.reset();
+}
+
+EditorProgram basV42Editor(const std::filesystem::path& appFolder,
+                           const std::filesystem::path& lockFolder) {
+  EditorProgram program;
+  program.Guard = std::make_unique<SingleInstance>(QStringLiteral("V42Editor"),
+                                                   QString::fromStdString(lockFolder.string()));
+  if (!program.Guard->TryLock()) {
+    ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
+    return program;
+  }
+  program.Context = std::make_unique<EditorContext>();
+  program.Context->AppFolder = appFolder;
+  program.Window = std::make_unique<frmV42Editor>(*program.Context);
+  if (!program.Window->Form_Load()) {
+    program.Window.reset();
+    return program;
+  }
+  program.Window->show();
+  return program;
+}
+
+}  // namespace v42

@@ -1,0 +1,28 @@
+// The editor's start-up: one running copy at most, then the list window.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+namespace v42 {
+
+class frmV42Editor;
+class SingleInstance;
+struct EditorContext;
+
+struct EditorProgram {
+  EditorProgram();
+  EditorProgram(EditorProgram&&) noexcept;
+  EditorProgram& operator=(EditorProgram&&) noexcept;
+  ~EditorProgram();
+  std::unique_ptr<SingleInstance> Guard;
+  std::unique_ptr<EditorContext> Context;
+  std::unique_ptr<frmV42Editor> Window;  // null when the program is to end
+};
+
+// Refuses a second copy, loads the timetables of appFolder and shows the list window.
+// lockFolder: where the single-instance lock lives (empty = the user's runtime folder).
+EditorProgram basV42Editor(const std::filesystem::path& appFolder,
+                           const std::filesystem::path& lockFolder = {});
+
+}  // namespace v42

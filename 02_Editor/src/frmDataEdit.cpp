@@ -1,0 +1,263 @@
+#include "frmDataEdit.h"
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "CellEditor.h"
+#include "FlexGrid.h"
+#include "Fonts.h"
+#include "InputRules.h"
+#include "MessageBox.h"
+#include "TextBoxRules.h"
+#include "Twips.h"
+#include "frmGridColor.h"
+#include "frmSetType.h"
+#include "frmTime.h"
+
+namespace v42 {
+
+namespace {
+
+constexpr int kColWidth = 330;
+enum Button { kOk = 0, kCancel = 1, kTime = 2, kColor = 3, kType = 4 };
+
+struct ButtonDesign {
+  const char* Caption;
+  int Left;
+};
+constexpr std::array<ButtonDesign, 5> kButtons{
+    {{"OK", 7200}, {"Cancel", 7920}, {"Time", 4980}, {"Color", 5700}, {"Type", 6420}}};
+
+}  // namespace
+
+frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
+    : EditorDialog(parent), ctx_(context) {
+  setObjectName("frmDataEdit");
+  setWindowTitle(QStringLiteral("時刻データ編集"));
+  setFont(GothicFont(9));
+  FixClientSizeTwips(this, 8685, 6030);
+
+  txtTitle_ = new QLineEdit(this);
+  txtTitle_->setObjectName("txtTitle");
+  PlaceTwips(txtTitle_, 0, 0, 3735, 300);
+  MakeNameBox(txtTitle_, kTitleMaxChars);
+  txtTitle_->installEventFilter(this);
+
+  for (int i : {kTime, kColor, kType, kOk, kCancel}) {
+    auto* button = new QPushButton(QString::fromUtf8(kButtons[i].Caption), this);
+    button->setObjectName(QStringLiteral("cmdAct_%1").arg(i));
+    button->setStyleSheet(QStringLiteral("QPushButton { padding: 0px; }"));
+    PlaceTwips(button, kButtons[i].Left, 0, 735, 300);
+    connect(button, &QPushButton::clicked, this, [this, i] { cmdAct_Click(i); });
+    cmdAct_[i] = button;
+  }
+
+  FGrid_ = new FlexGrid(this);
+  FGrid_->setObjectName("FGrid");
+  PlaceTwips(FGrid_, 0, 300, 8685, 5730);
+  connect(
+      FGrid_, &FlexGrid::MouseDown, this,
+      [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint) { FGrid_MouseDown(button); });
+  connect(FGrid_, &FlexGrid::DblClick, this, [this] {
+    txtInput_->OpenOverCurrentCell(FGrid_->TextMatrix(FGrid_->Row(), FGrid_->Col()), 2);
+  });
+  connect(FGrid_, &FlexGrid::KeyPress, this, [this](int& key) { FGrid_KeyPress(key); });
+  connect(FGrid_, &FlexGrid::KeyDown, this,
+          [this](int& key, Qt::KeyboardModifiers) { FGrid_KeyDown(key); });
+
+  txtInput_ = new CellEditor(FGrid_, this);
+  txtInput_->setAlignment(Qt::AlignRight);
+  MakeTwoDigitBox(txtInput_);
+  connect(txtInput_, &CellEditor::Stored, this, [this] { StoreInput(); });
+
+  NoDefaultButtons(this);
+  Form_Load();
+}
+
+void frmDataEdit::Form_Load() {
+  FGrid_->SetRows(kRowCount);
+  FGrid_->SetCols(kSlotCount);
+  FGrid_->SetFixedRows(0);
+  FGrid_->SetFixedCols(1);
+  FGrid_->SetAllColWidths(kColWidth);
+  for (int c = 0; c < kSlotCount; ++c) FGrid_->SetColAlignment(c, flexAlignRightCenter);
+
+  ctx_.WorkRecord = ctx_.Store.Records[ctx_.EditIndex];
+  const auto& work = ctx_.WorkRecord;
+  FGrid_->SetForeColor(work.GridColors.BaseForeColor);
+  FGrid_->SetBackColor(work.GridColors.BaseBackColor);
+  txtTitle_->setText(QString::fromStdString(work.Title));
+
+  FGrid_->SetRedraw(false);
+  for (int r = 0; r < kRowCount; ++r) {
+    for (int s = 0; s < kSlotCount; ++s) {
+      const auto& cell = work.Departures[r][s];
+      if (cell.Value == kEmptyValue) continue;
+      FGrid_->SetTextMatrix(r, s, QString::fromStdString(CellText(cell.Value)));
+      if (s == 0) continue;
+      FGrid_->SetCurrentCell(r, s);
+      CellStyleSet(cell.TypeLetter);
+    }
+  }
+  FGrid_->SetRedraw(true);
+  CentreOnScreen(this);
+  FGrid_->SetCurrentCell(0, 1);
+}
+
+void frmDataEdit::CellStyleSet(std::uint8_t typeLetter) {
+  const auto& colors = ctx_.WorkRecord.GridColors;
+  if (typeLetter < 'a' || typeLetter > 'z') {
+    FGrid_->SetCellFontBold(false);
+    FGrid_->SetCellFontItalic(false);
+    FGrid_->SetCellForeColor(0);
+    FGrid_->SetCellBackColor(colors.BaseBackColor);
+    FGrid_->SetCellAlignment(flexAlignRightCenter);
+    return;
+  }
+  const TypeEntry& type = ctx_.WorkRecord.Types[typeLetter - 'a'];
+  FGrid_->SetCellFontBold(type.Bold);
+  FGrid_->SetCellFontItalic(type.Italic);
+  FGrid_->SetCellAlignment(type.Bold && type.Italic ? flexAlignCenterCenter : flexAlignRightCenter);
+  FGrid_->SetCellForeColor(type.ForeColor);
+  FGrid_->SetCellBackColor(type.BackColor);
+}
+
+void frmDataEdit::GridStyleRefresh() {
+  // Drawing stays off while the cells are restyled, so the grid is painted once at the end.
+  FGrid_->SetRedraw(false);
+  const auto& work = ctx_.WorkRecord;
+  for (int r = 0; r < kRowCount; ++r) {
+    for (int s = 0; s < kSlotCount; ++s) {
+      if (work.Departures[r][s].Value == kEmptyValue) continue;
+      FGrid_->SetCurrentCell(r, s);
+      if (s > 0) CellStyleSet(work.Departures[r][s].TypeLetter);
+    }
+  }
+  FGrid_->SetRedraw(true);
+}
+
+std::uint8_t& frmDataEdit::CurrentLetter() {
+  return ctx_.WorkRecord.Departures[FGrid_->Row()][FGrid_->Col()].TypeLetter;
+}
+
+void frmDataEdit::FGrid_MouseDown(Qt::MouseButton button) {
+  if (button != Qt::RightButton) return;
+  // The current cell, not the one under the pointer.
+  std::uint8_t& letter = CurrentLetter();
+  letter = NextTypeLetter(letter);
+  CellStyleSet(letter);
+}
+
+void frmDataEdit::FGrid_KeyPress(int& keyAscii) {
+  if (keyAscii == '\r') {
+    keyAscii = 0;
+    txtInput_->OpenOverCurrentCell(FGrid_->TextMatrix(FGrid_->Row(), FGrid_->Col()), 2);
+  } else if (keyAscii >= '0' && keyAscii <= '9') {
+    const QString digit{QChar(keyAscii)};
+    keyAscii = 0;
+    txtInput_->OpenOverCurrentCell(digit, 0);
+  } else if (const std::uint8_t letter = TypeLetterOfKey(static_cast<char32_t>(keyAscii))) {
+    keyAscii = 0;
+    CurrentLetter() = letter;
+    CellStyleSet(letter);
+  } else if (keyAscii == ' ') {
+    keyAscii = 0;
+    CurrentLetter() = 0;
+    CellStyleSet(0);
+  }
+}
+
+void frmDataEdit::FGrid_KeyDown(int& keyCode) {
+  if (keyCode != Qt::Key_Delete) return;
+  keyCode = 0;
+  FGrid_->SetTextMatrix(FGrid_->Row(), FGrid_->Col(), QString());
+  CurrentLetter() = 0;
+  CellStyleSet(0);
+}
+
+void frmDataEdit::StoreInput() {
+  const int row = FGrid_->Row(), col = FGrid_->Col();
+  FGrid_->SetTextMatrix(row, col, txtInput_->text());
+  GridStyleRefresh();
+  FGrid_->SetCurrentCell(row, col);
+  FGrid_->setFocus(Qt::OtherFocusReason);
+}
+
+bool frmDataEdit::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtTitle_ && event->type() == QEvent::FocusIn) {
+    txtTitle_->setSelection(0, kTitleMaxChars);
+  }
+  return EditorDialog::eventFilter(watched, event);
+}
+
+GridTexts frmDataEdit::ReadTexts() const {
+  GridTexts texts;
+  for (int r = 0; r < kRowCount; ++r)
+    for (int s = 0; s < kSlotCount; ++s) texts[r][s] = FGrid_->TextMatrix(r, s).toStdString();
+  return texts;
+}
+
+void frmDataEdit::WriteTexts(const GridTexts& texts) {
+  for (int r = 0; r < kRowCount; ++r)
+    for (int s = 0; s < kSlotCount; ++s)
+      FGrid_->SetTextMatrix(r, s, QString::fromStdString(texts[r][s]));
+}
+
+void frmDataEdit::cmdAct_Click(int index) {
+  switch (index) {
+    case kOk: {
+      const GridTexts texts = ReadTexts();
+      if (const auto error = CheckDepartureTexts(texts)) {
+        if (error->Message != kLeftPackMessage) {
+          FGrid_->SetCurrentCell(error->Row, error->Col);
+          FGrid_->EnsureVisible(error->Row, error->Col);
+        }
+        ShowMessage(this, error->Message, kInputErrorCaption, MsgIcon::Critical);
+        return;
+      }
+      ctx_.Store.Records[ctx_.EditIndex] =
+          CommitEdit(ctx_.WorkRecord, txtTitle_->text().toStdString(), texts);
+      CloseWithOk();
+      break;
+    }
+    case kCancel:
+      CloseWithCancel();
+      break;
+    case kTime: {
+      auto* dialog = new frmTime(ctx_, this);
+      connect(dialog, &QDialog::finished, this, [this] { AfterTime(); });
+      dialog->ShowModal();
+      break;
+    }
+    case kColor: {
+      auto* dialog = new frmGridColor(ctx_, this);
+      connect(dialog, &QDialog::finished, this, [this] { AfterColor(); });
+      dialog->ShowModal();
+      break;
+    }
+    case kType: {
+      auto* dialog = new frmSetType(ctx_, this);
+      connect(dialog, &QDialog::finished, this, [this] { GridStyleRefresh(); });
+      dialog->ShowModal();
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+void frmDataEdit::AfterTime() {
+  // Also after Cancel: rows without an hour never keep minutes on screen.
+  GridTexts texts = ReadTexts();
+  ApplyHours(texts, ctx_.WorkRecord);
+  WriteTexts(texts);
+}
+
+void frmDataEdit::AfterColor() {
+  FGrid_->SetForeColor(ctx_.WorkRecord.GridColors.BaseForeColor);
+  FGrid_->SetBackColor(ctx_.WorkRecord.GridColors.BaseBackColor);
+  GridStyleRefresh();
+}
+
+}  // namespace v42

@@ -1,0 +1,229 @@
+#include "frmV42Editor.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "DataFile.h"
+#include "EditorList.h"
+#include "Fonts.h"
+#include "MessageBox.h"
+#include "Twips.h"
+#include "frmDataEdit.h"
+
+namespace v42 {
+
+namespace {
+
+constexpr int kClientWidth = 4155;
+constexpr int kClientHeight = 2220;
+constexpr const char* kSavedMessage = "ファイルを保存しました。";
+constexpr const char* kNoticeCaption = "通知メッセージ";
+constexpr const char* kVersionCaption = "ﾊﾞｰｼﾞｮﾝ情報";
+
+struct ButtonDesign {
+  const char* Caption;
+  int Left, Top, Width, Height;
+};
+constexpr std::array<ButtonDesign, 6> kButtons{{
+    {"ALL DELETE", 0, 1695, 1395, 255},
+    {"DELETE", 1380, 1695, 1395, 255},
+    {"ADD NEW", 2760, 1695, 1395, 255},
+    {"Edit", 0, 1965, 4155, 255},
+    {"▲", 3735, 0, 420, 855},
+    {"▼", 3735, 840, 420, 855},
+}};
+
+}  // namespace
+
+frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                              Qt::MSWindowsFixedSizeDialogHint),
+      ctx_(context) {
+  setObjectName("frmV42Editor");
+  setWindowTitle(QString::fromUtf8(kEditorTitle));
+  setFont(GothicFont(9));
+
+  auto* client = new QWidget(this);
+  setCentralWidget(client);
+  client->setFixedSize(TwipsSize(kClientWidth, kClientHeight));
+
+  lstDataList_ = new QListWidget(client);
+  lstDataList_->setObjectName("lstDataList");
+  lstDataList_->setSelectionMode(QAbstractItemView::SingleSelection);
+  PlaceTwips(lstDataList_, 0, 15, 3735, 1680);
+  lstDataList_->installEventFilter(this);
+  lstDataList_->viewport()->installEventFilter(this);
+  connect(lstDataList_, &QListWidget::itemSelectionChanged, this, [this] { ButtonStateSet(); });
+
+  for (int i = 0; i < 6; ++i) {
+    const auto& design = kButtons[i];
+    auto* button = new QPushButton(QString::fromUtf8(design.Caption), client);
+    button->setObjectName(QStringLiteral("cmdAct_%1").arg(i));
+    button->setAutoDefault(false);
+    // The design's 255-twip buttons leave no room for the style's padding.
+    button->setStyleSheet(QStringLiteral("QPushButton { padding: 0px; }"));
+    PlaceTwips(button, design.Left, design.Top, design.Width, design.Height);
+    connect(button, &QPushButton::clicked, this, [this, i] { cmdAct_Click(i); });
+    cmdAct_[i] = button;
+  }
+  // The list comes first, then the buttons as a user reads them.
+  setTabOrder(lstDataList_, cmdAct_[4]);
+  setTabOrder(cmdAct_[4], cmdAct_[5]);
+  setTabOrder(cmdAct_[5], cmdAct_[0]);
+  setTabOrder(cmdAct_[0], cmdAct_[1]);
+  setTabOrder(cmdAct_[1], cmdAct_[2]);
+  setTabOrder(cmdAct_[2], cmdAct_[3]);
+
+  auto* menuFile = menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ(&F)"));
+  menuFile->setObjectName("menuFile");
+  auto* save = menuFile->addAction(QStringLiteral("保存(&S)"));
+  save->setObjectName("menuFileSave");
+  connect(save, &QAction::triggered, this, [this] { menuFileSave_Click(); });
+  menuFile->addSeparator()->setObjectName("menuFileBar");
+  auto* end = menuFile->addAction(QStringLiteral("終了(&E)"));
+  end->setObjectName("menuFileEnd");
+  connect(end, &QAction::triggered, this, [this] { close(); });
+  auto* menuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
+  menuHelp->setObjectName("menuHelp");
+  auto* version = menuHelp->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
+  version->setObjectName("menuHelpVersion");
+  connect(version, &QAction::triggered, this, [this] { menuHelpVersion_Click(); });
+
+  setFixedSize(sizeHint());
+}
+
+bool frmV42Editor::Form_Load() {
+  ctx_.Store.MaxRows = 1;
+  ctx_.Store.MaxSlot = 10;
+  try {
+    ReadDataFile(ctx_.Store, ctx_.AppFolder);
+  } catch (const FileError& error) {
+    ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
+    return false;
+  }
+  if (ctx_.Store.Count == 0) {
+    ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
+    return false;
+  }
+  CentreOnScreen(this);
+  ListTitles();
+  ButtonStateSet();
+  return true;
+}
+
+std::string frmV42Editor::VersionText() {
+  return "【ベルカン42エディタ】\u3000Ver 1.10\n\n"
+         "時刻表を編集して velkan42.dat に保存します。\n"
+         "ベルカン42 開発チーム";
+}
+
+void frmV42Editor::ListTitles() {
+  lstDataList_->clear();
+  for (int i = 0; i < ctx_.Store.Count; ++i)
+    lstDataList_->addItem(QString::fromStdString(ctx_.Store.Records[i].Title));
+}
+
+int frmV42Editor::SelectedIndex() const {
+  const auto selected = lstDataList_->selectedItems();
+  return selected.isEmpty() ? -1 : lstDataList_->row(selected.front());
+}
+
+void frmV42Editor::Select(int index) {
+  lstDataList_->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void frmV42Editor::ButtonStateSet() {
+  const auto on = ButtonStates(lstDataList_->count(), SelectedIndex());
+  for (int i = 0; i < 6; ++i) cmdAct_[i]->setEnabled(on[i]);
+}
+
+void frmV42Editor::cmdAct_Click(int index) {
+  const int sel = SelectedIndex();
+  auto& store = ctx_.Store;
+  switch (index) {
+    case kAllDelete:
+      lstDataList_->clear();
+      AllDelete(store);
+      break;
+    case kDelete:
+      if (sel < 0) break;
+      delete lstDataList_->takeItem(sel);
+      DeleteAt(store, sel);
+      lstDataList_->clearSelection();
+      break;
+    case kAddNew:
+      if (AddNew(store)) lstDataList_->addItem(QString::fromUtf8(kNewTitle));
+      break;
+    case kEdit:
+      if (sel >= 0) EditSelected(sel);
+      break;
+    case kUp:
+    case kDown: {
+      const int to = index == kUp ? MoveUp(store, sel) : MoveDown(store, sel);
+      if (to == sel) break;
+      lstDataList_->item(sel)->setText(QString::fromStdString(store.Records[sel].Title));
+      lstDataList_->item(to)->setText(QString::fromStdString(store.Records[to].Title));
+      Select(to);
+      break;
+    }
+    default:
+      break;
+  }
+  ButtonStateSet();
+}
+
+void frmV42Editor::EditSelected(int sel) {
+  ctx_.EditIndex = static_cast<std::uint8_t>(sel);
+  auto* editor = new frmDataEdit(ctx_, this);
+  connect(editor, &QDialog::finished, this, [this] {
+    // The title may have changed.
+    ListTitles();
+    ButtonStateSet();
+  });
+  editor->ShowModal();
+}
+
+void frmV42Editor::menuFileSave_Click() {
+  try {
+    WriteDataFile(ctx_.Store, ctx_.AppFolder);
+  } catch (const FileError& error) {
+    // Nothing was replaced; the timetables stay in memory so that the user can try again.
+    ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
+    return;
+  }
+  ShowMessage(this, kSavedMessage, kNoticeCaption, MsgIcon::Information);
+}
+
+void frmV42Editor::menuHelpVersion_Click() {
+  ShowMessage(this, VersionText(), kVersionCaption, MsgIcon::Information);
+}
+
+bool frmV42Editor::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == lstDataList_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    const int sel = SelectedIndex();
+    if (key == Qt::Key_Delete && sel >= 0) {
+      cmdAct_Click(kDelete);
+      return true;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && sel >= 0) {
+      cmdAct_Click(kEdit);
+      return true;
+    }
+  }
+  if (watched == lstDataList_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    // Let the list select the entry under the pointer first, then act on the selection.
+    lstDataList_->viewport()->removeEventFilter(this);
+    QCoreApplication::sendEvent(lstDataList_->viewport(), event);
+    lstDataList_->viewport()->installEventFilter(this);
+    if (SelectedIndex() >= 0) cmdAct_Click(kEdit);
+    return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace v42

@@ -1,0 +1,48 @@
+// The editor's main window: the list of timetables and the operations on it.
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+
+#include "EditorContext.h"
+
+class QListWidget;
+class QPushButton;
+class QAction;
+
+namespace v42 {
+
+inline constexpr const char* kEditorTitle = "ベルカン42エディタ";
+
+class frmV42Editor : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit frmV42Editor(EditorContext& context, QWidget* parent = nullptr);
+
+  // Reads the data file and fills the list. False when the program is to end (the reason has
+  // been shown).
+  bool Form_Load();
+
+  // The version box's text.
+  static std::string VersionText();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void cmdAct_Click(int index);
+  void ButtonStateSet();
+  void ListTitles();
+  int SelectedIndex() const;
+  void Select(int index);
+  void EditSelected(int sel);
+  void menuFileSave_Click();
+  void menuHelpVersion_Click();
+
+  EditorContext& ctx_;
+  QListWidget* lstDataList_ = nullptr;
+  std::array<QPushButton*, 6> cmdAct_{};
+};
+
+}  // namespace v42

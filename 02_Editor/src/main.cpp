@@ -1,0 +1,13 @@
+#include <QApplication>
+
+#include "basV42Editor.h"
+#include "frmV42Editor.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("V42Editor"));
+  const std::filesystem::path appFolder = QCoreApplication::applicationDirPath().toStdString();
+  const auto program = v42::basV42Editor(appFolder);
+  if (!program.Window) return 1;
+  return QApplication::exec();
+}
