@@ -33,6 +33,8 @@ const SearchCase kSearchCases[] = {
     {"NightOver", NightService, 0, 1, 0, "", "", "", ""},
     {"NightSeenEarly", NightService, 0, 2, 0, "22:10", "1210", "22:40", "1240", 9},
     {"NightEvening", NightService, 0, 21, 0, "22:10", "70", "22:40", "100"},
+    {"ThousandMinutes", NightService, 0, 5, 30, "22:10", "1000", "22:40", "1030", 9},
+    {"JustUnderAThousand", NightService, 0, 5, 31, "22:10", "999", "22:40", "1029", 12},
     {"LastMatchingRowWins",
      [] {
        return Record({{8, {10}}, {8, {30}}});
