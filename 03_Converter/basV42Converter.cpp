@@ -1,0 +1,28 @@
+#include "basV42Converter.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include "MessageBox.h"
+#include "SingleInstance.h"
+#include "frmV42Converter.h"
+
+// A static library's resources must be registered by hand.
+static void InitV42ConverterResources() { Q_INIT_RESOURCE(V42Converter); }
+
+namespace v42 {
+
+int basV42Converter_Main(QApplication& app, const QString& lockFolder) {
+  InitV42ConverterResources();
+  app.setWindowIcon(QIcon(":/V42Converter.svg"));
+  SingleInstance instance(kConverterProgramName, lockFolder);
+  if (!instance.TryLock()) {
+    ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
+    return 1;
+  }
+  frmV42Converter window;
+  window.show();
+  return app.exec();
+}
+
+}  // namespace v42

@@ -1,0 +1,9 @@
+#include <QApplication>
+
+#include "basV42Converter.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(v42::kConverterProgramName);
+  return v42::basV42Converter_Main(app);
+}
