@@ -12,5 +12,6 @@ include(GoogleTest)
 function(v42_add_test target)
   target_link_libraries(${target} PRIVATE v42_warnings)
   gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    TEST_PREFIX "${target}."
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;SDL_AUDIODRIVER=dummy;LC_ALL=C.UTF-8")
 endfunction()
