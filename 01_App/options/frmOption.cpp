@@ -205,8 +205,8 @@ void frmOption::Build() {
                      QStringLiteral("chkDev_1"), 1140, 240);
   // The boxes show what this machine can play; they are not settings to toggle.
   for (QCheckBox* box : chkDev) {
-    box->setAttribute(Qt::WA_TransparentForMouseEvents);
     box->setFocusPolicy(Qt::NoFocus);
+    box->installEventFilter(this);
   }
   frmMsgOption[3] = frame(frmMsgOption[2], QStringLiteral("frmMsgOption_3"), "             ", 120,
                           720, 4785, 675);
@@ -452,6 +452,18 @@ void frmOption::closeEvent(QCloseEvent* event) {
 }
 
 bool frmOption::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == chkDev[0] || watched == chkDev[1]) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+        return true;
+      default:
+        return QDialog::eventFilter(watched, event);
+    }
+  }
   auto* box = qobject_cast<QLineEdit*>(watched);
   if (!box) return QDialog::eventFilter(watched, event);
   if (event->type() == QEvent::FocusIn) {

@@ -52,8 +52,11 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text
     seam.Answers.pop_front();
     return answer;
   }
-  QMessageBox box(QtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
-                  buttons, parent);
+  // Messages break lines with a bare carriage return, as they always did.
+  QString shown = QString::fromStdString(text);
+  shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+      .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QMessageBox box(QtIcon(icon), QString::fromStdString(caption), shown, buttons, parent);
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
