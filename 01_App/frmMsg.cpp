@@ -1,6 +1,7 @@
 #include "frmMsg.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPushButton>
@@ -63,7 +64,8 @@ void frmMsg::Form_Load(const IniSettings& settings) {
 
 void frmMsg::Timer1_Timer() {
   if (ActivatedFlag == 0) {
-    raise();
+    // A platform without window stacking (offscreen) only warns about raising.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen")) raise();
     activateWindow();
     ActivatedFlag = 1;
   }
@@ -78,12 +80,13 @@ void frmMsg::Timer1_Timer() {
   }
 }
 
-// Inverting this window swaps its caption and colours; the main window, which may sit
-// minimised in the taskbar, asks the desktop for attention instead.
+// A call with 1 switches a window to its other look, a call with 0 returns it to normal.
+// This window swaps its caption and colours; the main window, which may sit minimised in
+// the taskbar, asks the desktop for attention instead.
 void frmMsg::FlashWindow(QWidget* window, std::int16_t invert) {
   if (window == nullptr) return;
   if (window == this) {
-    msgInverted_ = invert != 0;
+    msgInverted_ = invert != 0 && !msgInverted_;
     setWindowTitle(msgInverted_ ? kInvertedCaption : kCaption);
     QPalette pal = QApplication::palette(this);
     if (msgInverted_) {
@@ -93,7 +96,7 @@ void frmMsg::FlashWindow(QWidget* window, std::int16_t invert) {
     setPalette(pal);
     return;
   }
-  mainInverted_ = invert != 0;
+  mainInverted_ = invert != 0 && !mainInverted_;
   if (mainInverted_) QApplication::alert(window, 500);
 }
 

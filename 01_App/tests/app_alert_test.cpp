@@ -1,0 +1,110 @@
+// The alert window's blinking and closing, and the version box.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "OleColor.h"
+#include "frmMsg.h"
+#include "frmVersion.h"
+
+namespace v42 {
+namespace {
+
+IniSettings Blinking(bool blink) {
+  IniSettings s;
+  s.MessageBlinkFlag = blink ? 1 : 0;
+  s.MessageSoundFlag = 0;
+  return s;
+}
+
+struct Phase {
+  bool msg, main;
+};
+
+// What each blink tick leaves inverted: with the clock window normal the two alternate; with
+// it minimised both invert on the first tick, both return on the second, then they alternate.
+TEST(AlertWindow, BlinkPhasesFollowTheMainWindowsState) {
+  struct Case {
+    bool minimised;
+    std::vector<Phase> phases;
+  };
+  for (const Case& c : {Case{false, {{true, false}, {false, true}, {true, false}, {false, true}}},
+                        Case{true, {{true, true}, {false, false}, {true, false}, {false, true}}}}) {
+    QWidget main;
+    main.show();
+    if (c.minimised) main.showMinimized();
+    frmMsg alert(Blinking(true), &main);
+    EXPECT_EQ(alert.BlinkInterval(), 500);
+    for (std::size_t i = 0; i < c.phases.size(); ++i) {
+      alert.Timer1_Timer();
+      EXPECT_EQ(alert.MsgInverted(), c.phases[i].msg) << "tick " << i << " min " << c.minimised;
+      EXPECT_EQ(alert.MainInverted(), c.phases[i].main) << "tick " << i << " min " << c.minimised;
+      EXPECT_EQ(alert.windowTitle(), c.phases[i].msg ? "◆ 通知 ◆" : "通知");
+    }
+  }
+}
+
+TEST(AlertWindow, ClosingLeavesTheMainWindowInItsNormalLook) {
+  QWidget main;
+  main.show();
+  frmMsg alert(Blinking(true), &main);
+  alert.open();
+  alert.Timer1_Timer();
+  alert.Timer1_Timer();  // the main window is inverted now
+  ASSERT_TRUE(alert.MainInverted());
+  QTest::mouseClick(alert.findChild<QPushButton*>("comOK"), Qt::LeftButton);
+  EXPECT_FALSE(alert.isVisible());
+  EXPECT_FALSE(alert.MainInverted());
+  EXPECT_EQ(alert.BlinkInterval(), 0);
+}
+
+TEST(AlertWindow, WithoutBlinkingNothingAlternates) {
+  QWidget main;
+  frmMsg alert(Blinking(false), &main);
+  alert.open();
+  QTest::qWait(1100);
+  EXPECT_EQ(alert.BlinkInterval(), 0);
+  EXPECT_EQ(alert.windowTitle(), "通知");
+  EXPECT_FALSE(alert.MsgInverted());
+  EXPECT_EQ(alert.findChild<QLabel*>("Label1")->text(), "もうすぐ設定時刻です。");
+  QTest::keyClick(&alert, Qt::Key_Escape);
+  EXPECT_FALSE(alert.isVisible());
+}
+
+TEST(AlertWindow, ASoundFileThatCannotPlayLeavesNothingOpen) {
+  IniSettings s = Blinking(false);
+  s.MessageSoundFlag = 2;
+  for (const char* file : {"", "a.w", "/no/such/alert.wav", "/no/such/tune.MID"}) {
+    s.MessageSoundFile = file;
+    frmMsg alert(s, nullptr);
+    EXPECT_EQ(alert.Playing(), PlayKind::None) << file;
+    EXPECT_FALSE(alert.SoundOpen()) << file;
+  }
+}
+
+TEST(VersionBox, PaintedInTheClocksColoursAndClosedOnlyByItsButton) {
+  IniSettings s;
+  s.ApplicationBackColor = 0x102030;
+  s.ApplicationFontColor = 0x00FF80;
+  frmVersion box(s);
+  box.open();
+  EXPECT_EQ(box.windowTitle(), "ﾊﾞｰｼﾞｮﾝ情報");
+  EXPECT_EQ(box.palette().color(QPalette::Window), ToQColor(0x102030));
+  EXPECT_EQ(box.findChild<QWidget*>("frmVer")->palette().color(QPalette::Window),
+            ToQColor(0x102030));
+  for (const char* name : {"Label_0", "Label_1", "Label_2", "Label_3"})
+    EXPECT_EQ(box.findChild<QLabel*>(name)->palette().color(QPalette::WindowText),
+              ToQColor(0x00FF80))
+        << name;
+  EXPECT_EQ(box.findChild<QLabel*>("Label_0")->text(), "ベルカン 42");
+  EXPECT_EQ(box.findChild<QLabel*>("Label_1")->text(), "ver2.10");
+  QTest::keyClick(&box, Qt::Key_Escape);
+  EXPECT_TRUE(box.isVisible());
+  QTest::mouseClick(box.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+  EXPECT_FALSE(box.isVisible());
+}
+
+}  // namespace
+}  // namespace v42
