@@ -84,6 +84,7 @@ void SetBack(QWidget* widget, const QColor& back) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::Window, back);
   widget->setPalette(palette);
+  widget->setBackgroundRole(QPalette::Window);  // buttons would otherwise fill with Button
   widget->setAutoFillBackground(true);
 }
 
@@ -125,7 +126,7 @@ void frmOption::Build() {
     l->setObjectName(QStringLiteral("Label_%1").arg(index));
     if (index >= 2) l->setFont(PGothicFont(9));
     MoveTwips(l, left, top);
-    l->adjustSize();
+    FitLabelToDesign(l);
     Label[index] = l;
   };
   auto sample = [](QWidget* parent, const QString& name, int left, int top) {

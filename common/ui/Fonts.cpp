@@ -1,5 +1,10 @@
 #include "Fonts.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QLabel>
+#include <algorithm>
+
 namespace v42 {
 
 QString MappedFamily(const QString& designFamily) {
@@ -19,5 +24,12 @@ QFont DesignFont(const QString& designFamily, double pointSize) {
 
 QFont GothicFont(double pointSize) { return DesignFont(QString::fromUtf8(kMsGothic), pointSize); }
 QFont PGothicFont(double pointSize) { return DesignFont(QString::fromUtf8(kMsPGothic), pointSize); }
+
+void FitLabelToDesign(QLabel* label) {
+  const QFontMetrics metrics(label->font());
+  const int lead = std::max(0, (metrics.height() - QFontInfo(label->font()).pixelSize()) / 2);
+  label->setContentsMargins(0, -lead, 0, 0);
+  label->resize(label->sizeHint());
+}
 
 }  // namespace v42

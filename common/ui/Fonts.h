@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+class QLabel;
+
 namespace v42 {
 
 inline constexpr const char* kMsGothic = "ＭＳ ゴシック";     // monospace
@@ -19,5 +21,10 @@ QString MappedFamily(const QString& designFamily);
 QFont DesignFont(const QString& designFamily, double pointSize);
 QFont GothicFont(double pointSize = 9);   // "ＭＳ ゴシック"
 QFont PGothicFont(double pointSize = 9);  // "ＭＳ Ｐゴシック"
+
+// Noto CJK sets its lines taller than the design fonts did, so text placed at a designed top
+// stands lower and can touch the control below. This lifts a label's text by that extra
+// leading and sizes the label to its text.
+void FitLabelToDesign(QLabel* label);
 
 }  // namespace v42
