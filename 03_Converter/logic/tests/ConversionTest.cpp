@@ -30,7 +30,7 @@ void CopyInto(const fs::path& from, const TestFolder& folder) {
   fs::copy(from, folder.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-TEST(convert_Convert, VersionOneFolderBecomesTheExpectedCurrentFiles) {
+TEST(ConvertTest, VersionOneFolderBecomesTheExpectedCurrentFiles) {
   TestFolder folder;
   CopyInto(kV1Example, folder);
   EXPECT_EQ(Convert(folder / "Data00.dat", folder / "velkan42.ini"), kFromV1Notice);
@@ -39,7 +39,7 @@ TEST(convert_Convert, VersionOneFolderBecomesTheExpectedCurrentFiles) {
   EXPECT_EQ(Bytes(folder / "velkan42.ini"), Bytes(kCurrentGolden / "velkan42.ini"));
 }
 
-TEST(convert_Convert, CurrentFilesBecomeTheVersionOneFolder) {
+TEST(ConvertTest, CurrentFilesBecomeTheVersionOneFolder) {
   TestFolder folder;
   CopyInto(kCurrentGolden, folder);
   EXPECT_EQ(Convert(folder / "velkan42.dat", folder / "velkan42.ini"), kToV1Notice);
@@ -87,7 +87,7 @@ IniSettings SomeSettings() {
   return settings;
 }
 
-TEST(convert_Convert, RoundTripKeepsTimetablesFirstTypesAndSettings) {
+TEST(ConvertTest, RoundTripKeepsTimetablesFirstTypesAndSettings) {
   TestFolder folder;
   const TimetableStore original = ThreeTimetables();
   const IniSettings settings = SomeSettings();
@@ -116,7 +116,7 @@ TEST(convert_Convert, RoundTripKeepsTimetablesFirstTypesAndSettings) {
   }
 }
 
-TEST(convert_Convert, EachOutputLandsBesideItsOwnInput) {
+TEST(ConvertTest, EachOutputLandsBesideItsOwnInput) {
   TestFolder folder;
   fs::create_directories(folder / "data");
   fs::create_directories(folder / "settings");
@@ -135,7 +135,7 @@ TEST(convert_Convert, EachOutputLandsBesideItsOwnInput) {
   EXPECT_FALSE(fs::exists(folder / "settings" / "Data00.dat"));
 }
 
-TEST(convert_Convert, MissingSettingsFileIsWrittenFromTheDefaults) {
+TEST(ConvertTest, MissingSettingsFileIsWrittenFromTheDefaults) {
   TestFolder folder;
   fs::copy_file(kCurrentGolden / "velkan42.dat", folder / "velkan42.dat");
   Convert(folder / "velkan42.dat", folder / "velkan42.ini");
@@ -150,7 +150,7 @@ struct Refusal {
   const char* message;
 };
 
-TEST(convert_Convert, RefusesMissingFilesAndUnexpectedNamesWithoutTouchingAnything) {
+TEST(ConvertTest, RefusesMissingFilesAndUnexpectedNamesWithoutTouchingAnything) {
   TestFolder folder;
   CopyInto(kV1Example, folder);
   fs::copy_file(kV1Example / "Data00.dat", folder / "data.dat");
@@ -180,7 +180,7 @@ TEST(convert_Convert, RefusesMissingFilesAndUnexpectedNamesWithoutTouchingAnythi
   }
 }
 
-TEST(convert_Convert, SecondPressReportsTheMissingTimetableFile) {
+TEST(ConvertTest, SecondPressReportsTheMissingTimetableFile) {
   TestFolder folder;
   CopyInto(kV1Example, folder);
   Convert(folder / "Data00.dat", folder / "velkan42.ini");
@@ -195,7 +195,7 @@ TEST(convert_Convert, SecondPressReportsTheMissingTimetableFile) {
   EXPECT_EQ(Bytes(folder / "velkan42.ini"), converted);
 }
 
-TEST(convert_Convert, MalformedInputChangesNothing) {
+TEST(ConvertTest, MalformedInputChangesNothing) {
   TestFolder folder;
   CopyInto(kV1Example, folder);
   const std::string damaged = Bytes(kV1Example / "Data00.dat") + "\r\n";
@@ -228,7 +228,7 @@ int ConvertWithFileSizeLimit(const fs::path& timetable, const fs::path& settings
   return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
 }
 
-TEST(convert_Convert, WriteFailureHalfwayLeavesTheInputsAsTheyWere) {
+TEST(ConvertTest, WriteFailureHalfwayLeavesTheInputsAsTheyWere) {
   TestFolder folder;
   CopyInto(kCurrentGolden, folder);
   // Data00.dat (the first output) fits under the limit, the version 1 settings do not.

@@ -36,7 +36,7 @@ std::string Row(const DepartureRow& row) {
   return text;
 }
 
-TEST(convert_ReadV1Data, ReadsTheExampleAndClearsEarlierDepartures) {
+TEST(ReadV1DataTest, ReadsTheExampleAndClearsEarlierDepartures) {
   TimetableStore store;
   store.Records[5].Departures[3][4] = DepartureCell{9, 'a'};
   store.Records[0].Types[2].Name = "untouched";
@@ -76,7 +76,7 @@ std::string Cells(int count) {
   return line;
 }
 
-TEST(convert_ReadV1Data, AcceptsTheLargestFiles) {
+TEST(ReadV1DataTest, AcceptsTheLargestFiles) {
   const struct {
     const char* name;
     std::string text;
@@ -99,7 +99,7 @@ TEST(convert_ReadV1Data, AcceptsTheLargestFiles) {
   }
 }
 
-TEST(convert_ReadV1Data, MalformedFilesAreTheFormatError) {
+TEST(ReadV1DataTest, MalformedFilesAreTheFormatError) {
   const struct {
     const char* name;
     std::string text;
@@ -128,7 +128,7 @@ TEST(convert_ReadV1Data, MalformedFilesAreTheFormatError) {
                   "ファイル形式エラー");
 }
 
-TEST(convert_ReadV1Data, MissingFileIsReported) {
+TEST(ReadV1DataTest, MissingFileIsReported) {
   TestFolder folder;
   TimetableStore store;
   store.Count = 4;
@@ -147,7 +147,7 @@ IniSettings ReadSettings(const std::string& text, TimetableStore& store) {
   return settings;
 }
 
-TEST(convert_ReadV1Settings, ReadsTheExample) {
+TEST(ReadV1SettingsTest, ReadsTheExample) {
   TimetableStore store;
   ReadV1Data(store, kV1Example);
   IniSettings settings;
@@ -172,7 +172,7 @@ TEST(convert_ReadV1Settings, ReadsTheExample) {
   EXPECT_EQ(store.Records[3].Types[0], TypeEntry{});
 }
 
-TEST(convert_ReadV1Settings, TypeLinesWaitForTheirTypeFont) {
+TEST(ReadV1SettingsTest, TypeLinesWaitForTheirTypeFont) {
   TimetableStore store;
   ReadSettings(
       "\"TypeCom=甲\r\nTypeCom=乙\r\nTypeColor=255\r\nTypeFont=Bold\r\n"
@@ -186,7 +186,7 @@ TEST(convert_ReadV1Settings, TypeLinesWaitForTheirTypeFont) {
   EXPECT_EQ(store.Records[3].Types[0], TypeEntry{});
 }
 
-TEST(convert_ReadV1Settings, OpeningQuoteAndClosingLineBreak) {
+TEST(ReadV1SettingsTest, OpeningQuoteAndClosingLineBreak) {
   TimetableStore store;
   IniSettings defaults;
   SetIniDefaults(defaults);
@@ -212,7 +212,7 @@ TEST(convert_ReadV1Settings, OpeningQuoteAndClosingLineBreak) {
   EXPECT_EQ(missing, defaults);
 }
 
-TEST(convert_ReadV1Settings, CommentColoursMustBeWholeNumbers) {
+TEST(ReadV1SettingsTest, CommentColoursMustBeWholeNumbers) {
   const struct {
     const char* value;
     Color color;
@@ -226,7 +226,7 @@ TEST(convert_ReadV1Settings, CommentColoursMustBeWholeNumbers) {
   }
 }
 
-TEST(convert_ReadV1Settings, MalformedFilesAreTheFormatError) {
+TEST(ReadV1SettingsTest, MalformedFilesAreTheFormatError) {
   std::string full26;
   for (int i = 0; i < 26; ++i) full26 += "TypeColor=1\r\nTypeCom=x\r\nTypeFont=Normal\r\n";
   const struct {
@@ -247,7 +247,7 @@ TEST(convert_ReadV1Settings, MalformedFilesAreTheFormatError) {
   }
 }
 
-TEST(convert_WriteV1Settings, BlackIsWrittenAsZeroAndOnlyTheFirstTypesGo) {
+TEST(WriteV1SettingsTest, BlackIsWrittenAsZeroAndOnlyTheFirstTypesGo) {
   TestFolder folder;
   IniSettings settings;
   SetIniDefaults(settings);
