@@ -113,6 +113,32 @@ TEST_F(FlexGridTest, CellColourZeroShowsTheGridsOwnColour) {
   EXPECT_NE(Pixel(1, 0), QColor(0, 0, 255));  // the header keeps its own look
 }
 
+TEST_F(FlexGridTest, TextFollowsColumnAndCellAlignment) {
+  grid.SetColAlignment(1, flexAlignRightCenter);
+  grid.SetCurrentCell(2, 1);
+  grid.SetCellAlignment(flexAlignCenterCenter);
+  for (int r = 0; r < 3; ++r) grid.SetTextMatrix(r, 1, "1");
+  grid.SetTextMatrix(0, 2, "a");  // general: text left, numbers right
+  grid.SetTextMatrix(1, 2, "7");
+  Show();
+  const QImage shot = grid.grab().toImage();
+  // Where the ink of a cell's text lies, as a fraction of the cell's width.
+  auto inkCentre = [&](int row, int col) {
+    const QRect cell = grid.CellRect(row, col).adjusted(1, 1, -2, -2);
+    int sum = 0, count = 0;
+    for (int x = cell.left(); x <= cell.right(); ++x) {
+      for (int y = cell.top(); y <= cell.bottom(); ++y) {
+        if (shot.pixelColor(x, y).lightness() < 128) sum += x - cell.left(), ++count;
+      }
+    }
+    return count ? double(sum) / count / cell.width() : -1.0;
+  };
+  EXPECT_GT(inkCentre(0, 1), 0.6);
+  EXPECT_NEAR(inkCentre(2, 1), 0.5, 0.15);
+  EXPECT_LT(inkCentre(0, 2), 0.4);
+  EXPECT_GT(inkCentre(1, 2), 0.6);
+}
+
 TEST_F(FlexGridTest, BulkRestyleWithRedrawOffPaintsOnce) {
   grid.SetRows(24);
   grid.SetCols(31);
