@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QDialog>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPushButton>
@@ -217,6 +218,31 @@ TEST_F(WindowTest, ClosingTheAlertRestoresTheMinimisedWindow) {
   window_->Alert()->reject();  // the close box
   EXPECT_FALSE(window_->isMinimized());
   EXPECT_EQ(window_->windowTitle(), "ベルカン 42");
+}
+
+// The settings dialog writes the file on OK; after it closes either way the clock takes what
+// the file holds, keeps its choice and its alert, and ticks on while the dialog is open.
+TEST_F(WindowTest, AfterTheSettingsDialogTheClockTakesTheFileAndKeepsItsChoice) {
+  Open({DayService()}, QTime(8, 16));
+  DoubleClickCell(Find<FlexGrid>("FGrid"), 3, 3);  // 8:50
+  window_->findChild<QAction*>("menuOptionIni")->trigger();
+  auto* dialog = window_->findChild<QDialog*>("frmOption");
+  ASSERT_NE(dialog, nullptr);
+  EXPECT_TRUE(dialog->isVisible());
+  TickAt(QTime(8, 16, 1));
+  EXPECT_EQ(Text("lblNowTime"), "2026.12.06  08:16:01");
+
+  IniSettings changed = settings_;
+  changed.ApplicationBackColor = 0x112233;
+  changed.Comments[0].Text = "本日終了";
+  WriteIniFile(changed, Folder());
+  QTest::mouseClick(dialog->findChild<QPushButton*>("comCancel"), Qt::LeftButton);
+  EXPECT_EQ(window_->centralWidget()->palette().color(QPalette::Window), ToQColor(0x112233));
+  EXPECT_EQ(Text("lblTime_0"), "8:50");
+  EXPECT_TRUE(window_->Clock().AlertArmed());
+  EXPECT_EQ(Find<FlexGrid>("FGrid")->CellBackColorAt(3, 3), 0xFF8080);
+  TickAt(QTime(10, 31));  // the service ends: the new comment shows
+  EXPECT_EQ(Text("lblComment_1"), "本日終了");
 }
 
 TEST_F(WindowTest, ABadOrMissingDataFileEndsBeforeTheWindow) {
