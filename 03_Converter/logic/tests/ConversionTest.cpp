@@ -195,15 +195,41 @@ TEST(ConvertTest, SecondPressReportsTheMissingTimetableFile) {
   EXPECT_EQ(Bytes(folder / "velkan42.ini"), converted);
 }
 
-TEST(ConvertTest, MalformedInputChangesNothing) {
-  TestFolder folder;
-  CopyInto(kV1Example, folder);
-  const std::string damaged = Bytes(kV1Example / "Data00.dat") + "\r\n";
-  test::WriteBytes(folder / "Data00.dat", damaged);
-  EXPECT_THROW(Convert(folder / "Data00.dat", folder / "velkan42.ini"), FileError);
-  EXPECT_EQ(Bytes(folder / "Data00.dat"), damaged);
-  EXPECT_EQ(Bytes(folder / "velkan42.ini"), Bytes(kV1Example / "velkan42.ini"));
-  EXPECT_FALSE(fs::exists(folder / "velkan42.dat"));
+TEST(ConvertTest, InputThatCannotBeConvertedChangesNothing) {
+  const std::string data = Bytes(kV1Example / "Data00.dat");
+  const std::string settings = Bytes(kV1Example / "velkan42.ini");
+  const std::string comma = test::Utf8Of(kV1Example / "velkan42.ini");
+  const struct {
+    const char* name;
+    std::string data, settingsUtf8;
+    bool endsProgram;
+  } cases[] = {
+      // The reader's own format error, which ends the program.
+      {"an empty line in Data00.dat", data + "\r\n", "", true},
+      // A "," would split the type line of velkan42.dat; the writer refuses it.
+      {"a type name with a comma", data,
+       std::string(comma).replace(comma.find("快速"), 6, "快速,急行"), false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TestFolder folder;
+    test::WriteBytes(folder / "Data00.dat", c.data);
+    if (c.settingsUtf8.empty()) {
+      test::WriteBytes(folder / "velkan42.ini", settings);
+    } else {
+      test::WriteCp932(folder / "velkan42.ini", c.settingsUtf8);
+    }
+    const std::string settingsBefore = Bytes(folder / "velkan42.ini");
+    try {
+      Convert(folder / "Data00.dat", folder / "velkan42.ini");
+      ADD_FAILURE() << "converted";
+    } catch (const FileError& error) {
+      EXPECT_EQ(error.EndsProgram, c.endsProgram) << error.what();
+    }
+    EXPECT_EQ(Bytes(folder / "Data00.dat"), c.data);
+    EXPECT_EQ(Bytes(folder / "velkan42.ini"), settingsBefore);
+    EXPECT_FALSE(fs::exists(folder / "velkan42.dat"));
+  }
 }
 
 // Runs a conversion in a child whose files may not grow beyond `limit` bytes, which stops
