@@ -1,0 +1,95 @@
+// Two copies of the clock: the second is refused with the message and the first runs on.
+// The test starts this binary again as each copy ("--copy <folder>"), so both run the real
+// start-up in processes of their own, with the message box recorded instead of shown.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "DataFile.h"
+#include "MessageBox.h"
+#include "basVelkan42.h"
+
+namespace {
+
+QString self;
+
+int RunCopy(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  v42::MessageBoxSeam::StartRecording();
+  // Printed once the window is up and the event loop runs.
+  QTimer::singleShot(0, [] { std::printf("running\n"), std::fflush(stdout); });
+  const int code = v42::basVelkan42_Main(app, argv[2]);
+  for (const auto& call : v42::MessageBoxSeam::Calls())
+    std::printf("%s|%s|%d\n", call.Text.c_str(), call.Caption.c_str(), int(call.Icon));
+  return code;
+}
+
+class InstanceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(runtime_.isValid());
+    ASSERT_TRUE(folder_.isValid());
+    v42::TimetableStore store;
+    store.Count = 1;
+    store.Records[0].Title = "平日";
+    store.Records[0].Departures[0][0].Value = 6;
+    store.Records[0].Departures[0][1].Value = 30;
+    v42::WriteDataFile(store, folder_.path().toStdString());
+  }
+
+  // Starts a copy with the user's runtime folder (where the lock lives) set to ours.
+  std::unique_ptr<QProcess> Start() {
+    auto copy = std::make_unique<QProcess>();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime_.path());
+    copy->setProcessEnvironment(env);
+    copy->start(self, {"--copy", folder_.path()});
+    EXPECT_TRUE(copy->waitForStarted(10000));
+    return copy;
+  }
+  static bool WaitForLine(QProcess& copy, const QByteArray& line) {
+    QByteArray seen;
+    while (copy.waitForReadyRead(15000)) {
+      seen += copy.readAllStandardOutput();
+      if (seen.contains(line)) return true;
+    }
+    return false;
+  }
+
+  QTemporaryDir runtime_, folder_;
+};
+
+TEST_F(InstanceTest, TheSecondCopyIsRefusedAndTheFirstRunsOn) {
+  auto first = Start();
+  ASSERT_TRUE(WaitForLine(*first, "running"));
+  auto second = Start();
+  ASSERT_TRUE(second->waitForFinished(15000));
+  EXPECT_EQ(second->exitCode(), 1);
+  EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()).trimmed(),
+            QString("既に起動されています|2重起動ｴﾗｰ|%1").arg(int(v42::MsgIcon::Critical)));
+  EXPECT_FALSE(first->waitForFinished(1200));
+  EXPECT_EQ(first->state(), QProcess::Running);
+
+  // A copy that dies without cleaning up leaves its lock behind; it must not block the next.
+  first->kill();
+  first->waitForFinished(5000);
+  auto third = Start();
+  EXPECT_TRUE(WaitForLine(*third, "running"));
+  third->kill();
+  third->waitForFinished(5000);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--copy") return RunCopy(argc, argv);
+  QCoreApplication app(argc, argv);
+  self = QCoreApplication::applicationFilePath();
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Starts the built clock on the sample timetable under a virtual X display, finds its window,
+# and checks that a second copy is refused with its message box while the first runs on.
+set -euo pipefail
+
+if [ "${1:-}" = "--inside" ]; then
+  cd "$2"
+  # Waits up to 15 s for a top-level window with this exact caption.
+  wait_for() {
+    for _ in $(seq 150); do
+      xwininfo -root -tree | grep -qF "\"$1\"" && return 0
+      sleep 0.1
+    done
+    echo "no window \"$1\""
+    xwininfo -root -tree | grep '"' | head -20
+    return 1
+  }
+  ./Velkan42 & first=$!
+  trap 'kill $first ${second:-} 2>/dev/null || true' EXIT
+  wait_for "ベルカン 42"
+  ./Velkan42 & second=$!
+  wait_for "2重起動ｴﾗｰ"
+  kill -0 "$first"
+  echo "smoke: window shown, second copy refused, first still running"
+  exit 0
+fi
+
+program=$1 sample=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+chmod 700 "$work"
+cp "$program" "$work/Velkan42"
+cp "$sample" "$work/velkan42.dat"
+# The lock of a clock the user may be running elsewhere stays out of the way.
+export XDG_RUNTIME_DIR=$work
+xvfb-run -a -s "-screen 0 1280x800x24" "$0" --inside "$work"
