@@ -173,20 +173,5 @@ TEST(ConverterStartUpTest, SecondCopyIsRefused) {
   MessageBoxSeam::StopRecording();
 }
 
-TEST(ConverterStartUpTest, FirstCopyShowsTheWindowUntilItIsClosed) {
-  QTemporaryDir lockFolder;
-  bool shown = false;
-  QTimer::singleShot(0, [&] {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      if (widget->objectName() == "frmV42Converter" && widget->isVisible()) {
-        shown = true;
-        widget->close();
-      }
-    }
-  });
-  EXPECT_EQ(basV42Converter_Main(*qApp, lockFolder.path()), 0);
-  EXPECT_TRUE(shown);
-}
-
 }  // namespace
 }  // namespace v42

@@ -10,18 +10,22 @@
 #include "Conversion.h"
 #include "DataFile.h"
 #include "IniFile.h"
-#include "TestFolder.h"
+#include "TestFiles.h"
 #include "V1FileAccess.h"
 
 namespace v42 {
 namespace {
 
 namespace fs = std::filesystem;
-using test::Bytes;
-using test::TestFolder;
+using TestFolder = test::TempFolder;
+using test::ReadBytes;
+
+std::string Utf8Of(const fs::path& file) {
+  return Cp932ToUtf8(ReadBytes(file)).value_or("<not CP932>");
+}
 
 const fs::path kV1Example = V42_V1_EXAMPLE_DIR;
-const fs::path kCurrentGolden = fs::path(V42_CONVERT_DATA_DIR) / "current";
+const fs::path kCurrentGolden = fs::path(V42_GOLDEN_DIR) / "current";
 
 constexpr const char* kFromV1Notice = "v1.xxからv2.1xに変換しました。";
 constexpr const char* kToV1Notice = "v2.xxからv1.22に変換しました。";
@@ -35,8 +39,8 @@ TEST(ConvertTest, VersionOneFolderBecomesTheExpectedCurrentFiles) {
   CopyInto(kV1Example, folder);
   EXPECT_EQ(Convert(folder / "Data00.dat", folder / "velkan42.ini"), kFromV1Notice);
   EXPECT_FALSE(fs::exists(folder / "Data00.dat"));
-  EXPECT_EQ(Bytes(folder / "velkan42.dat"), Bytes(kCurrentGolden / "velkan42.dat"));
-  EXPECT_EQ(Bytes(folder / "velkan42.ini"), Bytes(kCurrentGolden / "velkan42.ini"));
+  EXPECT_EQ(ReadBytes(folder / "velkan42.dat"), ReadBytes(kCurrentGolden / "velkan42.dat"));
+  EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), ReadBytes(kCurrentGolden / "velkan42.ini"));
 }
 
 TEST(ConvertTest, CurrentFilesBecomeTheVersionOneFolder) {
@@ -44,8 +48,8 @@ TEST(ConvertTest, CurrentFilesBecomeTheVersionOneFolder) {
   CopyInto(kCurrentGolden, folder);
   EXPECT_EQ(Convert(folder / "velkan42.dat", folder / "velkan42.ini"), kToV1Notice);
   EXPECT_FALSE(fs::exists(folder / "velkan42.dat"));
-  EXPECT_EQ(Bytes(folder / "Data00.dat"), Bytes(kV1Example / "Data00.dat"));
-  EXPECT_EQ(Bytes(folder / "velkan42.ini"), Bytes(kV1Example / "velkan42.ini"));
+  EXPECT_EQ(ReadBytes(folder / "Data00.dat"), ReadBytes(kV1Example / "Data00.dat"));
+  EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), ReadBytes(kV1Example / "velkan42.ini"));
 }
 
 TimetableStore ThreeTimetables() {
@@ -124,22 +128,19 @@ TEST(ConvertTest, EachOutputLandsBesideItsOwnInput) {
   fs::copy_file(kV1Example / "velkan42.ini", folder / "settings" / "velkan42.ini");
 
   Convert(folder / "data" / "Data00.dat", folder / "settings" / "velkan42.ini");
-  EXPECT_EQ(Bytes(folder / "data" / "velkan42.dat"), Bytes(kCurrentGolden / "velkan42.dat"));
-  EXPECT_EQ(Bytes(folder / "settings" / "velkan42.ini"), Bytes(kCurrentGolden / "velkan42.ini"));
+  EXPECT_EQ(ReadBytes(folder / "data" / "velkan42.dat"),
+            ReadBytes(kCurrentGolden / "velkan42.dat"));
+  EXPECT_EQ(ReadBytes(folder / "settings" / "velkan42.ini"),
+            ReadBytes(kCurrentGolden / "velkan42.ini"));
   EXPECT_FALSE(fs::exists(folder / "data" / "velkan42.ini"));
   EXPECT_FALSE(fs::exists(folder / "settings" / "velkan42.dat"));
-
-  Convert(folder / "data" / "velkan42.dat", folder / "settings" / "velkan42.ini");
-  EXPECT_EQ(Bytes(folder / "data" / "Data00.dat"), Bytes(kV1Example / "Data00.dat"));
-  EXPECT_EQ(Bytes(folder / "settings" / "velkan42.ini"), Bytes(kV1Example / "velkan42.ini"));
-  EXPECT_FALSE(fs::exists(folder / "settings" / "Data00.dat"));
 }
 
 TEST(ConvertTest, MissingSettingsFileIsWrittenFromTheDefaults) {
   TestFolder folder;
   fs::copy_file(kCurrentGolden / "velkan42.dat", folder / "velkan42.dat");
   Convert(folder / "velkan42.dat", folder / "velkan42.ini");
-  const std::string text = test::Utf8Of(folder / "velkan42.ini");
+  const std::string text = Utf8Of(folder / "velkan42.ini");
   EXPECT_TRUE(text.starts_with("\"FontColor=4210752\r\nBgColor=12632256\r\n")) << text;
   EXPECT_NE(text.find("Comment03=もうすぐ来ます。\r\n"), std::string::npos);
 }
@@ -174,8 +175,8 @@ TEST(ConvertTest, RefusesMissingFilesAndUnexpectedNamesWithoutTouchingAnything) 
       EXPECT_EQ(error.Caption, "ファイル存在エラー");
       EXPECT_FALSE(error.EndsProgram);
     }
-    EXPECT_EQ(Bytes(folder / "Data00.dat"), Bytes(kV1Example / "Data00.dat"));
-    EXPECT_EQ(Bytes(folder / "velkan42.ini"), Bytes(kV1Example / "velkan42.ini"));
+    EXPECT_EQ(ReadBytes(folder / "Data00.dat"), ReadBytes(kV1Example / "Data00.dat"));
+    EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), ReadBytes(kV1Example / "velkan42.ini"));
     EXPECT_FALSE(fs::exists(folder / "velkan42.dat"));
   }
 }
@@ -184,7 +185,7 @@ TEST(ConvertTest, SecondPressReportsTheMissingTimetableFile) {
   TestFolder folder;
   CopyInto(kV1Example, folder);
   Convert(folder / "Data00.dat", folder / "velkan42.ini");
-  const std::string converted = Bytes(folder / "velkan42.ini");
+  const std::string converted = ReadBytes(folder / "velkan42.ini");
   try {
     Convert(folder / "Data00.dat", folder / "velkan42.ini");
     ADD_FAILURE() << "converted twice";
@@ -192,13 +193,13 @@ TEST(ConvertTest, SecondPressReportsTheMissingTimetableFile) {
     EXPECT_EQ(error.what(), std::string("時刻表データファイルが見つかりません。"));
     EXPECT_FALSE(error.EndsProgram);
   }
-  EXPECT_EQ(Bytes(folder / "velkan42.ini"), converted);
+  EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), converted);
 }
 
 TEST(ConvertTest, InputThatCannotBeConvertedChangesNothing) {
-  const std::string data = Bytes(kV1Example / "Data00.dat");
-  const std::string settings = Bytes(kV1Example / "velkan42.ini");
-  const std::string comma = test::Utf8Of(kV1Example / "velkan42.ini");
+  const std::string data = ReadBytes(kV1Example / "Data00.dat");
+  const std::string settings = ReadBytes(kV1Example / "velkan42.ini");
+  const std::string comma = Utf8Of(kV1Example / "velkan42.ini");
   const struct {
     const char* name;
     std::string data, settingsUtf8;
@@ -219,15 +220,15 @@ TEST(ConvertTest, InputThatCannotBeConvertedChangesNothing) {
     } else {
       test::WriteCp932(folder / "velkan42.ini", c.settingsUtf8);
     }
-    const std::string settingsBefore = Bytes(folder / "velkan42.ini");
+    const std::string settingsBefore = ReadBytes(folder / "velkan42.ini");
     try {
       Convert(folder / "Data00.dat", folder / "velkan42.ini");
       ADD_FAILURE() << "converted";
     } catch (const FileError& error) {
       EXPECT_EQ(error.EndsProgram, c.endsProgram) << error.what();
     }
-    EXPECT_EQ(Bytes(folder / "Data00.dat"), c.data);
-    EXPECT_EQ(Bytes(folder / "velkan42.ini"), settingsBefore);
+    EXPECT_EQ(ReadBytes(folder / "Data00.dat"), c.data);
+    EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), settingsBefore);
     EXPECT_FALSE(fs::exists(folder / "velkan42.dat"));
   }
 }
@@ -262,8 +263,8 @@ TEST(ConvertTest, WriteFailureHalfwayLeavesTheInputsAsTheyWere) {
   ASSERT_GT(fs::file_size(kV1Example / "velkan42.ini"), 1024u);
 
   EXPECT_EQ(ConvertWithFileSizeLimit(folder / "velkan42.dat", folder / "velkan42.ini", 1024), 0);
-  EXPECT_EQ(Bytes(folder / "velkan42.dat"), Bytes(kCurrentGolden / "velkan42.dat"));
-  EXPECT_EQ(Bytes(folder / "velkan42.ini"), Bytes(kCurrentGolden / "velkan42.ini"));
+  EXPECT_EQ(ReadBytes(folder / "velkan42.dat"), ReadBytes(kCurrentGolden / "velkan42.dat"));
+  EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), ReadBytes(kCurrentGolden / "velkan42.ini"));
   EXPECT_FALSE(fs::exists(folder / "Data00.dat"));  // the finished first output is taken back
   std::size_t files = 0;
   for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path())) ++files;
@@ -272,8 +273,8 @@ TEST(ConvertTest, WriteFailureHalfwayLeavesTheInputsAsTheyWere) {
   // An earlier Data00.dat beside the current files is put back as it was.
   test::WriteBytes(folder / "Data00.dat", "古>\r\n<\r\n");
   EXPECT_EQ(ConvertWithFileSizeLimit(folder / "velkan42.dat", folder / "velkan42.ini", 1024), 0);
-  EXPECT_EQ(Bytes(folder / "Data00.dat"), "古>\r\n<\r\n");
-  EXPECT_EQ(Bytes(folder / "velkan42.dat"), Bytes(kCurrentGolden / "velkan42.dat"));
+  EXPECT_EQ(ReadBytes(folder / "Data00.dat"), "古>\r\n<\r\n");
+  EXPECT_EQ(ReadBytes(folder / "velkan42.dat"), ReadBytes(kCurrentGolden / "velkan42.dat"));
 }
 
 }  // namespace

@@ -1,18 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "IniFile.h"
-#include "TestFolder.h"
+#include "TestFiles.h"
 #include "V1FileAccess.h"
 
 namespace v42 {
 namespace {
 
-using test::TestFolder;
-
-constexpr const char* kV1Example = V42_V1_EXAMPLE_DIR;
+using TestFolder = test::TempFolder;
 
 void ExpectFileError(const std::function<void()>& call, const std::string& message,
                      const std::string& caption) {
@@ -23,38 +22,6 @@ void ExpectFileError(const std::function<void()>& call, const std::string& messa
     EXPECT_EQ(error.what(), message);
     EXPECT_EQ(error.Caption, caption);
   }
-}
-
-std::string Row(const DepartureRow& row) {
-  std::string text;
-  for (const DepartureCell& cell : row) {
-    if (cell.Value == kEmptyValue) break;
-    if (!text.empty()) text += ",";
-    text += std::to_string(cell.Value);
-    if (cell.TypeLetter != 0) text += char(cell.TypeLetter);
-  }
-  return text;
-}
-
-TEST(ReadV1DataTest, ReadsTheExampleAndClearsEarlierDepartures) {
-  TimetableStore store;
-  store.Records[5].Departures[3][4] = DepartureCell{9, 'a'};
-  store.Records[0].Types[2].Name = "untouched";
-  store.MaxSlot = 4;
-  ReadV1Data(store, kV1Example);
-
-  EXPECT_EQ(store.Count, 3);
-  EXPECT_EQ(store.Records[0].Title, "時刻表 平日 駅前");
-  EXPECT_EQ(store.Records[2].Title, "臨時ソフト便");
-  EXPECT_EQ(Row(store.Records[0].Departures[0]), "6,5d,20,35,50a");
-  EXPECT_EQ(Row(store.Records[0].Departures[18]), "0,20b");
-  EXPECT_EQ(Row(store.Records[0].Departures[19]), "");
-  EXPECT_EQ(Row(store.Records[2].Departures[0]), "1");  // an hour without departures
-  EXPECT_EQ(store.Records[2].Departures[1][30], (DepartureCell{58, 0}));
-  EXPECT_EQ(store.Records[2].Departures[1][26], (DepartureCell{50, 'e'}));
-  EXPECT_EQ(store.Records[5].Departures[3][4].Value, kEmptyValue);
-  EXPECT_EQ(store.Records[0].Types[2].Name, "untouched");
-  EXPECT_EQ(store.MaxSlot, 4);  // the bounds belong to the current reader
 }
 
 std::string Blocks(int count, const std::string& rowLine = "6,10a,40") {
@@ -147,31 +114,6 @@ IniSettings ReadSettings(const std::string& text, TimetableStore& store) {
   return settings;
 }
 
-TEST(ReadV1SettingsTest, ReadsTheExample) {
-  TimetableStore store;
-  ReadV1Data(store, kV1Example);
-  IniSettings settings;
-  ReadV1Settings(settings, store, std::filesystem::path(kV1Example) / "velkan42.ini");
-
-  EXPECT_EQ(settings.ApplicationFontColor, 0);  // black stays 0 until the current reader
-  EXPECT_EQ(settings.ApplicationBackColor, 12632256);
-  EXPECT_EQ(settings.Comments[2].Text, " もうすぐ 来ます。");
-  EXPECT_EQ(settings.Comments[2].Color, 0);
-  EXPECT_EQ(settings.MessageTimes_Min, 5);
-  EXPECT_EQ(settings.MoveTimes_Min, 3);
-  EXPECT_EQ(settings.MessageSoundFlag, 2);
-  EXPECT_EQ(settings.MessageSoundFile, "C:\\Sound\\到着=表.wav");
-  for (int t = 0; t < 3; ++t) {
-    const auto& types = store.Records[t].Types;
-    EXPECT_EQ(types[0], (TypeEntry{"快速", 255, kWhite, true, false}));
-    EXPECT_EQ(types[1], (TypeEntry{"最終", 16711680, kWhite, true, true}));
-    EXPECT_EQ(types[2], (TypeEntry{"急行", 32768, kWhite, false, true}));
-    EXPECT_EQ(types[3].ForeColor, 0);
-    EXPECT_EQ(types[25], (TypeEntry{"臨時", 4210752, kWhite, true, true}));
-  }
-  EXPECT_EQ(store.Records[3].Types[0], TypeEntry{});
-}
-
 TEST(ReadV1SettingsTest, TypeLinesWaitForTheirTypeFont) {
   TimetableStore store;
   ReadSettings(
@@ -245,26 +187,6 @@ TEST(ReadV1SettingsTest, MalformedFilesAreTheFormatError) {
     ExpectFileError([&] { ReadSettings(c.text, store); }, "velkan42.iniのファイル形式が不正です。",
                     "ファイル形式エラー");
   }
-}
-
-TEST(WriteV1SettingsTest, BlackIsWrittenAsZeroAndOnlyTheFirstTypesGo) {
-  TestFolder folder;
-  IniSettings settings;
-  SetIniDefaults(settings);
-  settings.ApplicationFontColor = kBlack;
-  settings.Comments[1].Color = kBlack;
-  TimetableStore store;
-  store.Count = 2;
-  store.Records[0].Types[0] = TypeEntry{"始発", kBlack, 255, false, true};
-  store.Records[1].Types[0] = TypeEntry{"別", 255, kWhite, true, false};
-  WriteV1Settings(settings, store, folder / "velkan42.ini");
-
-  const std::string text = test::Utf8Of(folder / "velkan42.ini");
-  EXPECT_TRUE(text.starts_with("\"FontColor=0\r\nBgColor=12632256\r\n")) << text;
-  EXPECT_NE(text.find("ComColor02=0\r\n"), std::string::npos);
-  EXPECT_NE(text.find("TypeColor=0\r\nTypeCom=始発\r\nTypeFont=Italic\r\n"), std::string::npos);
-  EXPECT_EQ(text.find("別"), std::string::npos);
-  EXPECT_TRUE(text.ends_with("MsgBlink=ON\r\nMsgSound=OFF\r\n\"\r\n")) << text;  // no sound file
 }
 
 }  // namespace
