@@ -46,7 +46,22 @@ T* Child(QObject* parent, const QString& name = {}) {
   return parent ? parent->findChild<T*>(name, Qt::FindDirectChildrenOnly) : nullptr;
 }
 
+// The window of that kind that is open now (closed ones linger until deleted).
+template <class T>
+T* OpenWindow(QObject* parent) {
+  if (!parent) return nullptr;
+  for (T* window : parent->findChildren<T*>(QString(), Qt::FindDirectChildrenOnly))
+    if (window->isVisible()) return window;
+  return nullptr;
+}
+
 inline void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+// Types text, Japanese included, into a widget key by key.
+inline void TypeText(QWidget* widget, const QString& text) {
+  for (const QChar ch : text)
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+}
 
 inline QPoint CellCentre(FlexGrid* grid, int row, int col) {
   return grid->CellRect(row, col).center() - grid->viewport()->pos();
@@ -118,7 +133,7 @@ class EditorFixture : public ::testing::Test {
   frmDataEdit* Edit(int i) {
     SelectEntry(i);
     Click(Button(3));
-    auto* editor = Child<frmDataEdit>(window_.get());
+    auto* editor = OpenWindow<frmDataEdit>(window_.get());
     if (editor) {
       EXPECT_TRUE(QTest::qWaitForWindowExposed(editor));
     }
@@ -128,7 +143,7 @@ class EditorFixture : public ::testing::Test {
   template <class T>
   T* OpenDialog(frmDataEdit* editor, int button) {
     Click(Child<QPushButton>(editor, QStringLiteral("cmdAct_%1").arg(button)));
-    auto* dialog = Child<T>(editor);
+    auto* dialog = OpenWindow<T>(editor);
     if (dialog) {
       EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog));
     }
@@ -136,6 +151,13 @@ class EditorFixture : public ::testing::Test {
   }
   static void Press(QWidget* dialog, int button) {
     Click(Child<QPushButton>(dialog, QStringLiteral("cmdAct_%1").arg(button)));
+  }
+
+  // True once a window that closed itself is gone.
+  template <class T>
+  static bool Gone(const QPointer<T>& window) {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return window.isNull();
   }
 
   static const std::vector<MessageCall>& Messages() { return MessageBoxSeam::Calls(); }

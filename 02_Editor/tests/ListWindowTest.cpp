@@ -163,19 +163,19 @@ TEST_F(ListWindow, FailedSaveKeepsTheOldFileAndTheTimetables) {
 TEST_F(ListWindow, EnterAndDoubleClickOpenTheSelectedTimetable) {
   Open(Timetables(2));
   QTest::keyClick(List(), Qt::Key_Return);  // nothing selected: nothing opens
-  EXPECT_EQ(Child<frmDataEdit>(window_.get()), nullptr);
+  EXPECT_EQ(OpenWindow<frmDataEdit>(window_.get()), nullptr);
   SelectEntry(1);
   QTest::keyClick(List(), Qt::Key_Return);
-  QPointer<frmDataEdit> editor = Child<frmDataEdit>(window_.get());
+  QPointer<frmDataEdit> editor = OpenWindow<frmDataEdit>(window_.get());
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(context_->EditIndex, 1);
   Press(editor, 1);  // Cancel
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(Gone(editor));
   EXPECT_TRUE(List()->selectedItems().isEmpty());
 
   QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
                      List()->visualItemRect(List()->item(0)).center());
-  editor = Child<frmDataEdit>(window_.get());
+  editor = OpenWindow<frmDataEdit>(window_.get());
   ASSERT_NE(editor, nullptr);
   EXPECT_EQ(context_->EditIndex, 0);
 }
