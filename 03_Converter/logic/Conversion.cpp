@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "DataFile.h"
+#include "DataFormat.h"
 #include "IniFile.h"
 #include "Model.h"
 #include "SafeFile.h"
@@ -123,6 +124,14 @@ std::string Convert(const fs::path& timetableFile, const fs::path& settingsFile)
   }
   if (settingsFile.filename() != kIniFileName) {
     throw FileError("設定ファイルが見つかりません。", kFileMissingCaption, false);
+  }
+  // Only a missing settings file is taken as the defaults: one that is there but cannot be
+  // read holds the user's settings, and the conversion would overwrite it.
+  std::error_code error;
+  if (fs::exists(fs::symlink_status(settingsFile, error)) && !FileExists(settingsFile)) {
+    FileError unreadable = MissingFileError(kIniFileName);
+    unreadable.EndsProgram = false;
+    throw unreadable;
   }
   return fromV1 ? FromV1(timetableFile, settingsFile) : ToV1(timetableFile, settingsFile);
 }

@@ -156,6 +156,7 @@ TEST(ConvertTest, RefusesMissingFilesAndUnexpectedNamesWithoutTouchingAnything) 
   CopyInto(kV1Example, folder);
   fs::copy_file(kV1Example / "Data00.dat", folder / "data.dat");
   fs::copy_file(kV1Example / "velkan42.ini", folder / "settings.ini");
+  fs::create_directories(folder / "sub" / "velkan42.ini");
   const char* timetableMissing = "時刻表データファイルが見つかりません。";
   const Refusal cases[] = {
       {"timetable file missing", folder / "sub" / "Data00.dat", folder / "velkan42.ini",
@@ -164,6 +165,8 @@ TEST(ConvertTest, RefusesMissingFilesAndUnexpectedNamesWithoutTouchingAnything) 
       {"a folder", folder.path() / "", folder / "velkan42.ini", timetableMissing},
       {"other settings name", folder / "Data00.dat", folder / "settings.ini",
        "設定ファイルが見つかりません。"},
+      {"settings that cannot be read", folder / "Data00.dat", folder / "sub" / "velkan42.ini",
+       "velkan42.iniが見つかりません。"},
   };
   for (const Refusal& c : cases) {
     SCOPED_TRACE(c.name);
