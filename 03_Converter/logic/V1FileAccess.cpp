@@ -88,6 +88,9 @@ void ReadV1Data(TimetableStore& store, const fs::path& appFolder) {
     const char c = text[i];
     switch (c) {
       case '>':
+        // Every block has exactly one title, so Count always names the block being read; a
+        // second title (or a block without one) would count timetables that are not there.
+        if (store.Count != table) throw FormatError(kV1DataMessageName);
         store.Records[table].Title = token;
         ++store.Count;
         i = SkipChars(text, i + 1, 2);

@@ -75,6 +75,8 @@ TEST(ReadV1DataTest, MalformedFilesAreTheFormatError) {
       {"anything after the ninth block", Blocks(9) + "x"},
       {"a 25th row line", ManyRows(25)},
       {"a 32nd cell", Blocks(1, Cells(32))},
+      {"two titles in one block", "甲>\r\n乙>\r\n<\r\n"},
+      {"a block without a title", "6,1\r\n<\r\n題>\r\n<\r\n"},
       {"an empty line between rows", "題>\r\n6,1\r\n\r\n7,2\r\n<\r\n"},
       {"an empty line at the end", Blocks(1) + "\r\n"},
       {"a value above 255", Blocks(1, "6,256")},
