@@ -83,6 +83,11 @@ TEST(FileOpenDialogTest, OffersFiltersFolderAndExistingFilesOnly) {
   ASSERT_EQ(filters.size(), 2);
   EXPECT_TRUE(filters[0].startsWith(selected));  // shown without the case-blind pattern
   EXPECT_EQ(filters[0], QString::fromUtf8("Waveﾌｧｲﾙ(*.WAV) (*.[wW][aA][vV])"));
+  // The pattern lists a Windows-named file whatever its letter case, and nothing else.
+  std::ofstream(folder + "/memo.txt") << "x";
+  std::ofstream(folder + "/bell.Wav") << "x";
+  EXPECT_EQ(QDir(dir.path()).entryList({"*.[wW][aA][vV]"}, QDir::Files, QDir::Name),
+            (QStringList{"ALARM.WAV", "bell.Wav"}));
 
   WhenModalShows<QFileDialog>([](QFileDialog& d) { d.reject(); });
   EXPECT_EQ(FileOpenDialog(nullptr, filter, folder), "");
