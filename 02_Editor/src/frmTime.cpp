@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 
 #include "Fonts.h"
@@ -14,17 +15,43 @@ namespace v42 {
 
 namespace {
 
-// The labels place their words with runs of blanks around the boxes; the design font's blank
-// is 60 twips wide, so the blanks are widened or narrowed to that whatever font stands in.
-QLabel* SentenceLabel(QWidget* parent, const char* name, const char* text) {
-  auto* label = new QLabel(QString::fromUtf8(text), parent);
-  label->setObjectName(name);
-  QFont font = label->font();
-  const double blank = QFontMetricsF(font).horizontalAdvance(QChar(' '));
-  font.setWordSpacing(TwipsToPixelsX(60) - blank);
-  label->setFont(font);
-  return label;
-}
+// The labels place their words around the boxes with runs of blanks, each blank 60 twips wide
+// in the design font. Whatever font stands in, the blanks are drawn at that width so that the
+// words sit beside the boxes, not under them.
+class SentenceLabel : public QLabel {
+ public:
+  SentenceLabel(QWidget* parent, const char* name, const char* text)
+      : QLabel(QString::fromUtf8(text), parent) {
+    setObjectName(name);
+  }
+
+  // The design height is less than a line of the stand-in font; the label grows around the
+  // design box's centre so that no glyph is cut.
+  void Place(int left, int top, int width, int height) {
+    PlaceTwips(this, left, top, width, height);
+    const int line = QFontMetrics(font()).height();
+    if (line > this->height())
+      setGeometry(x(), y() - (line - this->height()) / 2, this->width(), line);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QFontMetricsF metrics(font());
+    const double blank = TwipsToPixelsX(60);
+    const double baseline = (height() - metrics.height()) / 2 + metrics.ascent();
+    double x = 0;
+    for (const QChar ch : text()) {
+      if (ch == QChar(' ')) {
+        x += blank;
+        continue;
+      }
+      painter.drawText(QPointF(x, baseline), QString(ch));
+      x += metrics.horizontalAdvance(ch);
+    }
+  }
+};
 
 }  // namespace
 
@@ -34,10 +61,10 @@ frmTime::frmTime(EditorContext& context, QWidget* parent) : EditorDialog(parent)
   setFont(PGothicFont(9));
   FixClientSizeTwips(this, 2775, 855);
 
-  auto* label2 = SentenceLabel(this, "Label2", "開始時間         時 から        時間");
-  PlaceTwips(label2, 60, 60, 2715, 195);
-  auto* label1 = SentenceLabel(this, "Label1", "             (0-23)         (1-24)");
-  PlaceTwips(label1, 60, 360, 2715, 195);
+  auto* label2 = new SentenceLabel(this, "Label2", "開始時間         時 から        時間");
+  label2->Place(60, 60, 2715, 195);
+  auto* label1 = new SentenceLabel(this, "Label1", "             (0-23)         (1-24)");
+  label1->Place(60, 360, 2715, 195);
 
   for (int i = 0; i < 2; ++i) {
     auto* box = new QLineEdit(this);

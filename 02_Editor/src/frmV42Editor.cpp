@@ -214,6 +214,11 @@ bool frmV42Editor::eventFilter(QObject* watched, QEvent* event) {
       cmdAct_Click(kEdit);
       return true;
     }
+    // With nothing selected the arrow keys start at the first entry.
+    if ((key == Qt::Key_Down || key == Qt::Key_Up) && sel < 0 && lstDataList_->count() > 0) {
+      Select(0);
+      return true;
+    }
   }
   if (watched == lstDataList_->viewport() && event->type() == QEvent::MouseButtonDblClick) {
     // Let the list select the entry under the pointer first, then act on the selection.

@@ -1,0 +1,39 @@
+#!/bin/sh
+# Starts the built editor twice on the sample data under the X server that xvfb-run gave us:
+# the first copy shows its list window, the second only the refusal, and the first runs on.
+set -u
+bin=$1
+sample=$2
+dir=$(mktemp -d)
+first=""
+second=""
+cleanup() {
+  [ -n "$first" ] && kill "$first" 2>/dev/null
+  [ -n "$second" ] && kill "$second" 2>/dev/null
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+cp "$bin" "$sample" "$dir/"
+export XDG_RUNTIME_DIR="$dir/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+
+windows() { xwininfo -root -tree | grep -c "\"$1\": (" ; }
+wait_for() {
+  for _ in $(seq 1 100); do
+    [ "$(windows "$1")" -ge 1 ] && return 0
+    sleep 0.1
+  done
+  echo "no window \"$1\"" >&2
+  return 1
+}
+
+"$dir/V42Editor" &
+first=$!
+wait_for "ベルカン42エディタ" || exit 1
+"$dir/V42Editor" &
+second=$!
+wait_for "2重起動ｴﾗｰ" || exit 1
+[ "$(windows "ベルカン42エディタ")" -eq 1 ] || { echo "a second list window opened" >&2; exit 1; }
+kill -0 "$first" || { echo "the first copy ended" >&2; exit 1; }
+echo "refused the second copy; the first runs on"
