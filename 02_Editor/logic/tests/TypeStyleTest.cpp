@@ -5,16 +5,6 @@
 namespace v42 {
 namespace {
 
-TEST(TypeStyle, DoubleClicksCycleTheMarks) {
-  std::string mark = StyleMark(StyleNumber(false, false));
-  std::vector<std::string> seen;
-  for (int i = 0; i < 4; ++i) {
-    mark = StyleMark(NextStyle(mark));
-    seen.push_back(mark);
-  }
-  EXPECT_EQ(seen, (std::vector<std::string>{"B", "I", "B&I", ""}));
-}
-
 TEST(TypeStyle, MarksAndNumbersAgree) {
   for (int style = 0; style < 4; ++style) {
     const FontStyle font = StyleOfNumber(style);
