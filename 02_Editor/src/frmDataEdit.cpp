@@ -251,7 +251,9 @@ void frmDataEdit::AfterTime() {
   // Also after Cancel: rows without an hour never keep minutes on screen.
   GridTexts texts = ReadTexts();
   ApplyHours(texts, ctx_.WorkRecord);
+  FGrid_->SetRedraw(false);
   WriteTexts(texts);
+  FGrid_->SetRedraw(true);
 }
 
 void frmDataEdit::AfterColor() {

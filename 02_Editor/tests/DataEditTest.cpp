@@ -277,6 +277,8 @@ TEST_F(DataEdit, RestylingTheWholeGridPaintsItOnce) {
   Press(types, 0);  // the grid is restyled in the looks the types now have
   QCoreApplication::processEvents();
   EXPECT_EQ(grid_->PaintCount() - before, 1);
+  EXPECT_EQ(grid_->Row(), 5);  // the last restyled cell stays current
+  EXPECT_EQ(grid_->Col(), 1);
 
   TypeInto(4, 1, "12");
   QCoreApplication::processEvents();
@@ -284,6 +286,18 @@ TEST_F(DataEdit, RestylingTheWholeGridPaintsItOnce) {
   TypeInto(4, 2, "13");
   QCoreApplication::processEvents();
   EXPECT_EQ(grid_->PaintCount() - typed, 1);
+}
+
+TEST_F(DataEdit, RestylingCoversTheDeparturesTheWindowOpenedWith) {
+  TypeInto(0, 3, "30");
+  QTest::keyClick(grid_, Qt::Key_A);  // a new departure of type "a"
+  auto* types = OpenDialog<frmSetType>(editor_, 4);
+  ASSERT_NE(types, nullptr);
+  ColorPickerSeam::QueueAnswer(0x00FFFF);
+  DoubleClickCell(types->Grid(), 0, 3);  // type "a" gets a new background
+  Press(types, 0);
+  EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0x00FFFF);
+  EXPECT_EQ(grid_->CellBackColorAt(0, 3), 0xFFFFC0);  // typed after opening: not restyled
 }
 
 }  // namespace
