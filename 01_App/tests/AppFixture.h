@@ -8,44 +8,24 @@
 #include <QTemporaryDir>
 #include <initializer_list>
 #include <memory>
-#include <vector>
 
+#include "ClockFixture.h"
 #include "DataFile.h"
 #include "IniFile.h"
 #include "MessageBox.h"
 #include "frmVelkan42.h"
 
-namespace v42::test {
+namespace v42::apptest {
+using v42::test::Record;
+using v42::test::Row;
 
-struct Row {
-  int Hour;
-  std::vector<int> Minutes;
-};
-
-inline TimetableRecord Record(const char* title, std::initializer_list<Row> rows) {
-  TimetableRecord record;
+// A timetable of the logic's tests with a title for the list.
+inline TimetableRecord Titled(TimetableRecord record, const char* title) {
   record.Title = title;
-  int r = 0;
-  for (const Row& row : rows) {
-    record.Departures[r][0].Value = static_cast<std::uint8_t>(row.Hour);
-    int s = 1;
-    for (int m : row.Minutes) record.Departures[r][s++].Value = static_cast<std::uint8_t>(m);
-    ++r;
-  }
   return record;
 }
-
-// 5..10 o'clock, with an hour (9) without departures.
-inline TimetableRecord DayService() {
-  return Record(
-      "平日",
-      {{5, {10, 40}}, {6, {0, 15, 30, 45}}, {7, {5}}, {8, {15, 20, 50}}, {9, {}}, {10, {5, 30}}});
-}
-
-// Rows that pass midnight.
-inline TimetableRecord NightService() {
-  return Record("深夜", {{22, {10, 40}}, {23, {30}}, {0, {5, 20}}, {1, {0}}});
-}
+inline TimetableRecord DayService() { return Titled(v42::test::DayService(), "平日"); }
+inline TimetableRecord NightService() { return Titled(v42::test::NightService(), "深夜"); }
 
 class AppFixture : public ::testing::Test {
  protected:
@@ -99,4 +79,4 @@ class AppFixture : public ::testing::Test {
   std::unique_ptr<frmVelkan42> window_;
 };
 
-}  // namespace v42::test
+}  // namespace v42::apptest

@@ -14,7 +14,7 @@
 #include "OleColor.h"
 #include "Twips.h"
 
-namespace v42::test {
+namespace v42::apptest {
 namespace {
 
 using WindowTest = AppFixture;
@@ -46,7 +46,7 @@ TEST_F(WindowTest, GridColumnsAndWindowWidthFollowTheFullestHour) {
   };
   for (const Case& c : {Case{{1, 2, 3, 4, 5, 6}, 7}, Case{{1, 2, 3, 4, 5, 6, 7}, 8},
                         Case{std::vector<int>(20, 0), 21}}) {
-    TimetableRecord wide = Record("wide", {{7, {}}});
+    TimetableRecord wide = Titled(Record({{7, {}}}), "wide");
     for (std::size_t i = 0; i < c.minutes.size(); ++i)
       wide.Departures[0][i + 1].Value = static_cast<std::uint8_t>(i * 2);
     Open({DayService(), wide}, QTime(8, 16));
@@ -301,4 +301,4 @@ TEST_F(WindowTest, TheLabelFollowsTheWallClockSecondBySecond) {
 }
 
 }  // namespace
-}  // namespace v42::test
+}  // namespace v42::apptest
