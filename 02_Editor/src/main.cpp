@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QIcon>
 
 #include "basV42Editor.h"
 #include "frmV42Editor.h"
@@ -6,6 +7,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("V42Editor"));
+  QApplication::setWindowIcon(QIcon(QStringLiteral(":/V42Editor.svg")));
   const std::filesystem::path appFolder = QCoreApplication::applicationDirPath().toStdString();
   const auto program = v42::basV42Editor(appFolder);
   if (!program.Window) return 1;
