@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
 
 #include "MessageBox.h"
 #include "SingleInstance.h"
@@ -12,11 +13,14 @@ static void InitVelkan42Resources() { Q_INIT_RESOURCE(Velkan42); }
 
 namespace v42 {
 
-void InitResources() { InitVelkan42Resources(); }
+QIcon AppIcon() {
+  InitVelkan42Resources();
+  static const bool svg = QImageReader::supportedImageFormats().contains("svg");
+  return QIcon(svg ? ":/Velkan42.svg" : ":/Velkan42.png");
+}
 
 int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) {
-  InitResources();
-  app.setWindowIcon(QIcon(":/Velkan42.svg"));
+  app.setWindowIcon(AppIcon());
   SingleInstance instance(kProgramName);
   if (!instance.TryLock()) {
     // The running copy is left alone, as it was.

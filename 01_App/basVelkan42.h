@@ -6,6 +6,7 @@
 #include "Model.h"
 
 class QApplication;
+class QIcon;
 
 namespace v42 {
 
@@ -18,8 +19,8 @@ struct ClockContext {
 
 inline constexpr const char* kProgramName = "Velkan42";
 
-// Registers the program's icon; safe to call more than once.
-void InitResources();
+// The program's icon: the SVG where Qt can draw SVG (libqt6svg6), else its 64-pixel picture.
+QIcon AppIcon();
 
 // Refuses a second copy, loads the main window from appFolder and runs until it closes.
 // Returns the exit code; a refused start or a bad data file returns 1 without a window.

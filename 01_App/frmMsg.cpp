@@ -9,6 +9,7 @@
 
 #include "Fonts.h"
 #include "Twips.h"
+#include "basVelkan42.h"
 
 namespace v42 {
 
@@ -18,7 +19,7 @@ frmMsg::frmMsg(const IniSettings& settings, QWidget* mainWindow, QWidget* parent
       main_(mainWindow) {
   setObjectName("frmMsg");
   setWindowTitle(kCaption);
-  setWindowIcon(QIcon(":/Velkan42.svg"));
+  setWindowIcon(AppIcon());
   setFont(GothicFont(9));
   setAutoFillBackground(true);
   FixClientSizeTwips(this, 2670, 1215);

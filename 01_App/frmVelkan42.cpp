@@ -78,10 +78,9 @@ frmVelkan42::frmVelkan42(ClockContext& context, QWidget* parent)
                               Qt::WindowCloseButtonHint),
       context_(context),
       clockSource_([] { return QDateTime::currentDateTime(); }) {
-  InitResources();
   setObjectName("frmVelkan42");
   setWindowTitle(kCaption);
-  setWindowIcon(QIcon(":/Velkan42.svg"));
+  setWindowIcon(AppIcon());
   setFont(GothicFont(9));
   BuildMenus();
   BuildControls();
