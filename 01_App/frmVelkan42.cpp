@@ -14,6 +14,7 @@
 #include "FlexGrid.h"
 #include "Fonts.h"
 #include "IniFile.h"
+#include "LabelFit.h"
 #include "MessageBox.h"
 #include "OleColor.h"
 #include "Twips.h"
@@ -167,6 +168,7 @@ void frmVelkan42::BuildControls() {
     lblComment[i] = new QLabel(frame);
     lblComment[i]->setObjectName(QString("lblComment_%1").arg(i));
     PlaceTwips(lblComment[i], 120, 480, 1935, 195);
+    GrowToLineHeight(lblComment[i]);  // comments are the user's text, descenders and all
 
     for (int k = 0; k < 2; ++k) {
       const int n = labelBase[i] + k;

@@ -5,11 +5,11 @@
 #include <QPushButton>
 
 #include "Fonts.h"
+#include "LabelFit.h"
 #include "OleColor.h"
 #include "Twips.h"
 
 namespace v42 {
-
 frmVersion::frmVersion(const IniSettings& settings, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName("frmVersion");
@@ -51,6 +51,7 @@ frmVersion::frmVersion(const IniSettings& settings, QWidget* parent)
     Label[i]->setFont(designs[i].font);
     Label[i]->setAlignment(designs[i].align);
     PlaceTwips(Label[i], designs[i].left, designs[i].top, designs[i].width, designs[i].height);
+    FitText(Label[i]);
   }
   Command1->setFocus();
   Form_Load(settings);

@@ -1,6 +1,7 @@
 // The alert window's blinking and closing, and the version box.
 #include <gtest/gtest.h>
 
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -68,7 +69,9 @@ TEST(AlertWindow, WithoutBlinkingNothingAlternates) {
   EXPECT_EQ(alert.BlinkInterval(), 0);
   EXPECT_EQ(alert.windowTitle(), "通知");
   EXPECT_FALSE(alert.MsgInverted());
-  EXPECT_EQ(alert.findChild<QLabel*>("Label1")->text(), "もうすぐ設定時刻です。");
+  auto* label = alert.findChild<QLabel*>("Label1");
+  EXPECT_EQ(label->text(), "もうすぐ設定時刻です。");
+  EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
   QTest::keyClick(&alert, Qt::Key_Escape);
   EXPECT_FALSE(alert.isVisible());
 }
@@ -98,6 +101,11 @@ TEST(VersionBox, PaintedInTheClocksColoursAndClosedOnlyByItsButton) {
     EXPECT_EQ(box.findChild<QLabel*>(name)->palette().color(QPalette::WindowText),
               ToQColor(0x00FF80))
         << name;
+  for (QLabel* label : box.findChildren<QLabel*>()) {
+    const QFontMetrics fm(label->font());
+    EXPECT_LE(fm.horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
+    EXPECT_LE(fm.height(), label->height()) << label->text().toStdString();
+  }
   EXPECT_EQ(box.findChild<QLabel*>("Label_0")->text(), "ベルカン 42");
   EXPECT_EQ(box.findChild<QLabel*>("Label_1")->text(), "ver2.10");
   QTest::keyClick(&box, Qt::Key_Escape);

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QMenuBar>
 #include <QPushButton>
@@ -146,6 +147,11 @@ TEST_F(WindowTest, ChoosingByDoubleClickAndByEnter) {
   EXPECT_EQ(Text("lblMinute_0"), "34");
   EXPECT_EQ(Text("Label_5"), "分前");
   EXPECT_EQ(grid->CellBackColorAt(3, 3), 0xFF8080);
+
+  // Every text in the window fits its label.
+  for (QLabel* label : window_->findChildren<QLabel*>())
+    EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width())
+        << label->objectName().toStdString();
 
   grid->SetCurrentCell(5, 2);  // 10:30, more than an hour ahead
   QTest::keyClick(grid, Qt::Key_Return);
