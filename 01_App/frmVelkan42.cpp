@@ -283,9 +283,10 @@ void frmVelkan42::Timer1_Timer() {
   const TickResult result = clock_->NowTimeWrite(Now());
   ShowState();
   if (result.CaptionDue && isMinimized()) setWindowTitle(Q(clock_->MinimisedCaption()));
-  // The alert opens after this tick has returned, so the clock ticks on under it.
-  if (result.AlertDue) ShowAlert();
   ArmTimer();
+  // The alert opens after this tick has returned, so the clock ticks on under it, and the
+  // next second is already scheduled however long its sound takes to load.
+  if (result.AlertDue) QTimer::singleShot(0, this, &frmVelkan42::ShowAlert);
   emit Ticked();
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -58,10 +59,11 @@ class AppFixture : public ::testing::Test {
     return *window_;
   }
 
-  // Moves the set time on and ticks once.
+  // Moves the set time on, ticks once and lets what the tick queued (the alert) happen.
   void TickAt(const QTime& at) {
     now_ = QDateTime(QDate(2026, 12, 6), at);
     window_->Timer1_Timer();
+    QCoreApplication::processEvents();
   }
 
   template <class T = QLabel>

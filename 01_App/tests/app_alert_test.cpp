@@ -4,9 +4,14 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <memory>
 
 #include "OleColor.h"
+#include "SoundDevice.h"
+#include "SoundFiles.h"
 #include "frmMsg.h"
 #include "frmVersion.h"
 
@@ -85,6 +90,35 @@ TEST(AlertWindow, ASoundFileThatCannotPlayLeavesNothingOpen) {
     EXPECT_EQ(alert.Playing(), PlayKind::None) << file;
     EXPECT_FALSE(alert.SoundOpen()) << file;
   }
+}
+
+// However the alert goes, its sound is stopped and the device released.
+TEST(AlertWindow, EveryWayOfClosingStopsTheSound) {
+  // ctest sets the silent dummy driver; run by hand, the binary needs it too.
+  if (qEnvironmentVariableIsEmpty("SDL_AUDIODRIVER")) qputenv("SDL_AUDIODRIVER", "dummy");
+  if (!HasWaveDevice()) GTEST_SKIP() << "no audio output";
+  QTemporaryDir dir;
+  const std::string wav = (dir.path() + "/alert tone.wav").toStdString();
+  test::WriteToneWav(wav, 3000);
+  IniSettings s = Blinking(true);
+  s.MessageSoundFlag = 2;
+  s.MessageSoundFile = wav;
+  const std::vector<std::function<void(frmMsg&)>> ways = {
+      [](frmMsg& a) { QTest::mouseClick(a.findChild<QPushButton*>("comOK"), Qt::LeftButton); },
+      [](frmMsg& a) { QTest::keyClick(&a, Qt::Key_Escape); },
+      [](frmMsg& a) { a.close(); },
+  };
+  for (std::size_t i = 0; i < ways.size(); ++i) {
+    frmMsg alert(s, nullptr);
+    alert.open();
+    ASSERT_EQ(alert.Playing(), PlayKind::Wave) << i;
+    ASSERT_TRUE(alert.SoundOpen()) << i;
+    ways[i](alert);
+    EXPECT_FALSE(alert.SoundOpen()) << i;
+  }
+  auto owned = std::make_unique<frmMsg>(s, nullptr);  // the clock window closing takes it along
+  ASSERT_TRUE(owned->SoundOpen());
+  owned.reset();
 }
 
 TEST(VersionBox, PaintedInTheClocksColoursAndClosedOnlyByItsButton) {
