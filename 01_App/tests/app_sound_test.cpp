@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "AlertSound.h"
-#include "SoundDevice.h"
 #include "SoundFiles.h"
 
 namespace fs = std::filesystem;
@@ -41,11 +40,6 @@ class SoundTest : public ::testing::Test {
 
   fs::path dir_, out_;
 };
-
-TEST_F(SoundTest, TheDiskDriverCountsAsBothDevices) {
-  EXPECT_TRUE(v42::HasWaveDevice());
-  EXPECT_TRUE(v42::HasMidiDevice());
-}
 
 TEST_F(SoundTest, OneBeepIsHeardAndReleased) {
   AlertSound sound;

@@ -25,20 +25,6 @@ void DoubleClickCell(FlexGrid* grid, int row, int col) {
   QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
 }
 
-TEST_F(WindowTest, EveryControlIsThereByItsName) {
-  Open({DayService()}, QTime(8, 16));
-  for (const char* name :
-       {"Combo", "FGrid", "FGType", "frmNext_0", "frmNext_1", "frmNext_2", "lblTime_0", "lblTime_2",
-        "lblMinute_1", "lblComment_2", "Label_0", "Label_5", "lblNextColor", "lblSetColor",
-        "lblNowTime", "linLine_0", "linLine_1"})
-    EXPECT_NE(window_->findChild<QWidget*>(name), nullptr) << name;
-  for (const char* name : {"menuFileEnd", "menuOptionIni", "menuHelpVersion"})
-    EXPECT_NE(window_->findChild<QAction*>(name), nullptr) << name;
-  EXPECT_EQ(Find<QGroupBox>("frmNext_1")->title(), "1st     ");
-  EXPECT_EQ(Find<QGroupBox>("frmNext_0")->title(), "Set     ");
-  EXPECT_EQ(window_->windowTitle(), "ベルカン 42");
-}
-
 // The grid's width follows the fullest hour of all timetables; the window follows the grid.
 TEST_F(WindowTest, GridColumnsAndWindowWidthFollowTheFullestHour) {
   struct Case {
