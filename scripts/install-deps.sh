@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libqt6svg6 libgl-dev
   libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm
   fonts-noto-cjk xvfb xauth x11-utils
 )
