@@ -1,5 +1,7 @@
 #include "frmVelkan42.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -196,6 +198,7 @@ void frmVelkan42::BuildControls() {
   lblNowTime = new QLabel(client_);
   lblNowTime->setObjectName("lblNowTime");
   PlaceTwips(lblNowTime, 4740, 5640, 2055, 195);
+  GrowToLineHeight(lblNowTime);
 }
 
 void frmVelkan42::SetClock(ClockSource clock) {
@@ -387,9 +390,11 @@ void frmVelkan42::FormSizeSet() {
   for (QWidget* w : {static_cast<QWidget*>(frmNext[0]), static_cast<QWidget*>(frmNext[1]),
                      static_cast<QWidget*>(frmNext[2]), static_cast<QWidget*>(FGType)})
     MoveTwips(w, gridWidth + 30, PixelsToTwipsY(w->y()));
-  MoveTwips(lblNowTime, gridWidth + 150, 5640);
+  lblNowTime->move(TwipsToPixelsX(gridWidth + 150), lblNowTime->y());
   for (QFrame* line : linLine) line->resize(TwipsToPixelsX(windowWidth), 1);
-  client_->setFixedSize(TwipsSize(clientWidth, kClientHeight));
+  // The clock label sits on the bottom edge; a taller stand-in font must not cut its digits.
+  client_->setFixedSize(TwipsToPixelsX(clientWidth), std::max(TwipsToPixelsY(kClientHeight),
+                                                              lblNowTime->geometry().bottom() + 1));
   setFixedSize(client_->width(), client_->height() + menuBar()->sizeHint().height());
 }
 
