@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <string>
 
 #include "Conversion.h"
@@ -17,267 +19,255 @@ namespace v42 {
 namespace {
 
 namespace fs = std::filesystem;
-using TestFolder = test::TempFolder;
 using test::ReadBytes;
+using test::TempFolder;
 
-std::string Utf8Of(const fs::path& file) {
-  return Cp932ToUtf8(ReadBytes(file)).value_or("<not CP932>");
-}
-
-const fs::path kV1Example = V42_V1_EXAMPLE_DIR;
-const fs::path kCurrentGolden = fs::path(V42_GOLDEN_DIR) / "current";
-
+const fs::path kV1 = V42_V1_EXAMPLE_DIR;
+const fs::path kCurrent = fs::path(V42_GOLDEN_DIR) / "current";
 constexpr const char* kFromV1Notice = "v1.xxからv2.1xに変換しました。";
 constexpr const char* kToV1Notice = "v2.xxからv1.22に変換しました。";
 
-void CopyInto(const fs::path& from, const TestFolder& folder) {
-  fs::copy(from, folder.path(), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-}
-
-TEST(ConvertTest, VersionOneFolderBecomesTheExpectedCurrentFiles) {
-  TestFolder folder;
-  CopyInto(kV1Example, folder);
-  EXPECT_EQ(Convert(folder / "Data00.dat", folder / "velkan42.ini"), kFromV1Notice);
-  EXPECT_FALSE(fs::exists(folder / "Data00.dat"));
-  EXPECT_EQ(ReadBytes(folder / "velkan42.dat"), ReadBytes(kCurrentGolden / "velkan42.dat"));
-  EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), ReadBytes(kCurrentGolden / "velkan42.ini"));
-}
-
-TEST(ConvertTest, CurrentFilesBecomeTheVersionOneFolder) {
-  TestFolder folder;
-  CopyInto(kCurrentGolden, folder);
-  EXPECT_EQ(Convert(folder / "velkan42.dat", folder / "velkan42.ini"), kToV1Notice);
-  EXPECT_FALSE(fs::exists(folder / "velkan42.dat"));
-  EXPECT_EQ(ReadBytes(folder / "Data00.dat"), ReadBytes(kV1Example / "Data00.dat"));
-  EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), ReadBytes(kV1Example / "velkan42.ini"));
-}
-
-TimetableStore ThreeTimetables() {
-  TimetableStore store;
-  store.Count = 3;
-  const char* titles[] = {"平日", "土休日 ソ", "臨時"};
-  for (int t = 0; t < 3; ++t) {
-    TimetableRecord& record = store.Records[t];
-    record.Title = titles[t];
-    for (int r = 0; r < 4 + t; ++r) {
-      record.Departures[r][0].Value = std::uint8_t((5 + r) % 24);
-      for (int s = 1; s <= (r == 2 ? 30 : r); ++s) {
-        record.Departures[r][s] =
-            DepartureCell{std::uint8_t(s * 2 - 1), std::uint8_t(s % 3 ? 0 : 'a' + t)};
-      }
-    }
-    for (int i = 0; i < kTypeCount; ++i) {
-      record.Types[i] = TypeEntry{"種" + std::to_string(t) + "_" + std::to_string(i),
-                                  i % 4 ? 0x102030 * i : kBlack, kWhite, i % 2 == 1, i % 3 == 1};
-    }
-    record.Types[1].BackColor = 0x00FFFF;  // lost on the way: version 1 had no background
-    record.GridColors.NextBackColor = 0x00FF00;
+// A temporary folder that starts as a copy of `from`.
+struct CopiedFolder : TempFolder {
+  explicit CopiedFolder(const fs::path& from) {
+    fs::copy(from, path(), fs::copy_options::recursive);
   }
-  return store;
+};
+
+// "<caption>|<first line of the message>" of the FileError `call` throws ("" for none), with
+// " (ends)" when the error ends the program.
+template <typename Call>
+std::string FailureOf(Call call) {
+  try {
+    call();
+  } catch (const FileError& error) {
+    const std::string message = error.what();
+    return error.Caption + "|" + message.substr(0, message.find('\n')) +
+           (error.EndsProgram ? " (ends)" : "");
+  }
+  return "";
 }
 
-IniSettings SomeSettings() {
+// Every file and folder below `folder` with its bytes.
+std::map<fs::path, std::string> Snapshot(const fs::path& folder) {
+  std::map<fs::path, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    files[entry.path()] = entry.is_regular_file() ? ReadBytes(entry.path()) : "<folder>";
+  }
+  return files;
+}
+
+// The number of timetables read from that Data00.dat, or -1 for its format error. UTF-8 text
+// is written as CP932; anything else goes in as it is.
+int TimetablesRead(const std::string& text) {
+  TempFolder folder;
+  test::WriteBytes(folder / "Data00.dat", Utf8ToCp932(text).value_or(text));
+  TimetableStore store;
+  const std::string failure = FailureOf([&] { ReadV1Data(store, folder.path()); });
+  if (failure.empty()) return store.Count;
+  EXPECT_EQ(failure, "ファイル形式エラー|data00.datのファイル形式が不正です。 (ends)");
+  return -1;
+}
+
+std::string Blocks(int count, const std::string& rowLine = "6,10a,40") {
+  std::string text;
+  for (int t = 0; t < count; ++t)
+    text += "表" + std::to_string(t) + ">\r\n" + rowLine + "\r\n<\r\n";
+  return text;
+}
+
+TEST(ReadV1DataTest, LimitsAndMalformedFiles) {
+  std::string rows24 = "多い>\r\n", cells31 = "6";
+  for (int r = 0; r < 24; ++r) rows24 += std::to_string(r) + ",1\r\n";
+  for (int c = 1; c < 31; ++c) cells31 += "," + std::to_string(c);
+  const struct {
+    const char* name;
+    std::string text;
+    int read;
+  } cases[] = {
+      {"nine blocks", Blocks(9), 9},
+      {"a tenth block", Blocks(10), -1},
+      {"24 row lines", rows24 + "<\r\n", 1},
+      {"a 25th row line", rows24 + "24,1\r\n<\r\n", -1},
+      {"31 cells", Blocks(1, cells31), 1},
+      {"a 32nd cell", Blocks(1, cells31 + ",31"), -1},
+      {"no line break after the last block", "題>\r\n6,1\r\n<", 1},
+      {"two titles in one block", "甲>\r\n乙>\r\n<\r\n", -1},
+      {"a block without a title", "6,1\r\n<\r\n題>\r\n<\r\n", -1},
+      {"an empty line between rows", "題>\r\n6,1\r\n\r\n7,2\r\n<\r\n", -1},
+      {"an empty line at the end", Blocks(1) + "\r\n", -1},
+      {"a value above 255", Blocks(1, "6,256"), -1},
+      {"bytes that are not CP932", "\x81\x7f>\r\n<\r\n", -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TimetablesRead(c.text), c.read) << c.name;
+}
+
+// Reads that settings text with three timetables loaded, so every type line must reach all
+// three and no fourth.
+IniSettings ReadSettings(const std::string& text, TimetableStore& store) {
+  TempFolder folder;
+  test::WriteCp932(folder / "velkan42.ini", text);
+  store.Count = 3;
   IniSettings settings;
-  SetIniDefaults(settings);
-  settings.ApplicationFontColor = kBlack;
-  settings.ApplicationBackColor = 0x123456;
-  settings.Comments = {CommentEntry{"終了", kBlack}, CommentEntry{" 通過 ", 77},
-                       CommentEntry{"", 8454143}};
-  settings.MessageTimes_Min = -4;
-  settings.MoveTimes_Min = 12;
-  settings.MessageBlinkFlag = 0;
-  settings.MessageSoundFlag = 1;
-  settings.MessageSoundFile = "/home/a/b=c.wav";
+  ReadV1Settings(settings, store, folder / "velkan42.ini");
   return settings;
 }
 
-TEST(ConvertTest, RoundTripKeepsTimetablesFirstTypesAndSettings) {
-  TestFolder folder;
-  const TimetableStore original = ThreeTimetables();
-  const IniSettings settings = SomeSettings();
-  WriteDataFile(original, folder.path());
+TEST(ReadV1SettingsTest, NoOpeningQuoteLosesTheFirstKeyAndTypeLinesWaitForTheirTypeFont) {
+  TimetableStore store;
+  const IniSettings settings = ReadSettings(
+      "FontColor=255\r\nBgColor=65280\r\nComIntTime=70000\r\n"
+      "TypeCom=甲\r\nTypeCom=乙\r\nTypeColor=255\r\nTypeFont=Bold\r\n"
+      "TypeColor=16\r\nTypeFont=bold\r\nTypeCom=丙\r\nTypeFont=Italic\r\n\"",
+      store);
+  IniSettings defaults;
+  SetIniDefaults(defaults);
+  // The first key loses its first letter to the missing quote and no longer matches.
+  EXPECT_EQ(settings.ApplicationFontColor, defaults.ApplicationFontColor);
+  EXPECT_EQ(settings.ApplicationBackColor, 65280);
+  EXPECT_EQ(settings.MessageTimes_Min, defaults.MessageTimes_Min);  // outside 16 bits
+  for (int t = 0; t < 3; ++t) {
+    EXPECT_EQ(store.Records[t].Types[0], (TypeEntry{"乙", 255, kWhite, true, false}));
+    EXPECT_EQ(store.Records[t].Types[1], (TypeEntry{"", 16, kWhite, false, false}));
+    EXPECT_EQ(store.Records[t].Types[2], (TypeEntry{"丙", kBlack, kWhite, false, true}));
+  }
+  EXPECT_EQ(store.Records[3].Types[0], TypeEntry{});
+}
+
+TEST(ReadV1SettingsTest, ColoursMustBeWholeNumbersAndTypesAtMost26) {
+  std::string full26 = "\"";
+  for (int i = 0; i < 26; ++i) full26 += "TypeColor=1\r\nTypeCom=x\r\nTypeFont=Normal\r\n";
+  const struct {
+    std::string text;
+    std::optional<Color> comColor02;  // none: the format error
+  } cases[] = {
+      {"\"ComColor02= 65280 \r\n\"", 65280},      {"\"ComColor02=-2.5\r\n\"", -2},
+      {"\"ComColor02=12abc\r\n\"", std::nullopt}, {"\"ComColor02=\r\n\"", std::nullopt},
+      {full26 + "TypeCom=y\r\n\"", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
+    TimetableStore store;
+    IniSettings settings;
+    EXPECT_EQ(
+        FailureOf([&] { settings = ReadSettings(c.text, store); }),
+        c.comColor02 ? "" : "ファイル形式エラー|velkan42.iniのファイル形式が不正です。 (ends)");
+    EXPECT_EQ(settings.Comments[1].Color, c.comColor02.value_or(settings.Comments[1].Color));
+  }
+}
+
+TEST(ConvertTest, GoldenFilesBothWaysEachOutputBesideItsOwnInput) {
+  const struct {
+    fs::path from, expected;
+    const char *oldName, *newName, *notice, *settingsFolder;
+  } cases[] = {{kV1, kCurrent, "Data00.dat", "velkan42.dat", kFromV1Notice, "settings"},
+               {kCurrent, kV1, "velkan42.dat", "Data00.dat", kToV1Notice, ""}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.oldName);
+    CopiedFolder folder(c.from);
+    const fs::path settings = folder / c.settingsFolder / "velkan42.ini";
+    fs::create_directories(settings.parent_path());
+    fs::rename(folder / "velkan42.ini", settings);
+    EXPECT_EQ(Convert(folder / c.oldName, settings), c.notice);
+    EXPECT_FALSE(fs::exists(folder / c.oldName));
+    EXPECT_EQ(ReadBytes(folder / c.newName), ReadBytes(c.expected / c.newName));
+    EXPECT_EQ(ReadBytes(settings), ReadBytes(c.expected / "velkan42.ini"));
+  }
+}
+
+TEST(ConvertTest, RoundTripKeepsTimetablesTheFirstTypesAndEverySetting) {
+  CopiedFolder folder(kCurrent);
+  TimetableStore original;
+  ReadDataFile(original, folder.path());
+  TimetableStore changed = original;  // other types in the later timetables, which version 1 drops
+  for (std::size_t t = 1; t < 3; ++t) {
+    changed.Records[t].Types[t] = TypeEntry{"別", 0x102030, kWhite, true, true};
+  }
+  WriteDataFile(changed, folder.path());
+  IniSettings settings;
+  ReadIniFile(settings, folder.path());
+  settings.MessageTimes_Min = -4;
+  settings.MessageBlinkFlag = 0;
+  settings.MessageSoundFlag = 1;
   WriteIniFile(settings, folder.path());
 
   EXPECT_EQ(Convert(folder / "velkan42.dat", folder / "velkan42.ini"), kToV1Notice);
   EXPECT_EQ(Convert(folder / "Data00.dat", folder / "velkan42.ini"), kFromV1Notice);
-
   TimetableStore back;
   ReadDataFile(back, folder.path());
+  EXPECT_EQ(back.Count, 3);
+  for (std::size_t t = 0; t < 3; ++t) EXPECT_EQ(back.Records[t], original.Records[t]) << t;
   IniSettings backSettings;
   ReadIniFile(backSettings, folder.path());
   EXPECT_EQ(backSettings, settings);
-  ASSERT_EQ(back.Count, 3);
-  for (int t = 0; t < 3; ++t) {
-    SCOPED_TRACE(t);
-    EXPECT_EQ(back.Records[t].Title, original.Records[t].Title);
-    EXPECT_EQ(back.Records[t].Departures, original.Records[t].Departures);
-    EXPECT_EQ(back.Records[t].GridColors, GridColorSet{});
-    for (int i = 0; i < kTypeCount; ++i) {
-      TypeEntry expected = original.Records[0].Types[i];  // the first timetable's list
-      expected.BackColor = kWhite;
-      EXPECT_EQ(back.Records[t].Types[i], expected) << i;
-    }
-  }
-}
-
-TEST(ConvertTest, EachOutputLandsBesideItsOwnInput) {
-  TestFolder folder;
-  fs::create_directories(folder / "data");
-  fs::create_directories(folder / "settings");
-  fs::copy_file(kV1Example / "Data00.dat", folder / "data" / "Data00.dat");
-  fs::copy_file(kV1Example / "velkan42.ini", folder / "settings" / "velkan42.ini");
-
-  Convert(folder / "data" / "Data00.dat", folder / "settings" / "velkan42.ini");
-  EXPECT_EQ(ReadBytes(folder / "data" / "velkan42.dat"),
-            ReadBytes(kCurrentGolden / "velkan42.dat"));
-  EXPECT_EQ(ReadBytes(folder / "settings" / "velkan42.ini"),
-            ReadBytes(kCurrentGolden / "velkan42.ini"));
-  EXPECT_FALSE(fs::exists(folder / "data" / "velkan42.ini"));
-  EXPECT_FALSE(fs::exists(folder / "settings" / "velkan42.dat"));
 }
 
 TEST(ConvertTest, MissingSettingsFileIsWrittenFromTheDefaults) {
-  TestFolder folder;
-  fs::copy_file(kCurrentGolden / "velkan42.dat", folder / "velkan42.dat");
+  TempFolder folder;
+  fs::copy_file(kCurrent / "velkan42.dat", folder / "velkan42.dat");
   Convert(folder / "velkan42.dat", folder / "velkan42.ini");
-  const std::string text = Utf8Of(folder / "velkan42.ini");
-  EXPECT_TRUE(text.starts_with("\"FontColor=4210752\r\nBgColor=12632256\r\n")) << text;
-  EXPECT_NE(text.find("Comment03=もうすぐ来ます。\r\n"), std::string::npos);
+  const std::string text = Cp932ToUtf8(ReadBytes(folder / "velkan42.ini")).value_or("");
+  EXPECT_TRUE(text.starts_with("\"FontColor=4210752\r\nBgColor=12632256\r\nComment01=")) << text;
 }
 
-struct Refusal {
-  const char* name;
-  fs::path timetable, settings;
-  const char* message;
-};
+TEST(ConvertTest, RefusedOrUnconvertibleInputChangesNothing) {
+  CopiedFolder folder(kV1);
+  fs::copy_file(kV1 / "Data00.dat", folder / "data.dat");
+  fs::copy_file(kV1 / "velkan42.ini", folder / "settings.ini");
+  fs::create_directories(folder / "sub/velkan42.ini");
+  // A "," would split the type line of velkan42.dat; the writer refuses it.
+  fs::create_directories(folder / "comma");
+  fs::copy_file(kV1 / "Data00.dat", folder / "comma/Data00.dat");
+  std::string ini = Cp932ToUtf8(ReadBytes(kV1 / "velkan42.ini")).value_or("");
+  test::WriteCp932(folder / "comma/velkan42.ini", ini.replace(ini.find("快速"), 6, "快速,急行"));
+  const auto before = Snapshot(folder.path());
 
-TEST(ConvertTest, RefusesMissingFilesAndUnexpectedNamesWithoutTouchingAnything) {
-  TestFolder folder;
-  CopyInto(kV1Example, folder);
-  fs::copy_file(kV1Example / "Data00.dat", folder / "data.dat");
-  fs::copy_file(kV1Example / "velkan42.ini", folder / "settings.ini");
-  fs::create_directories(folder / "sub" / "velkan42.ini");
-  const char* timetableMissing = "時刻表データファイルが見つかりません。";
-  const Refusal cases[] = {
-      {"timetable file missing", folder / "sub" / "Data00.dat", folder / "velkan42.ini",
-       timetableMissing},
-      {"other timetable name", folder / "data.dat", folder / "velkan42.ini", timetableMissing},
-      {"a folder", folder.path() / "", folder / "velkan42.ini", timetableMissing},
-      {"other settings name", folder / "Data00.dat", folder / "settings.ini",
-       "設定ファイルが見つかりません。"},
-      {"settings that cannot be read", folder / "Data00.dat", folder / "sub" / "velkan42.ini",
-       "velkan42.iniが見つかりません。"},
-  };
-  for (const Refusal& c : cases) {
-    SCOPED_TRACE(c.name);
-    try {
-      Convert(c.timetable, c.settings);
-      ADD_FAILURE() << "converted";
-    } catch (const FileError& error) {
-      EXPECT_EQ(error.what(), std::string(c.message));
-      EXPECT_EQ(error.Caption, "ファイル存在エラー");
-      EXPECT_FALSE(error.EndsProgram);
-    }
-    EXPECT_EQ(ReadBytes(folder / "Data00.dat"), ReadBytes(kV1Example / "Data00.dat"));
-    EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), ReadBytes(kV1Example / "velkan42.ini"));
-    EXPECT_FALSE(fs::exists(folder / "velkan42.dat"));
-  }
-}
-
-TEST(ConvertTest, SecondPressReportsTheMissingTimetableFile) {
-  TestFolder folder;
-  CopyInto(kV1Example, folder);
-  Convert(folder / "Data00.dat", folder / "velkan42.ini");
-  const std::string converted = ReadBytes(folder / "velkan42.ini");
-  try {
-    Convert(folder / "Data00.dat", folder / "velkan42.ini");
-    ADD_FAILURE() << "converted twice";
-  } catch (const FileError& error) {
-    EXPECT_EQ(error.what(), std::string("時刻表データファイルが見つかりません。"));
-    EXPECT_FALSE(error.EndsProgram);
-  }
-  EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), converted);
-}
-
-TEST(ConvertTest, InputThatCannotBeConvertedChangesNothing) {
-  const std::string data = ReadBytes(kV1Example / "Data00.dat");
-  const std::string settings = ReadBytes(kV1Example / "velkan42.ini");
-  const std::string comma = Utf8Of(kV1Example / "velkan42.ini");
+  const std::string missing = "ファイル存在エラー|時刻表データファイルが見つかりません。";
   const struct {
     const char* name;
-    std::string data, settingsUtf8;
-    bool endsProgram;
+    fs::path timetable, settings;
+    std::string failure;
   } cases[] = {
-      // The reader's own format error, which ends the program.
-      {"an empty line in Data00.dat", data + "\r\n", "", true},
-      // A "," would split the type line of velkan42.dat; the writer refuses it.
-      {"a type name with a comma", data,
-       std::string(comma).replace(comma.find("快速"), 6, "快速,急行"), false},
+      {"timetable file missing", folder / "sub/Data00.dat", folder / "velkan42.ini", missing},
+      {"other timetable name", folder / "data.dat", folder / "velkan42.ini", missing},
+      {"other settings name", folder / "Data00.dat", folder / "settings.ini",
+       "ファイル存在エラー|設定ファイルが見つかりません。"},
+      {"settings that cannot be read", folder / "Data00.dat", folder / "sub/velkan42.ini",
+       "ファイル存在エラー|velkan42.iniが見つかりません。"},
+      {"a type name with a comma", folder / "comma/Data00.dat", folder / "comma/velkan42.ini",
+       "ファイル書込エラー|種別名「快速,急行」には"
+       "velkan42.datに保存できない文字が含まれています。"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    TestFolder folder;
-    test::WriteBytes(folder / "Data00.dat", c.data);
-    if (c.settingsUtf8.empty()) {
-      test::WriteBytes(folder / "velkan42.ini", settings);
-    } else {
-      test::WriteCp932(folder / "velkan42.ini", c.settingsUtf8);
-    }
-    const std::string settingsBefore = ReadBytes(folder / "velkan42.ini");
-    try {
-      Convert(folder / "Data00.dat", folder / "velkan42.ini");
-      ADD_FAILURE() << "converted";
-    } catch (const FileError& error) {
-      EXPECT_EQ(error.EndsProgram, c.endsProgram) << error.what();
-    }
-    EXPECT_EQ(ReadBytes(folder / "Data00.dat"), c.data);
-    EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), settingsBefore);
-    EXPECT_FALSE(fs::exists(folder / "velkan42.dat"));
+    EXPECT_EQ(FailureOf([&] { Convert(c.timetable, c.settings); }), c.failure) << c.name;
+    EXPECT_EQ(Snapshot(folder.path()), before) << c.name;
   }
 }
 
-// Runs a conversion in a child whose files may not grow beyond `limit` bytes, which stops
-// even root; gives 0 when it failed with a FileError that keeps the window open.
-int ConvertWithFileSizeLimit(const fs::path& timetable, const fs::path& settings, rlim_t limit) {
-  const pid_t child = fork();
-  if (child == 0) {
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit size{limit, limit};
-    setrlimit(RLIMIT_FSIZE, &size);
-    try {
-      Convert(timetable, settings);
-      _exit(1);
-    } catch (const FileError& error) {
-      _exit(error.EndsProgram ? 2 : 0);
-    } catch (...) {
-      _exit(3);
+TEST(ConvertTest, WriteFailureHalfwayChangesNothing) {
+  // Data00.dat (the first output) fits under 1024 bytes, the version 1 settings do not.
+  ASSERT_LT(fs::file_size(kV1 / "Data00.dat"), 1024u);
+  CopiedFolder folder(kCurrent);
+  // The finished Data00.dat is taken back, and an earlier one is put back as it was.
+  for (bool earlierV1File : {false, true}) {
+    if (earlierV1File) test::WriteBytes(folder / "Data00.dat", "古>\r\n<\r\n");
+    const auto before = Snapshot(folder.path());
+    // A child whose files cannot grow beyond 1024 bytes, even as root, gets a write error
+    // that keeps the window open.
+    const pid_t child = fork();
+    if (child == 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit size{1024, 1024};
+      setrlimit(RLIMIT_FSIZE, &size);
+      const std::string failure =
+          FailureOf([&] { Convert(folder / "velkan42.dat", folder / "velkan42.ini"); });
+      _exit(failure.starts_with("ファイル書込エラー|") && !failure.ends_with(" (ends)") ? 0 : 1);
     }
+    int status = -1;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(Snapshot(folder.path()), before) << earlierV1File;
   }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 100 + WTERMSIG(status);
-}
-
-TEST(ConvertTest, WriteFailureHalfwayLeavesTheInputsAsTheyWere) {
-  TestFolder folder;
-  CopyInto(kCurrentGolden, folder);
-  // Data00.dat (the first output) fits under the limit, the version 1 settings do not.
-  ASSERT_LT(fs::file_size(kV1Example / "Data00.dat"), 1024u);
-  ASSERT_GT(fs::file_size(kV1Example / "velkan42.ini"), 1024u);
-
-  EXPECT_EQ(ConvertWithFileSizeLimit(folder / "velkan42.dat", folder / "velkan42.ini", 1024), 0);
-  EXPECT_EQ(ReadBytes(folder / "velkan42.dat"), ReadBytes(kCurrentGolden / "velkan42.dat"));
-  EXPECT_EQ(ReadBytes(folder / "velkan42.ini"), ReadBytes(kCurrentGolden / "velkan42.ini"));
-  EXPECT_FALSE(fs::exists(folder / "Data00.dat"));  // the finished first output is taken back
-  std::size_t files = 0;
-  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path())) ++files;
-  EXPECT_EQ(files, 2u);  // no temporary file left behind either
-
-  // An earlier Data00.dat beside the current files is put back as it was.
-  test::WriteBytes(folder / "Data00.dat", "古>\r\n<\r\n");
-  EXPECT_EQ(ConvertWithFileSizeLimit(folder / "velkan42.dat", folder / "velkan42.ini", 1024), 0);
-  EXPECT_EQ(ReadBytes(folder / "Data00.dat"), "古>\r\n<\r\n");
-  EXPECT_EQ(ReadBytes(folder / "velkan42.dat"), ReadBytes(kCurrentGolden / "velkan42.dat"));
 }
 
 }  // namespace
