@@ -15,7 +15,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 chmod 700 "$work"
 cp "$(dirname "$0")/../../examples/velkan42.dat" "$work/"
-export XDG_RUNTIME_DIR=$work
+export XDG_RUNTIME_DIR=$work QT_QPA_PLATFORM=xcb
 xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$seconds" --inside "$work"
 cat "$work/clock.txt" "$work/minimal.txt"
 awk '/clock: cpu/ {c=$3} /minimal: cpu/ {m=$3} END {printf "cpu ratio clock/minimal: %.2f\n", c/m}' \
