@@ -22,21 +22,14 @@
 
 namespace v42::test {
 
-// A timetable from startHour on, one row of minutes per hour; a minute given as {m, 'x'}
-// carries a type.
-struct Minute {
-  int Value;
-  char Type = 0;
-};
+// A timetable from startHour on, one row of departures ({minute, type letter}) per hour.
 inline TimetableRecord Timetable(const std::string& title, int startHour,
-                                 const std::vector<std::vector<Minute>>& rows) {
+                                 const std::vector<std::vector<DepartureCell>>& rows) {
   TimetableRecord record;
   record.Title = title;
   for (std::size_t r = 0; r < rows.size(); ++r) {
     record.Departures[r][0].Value = static_cast<std::uint8_t>((startHour + r) % 24);
-    for (std::size_t s = 0; s < rows[r].size(); ++s)
-      record.Departures[r][s + 1] = {static_cast<std::uint8_t>(rows[r][s].Value),
-                                     static_cast<std::uint8_t>(rows[r][s].Type)};
+    std::copy(rows[r].begin(), rows[r].end(), record.Departures[r].begin() + 1);
   }
   return record;
 }
@@ -46,16 +39,27 @@ T* Child(QObject* parent, const QString& name = {}) {
   return parent ? parent->findChild<T*>(name, Qt::FindDirectChildrenOnly) : nullptr;
 }
 
-// The window of that kind that is open now (closed ones linger until deleted).
+// The window of that kind that is open now (closed ones linger until deleted), once exposed.
 template <class T>
 T* OpenWindow(QObject* parent) {
-  if (!parent) return nullptr;
   for (T* window : parent->findChildren<T*>(QString(), Qt::FindDirectChildrenOnly))
-    if (window->isVisible()) return window;
+    if (window->isVisible()) return QTest::qWaitForWindowExposed(window) ? window : nullptr;
   return nullptr;
 }
 
+// True once a window that closed itself is gone.
+template <class T>
+bool Gone(const QPointer<T>& window) {
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return window.isNull();
+}
+
 inline void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+// A window's button cmdAct(i).
+inline QPushButton* ActButton(QWidget* window, int i) {
+  return Child<QPushButton>(window, QStringLiteral("cmdAct_%1").arg(i));
+}
+inline void Press(QWidget* window, int i) { Click(ActButton(window, i)); }
 
 // Types text, Japanese included, into a widget key by key.
 inline void TypeText(QWidget* widget, const QString& text) {
@@ -78,7 +82,6 @@ class EditorFixture : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     MessageBoxSeam::StartRecording();
-    ColorPickerSeam::Reset();
   }
   void TearDown() override {
     window_.reset();
@@ -89,33 +92,29 @@ class EditorFixture : public ::testing::Test {
   std::filesystem::path Folder() const { return dir_.path().toStdString(); }
 
   // Writes the data file and starts the list window on it.
-  frmV42Editor& Open(const std::vector<TimetableRecord>& records) {
+  void Open(const std::vector<TimetableRecord>& records) {
     TimetableStore store;
     for (const auto& record : records) store.Records[store.Count++] = record;
     WriteDataFile(store, Folder());
-    return Restart();
+    EXPECT_TRUE(Restart());
   }
-  frmV42Editor& Restart() {
+  // False when Form_Load ends the program.
+  bool Restart() {
     window_.reset();
     context_ = std::make_unique<EditorContext>();
     context_->AppFolder = Folder();
     window_ = std::make_unique<frmV42Editor>(*context_);
-    loaded_ = window_->Form_Load();
-    if (loaded_) {
-      window_->show();
-      EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    }
-    return *window_;
+    if (!window_->Form_Load()) return false;
+    window_->show();
+    return QTest::qWaitForWindowExposed(window_.get());
   }
 
   TimetableStore& Store() { return context_->Store; }
   QListWidget* List() { return window_->findChild<QListWidget*>("lstDataList"); }
-  QPushButton* Button(int i) {
-    return Child<QPushButton>(window_->centralWidget(), QStringLiteral("cmdAct_%1").arg(i));
-  }
+  void Act(int i) { Press(window_->centralWidget(), i); }
   std::array<bool, 6> States() {
     std::array<bool, 6> on{};
-    for (int i = 0; i < 6; ++i) on[i] = Button(i)->isEnabled();
+    for (int i = 0; i < 6; ++i) on[i] = ActButton(window_->centralWidget(), i)->isEnabled();
     return on;
   }
   std::vector<std::string> ListTexts() {
@@ -124,48 +123,40 @@ class EditorFixture : public ::testing::Test {
       texts.push_back(List()->item(i)->text().toStdString());
     return texts;
   }
+  QPoint EntryCentre(int i) { return List()->visualItemRect(List()->item(i)).center(); }
   void SelectEntry(int i) {
-    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {},
-                      List()->visualItemRect(List()->item(i)).center());
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, EntryCentre(i));
   }
 
   // Opens the departure editor on entry i through the "Edit" button.
   frmDataEdit* Edit(int i) {
     SelectEntry(i);
-    Click(Button(3));
-    auto* editor = OpenWindow<frmDataEdit>(window_.get());
-    if (editor) {
-      EXPECT_TRUE(QTest::qWaitForWindowExposed(editor));
-    }
-    return editor;
+    Act(3);
+    return editor_ = OpenWindow<frmDataEdit>(window_.get());
   }
   // Opens one of the editor's dialogs through its button (2 Time, 3 Color, 4 Type).
   template <class T>
-  T* OpenDialog(frmDataEdit* editor, int button) {
-    Click(Child<QPushButton>(editor, QStringLiteral("cmdAct_%1").arg(button)));
-    auto* dialog = OpenWindow<T>(editor);
-    if (dialog) {
-      EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog));
-    }
+  T* OpenDialog(int button) {
+    Press(editor_, button);
+    T* dialog = OpenWindow<T>(editor_);
+    EXPECT_NE(dialog, nullptr);
     return dialog;
-  }
-  static void Press(QWidget* dialog, int button) {
-    Click(Child<QPushButton>(dialog, QStringLiteral("cmdAct_%1").arg(button)));
-  }
-
-  // True once a window that closed itself is gone.
-  template <class T>
-  static bool Gone(const QPointer<T>& window) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return window.isNull();
   }
 
   static const std::vector<MessageCall>& Messages() { return MessageBoxSeam::Calls(); }
+  // The one message box shown since the last check.
+  static void ExpectMessage(const std::string& text, const std::string& caption, MsgIcon icon) {
+    ASSERT_EQ(Messages().size(), 1u) << text;
+    EXPECT_EQ(Messages()[0].Text, text);
+    EXPECT_EQ(Messages()[0].Caption, caption);
+    EXPECT_EQ(Messages()[0].Icon, icon);
+    MessageBoxSeam::ClearCalls();
+  }
 
   QTemporaryDir dir_;
   std::unique_ptr<EditorContext> context_;
   std::unique_ptr<frmV42Editor> window_;
-  bool loaded_ = false;
+  QPointer<frmDataEdit> editor_;
 };
 
 }  // namespace v42::test

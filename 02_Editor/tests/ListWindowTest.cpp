@@ -3,143 +3,108 @@
 #include <QAction>
 #include <csignal>
 #include <fstream>
-#include <sstream>
 
 #include "EditorFixture.h"
-#include "EditorList.h"
 
 namespace v42::test {
 namespace {
 
 using On = std::array<bool, 6>;  // ALL DELETE, DELETE, ADD NEW, Edit, ▲, ▼
+using Texts = std::vector<std::string>;
 
 std::vector<TimetableRecord> Timetables(int n) {
   std::vector<TimetableRecord> records;
   for (int i = 0; i < n; ++i)
-    records.push_back(Timetable("表" + std::to_string(i), 6 + i, {{{i}, {10, 'a'}}}));
+    records.push_back(
+        Timetable("表" + std::to_string(i), 6 + i, {{{static_cast<std::uint8_t>(i)}, {10, 'a'}}}));
   return records;
 }
 
 std::string Bytes(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
-void TriggerMenu(QWidget* window, const char* name) {
-  auto* action = window->findChild<QAction*>(name);
-  ASSERT_NE(action, nullptr) << name;
-  action->trigger();
-}
-
-class ListWindow : public EditorFixture {};
-
-TEST_F(ListWindow, StartsWithTheTitlesInFileOrderAndNothingSelected) {
-  Open({Timetable("平日", 6, {}), Timetable("土休日", 7, {}), Timetable("深夜", 22, {})});
-  EXPECT_EQ(ListTexts(), (std::vector<std::string>{"平日", "土休日", "深夜"}));
-  EXPECT_TRUE(List()->selectedItems().isEmpty());
-  EXPECT_EQ(States(), (On{true, false, true, false, false, false}));
-  EXPECT_EQ(window_->windowTitle(), QStringLiteral("ベルカン42エディタ"));
-
-  Open(Timetables(9));
-  EXPECT_EQ(States(), (On{true, false, false, false, false, false}));
-}
+class ListWindow : public EditorFixture {
+ protected:
+  void Menu(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
+};
 
 TEST_F(ListWindow, ButtonsFollowTheSelectionAndTheMoves) {
-  Open(Timetables(3));
-  SelectEntry(0);
-  EXPECT_EQ(States(), (On{true, true, true, true, false, true}));
-  SelectEntry(1);
-  EXPECT_EQ(States(), (On{true, true, true, true, true, true}));
+  Open(Timetables(9));
+  EXPECT_EQ(States(), (On{true, false, false, false, false, false}));
+  Open({Timetable("平日", 6, {}), Timetable("土休日", 7, {}), Timetable("深夜", 22, {})});
+  EXPECT_EQ(ListTexts(), (Texts{"平日", "土休日", "深夜"}));
+  EXPECT_TRUE(List()->selectedItems().isEmpty());
+  EXPECT_EQ(States(), (On{true, false, true, false, false, false}));
+
   SelectEntry(2);
   EXPECT_EQ(States(), (On{true, true, true, true, true, false}));
-
-  Click(Button(4));  // ▲ on entry 2
+  Act(4);  // ▲
   EXPECT_EQ(List()->currentRow(), 1);
-  EXPECT_EQ(ListTexts(), (std::vector<std::string>{"表0", "表2", "表1"}));
-  EXPECT_EQ(Store().Records[1].Title, "表2");
-  Click(Button(4));
+  EXPECT_EQ(ListTexts(), (Texts{"平日", "深夜", "土休日"}));
+  EXPECT_EQ(Store().Records[1].Title, "深夜");
+  EXPECT_EQ(States(), (On{true, true, true, true, true, true}));
+  Act(4);
   EXPECT_EQ(List()->currentRow(), 0);
   EXPECT_EQ(States(), (On{true, true, true, true, false, true}));
-  Click(Button(5));  // ▼
-  Click(Button(5));
+  Act(5);  // ▼
+  Act(5);
   EXPECT_EQ(List()->currentRow(), 2);
-  EXPECT_EQ(ListTexts(), (std::vector<std::string>{"表0", "表1", "表2"}));
+  EXPECT_EQ(ListTexts(), (Texts{"平日", "土休日", "深夜"}));
   EXPECT_EQ(States(), (On{true, true, true, true, true, false}));
 
-  Click(Button(1));  // DELETE: nothing selected afterwards
+  Act(1);  // DELETE: nothing selected afterwards
   EXPECT_TRUE(List()->selectedItems().isEmpty());
   EXPECT_EQ(States(), (On{true, false, true, false, false, false}));
 }
 
 TEST_F(ListWindow, AddNewEightTimesFillsTheList) {
   Open(Timetables(1));
-  for (int i = 0; i < 8; ++i) Click(Button(2));
-  ASSERT_EQ(List()->count(), 9);
+  for (int i = 0; i < 8; ++i) Act(2);
+  Texts expected(9, "新規データ");
+  expected[0] = "表0";
+  EXPECT_EQ(ListTexts(), expected);
   EXPECT_EQ(Store().Count, 9);
-  for (int i = 1; i < 9; ++i) EXPECT_EQ(ListTexts()[i], "新規データ");
-  EXPECT_FALSE(Button(2)->isEnabled());
-  Click(Button(2));
-  EXPECT_EQ(Store().Count, 9);
+  EXPECT_EQ(States(), (On{true, false, false, false, false, false}));
 }
 
-TEST_F(ListWindow, DeleteByButtonAndByKey) {
+TEST_F(ListWindow, DeleteTheLastByButtonAndTheFirstByKey) {
   Open(Timetables(9));
-  const auto before = Store().Records;
   SelectEntry(8);
-  Click(Button(1));
-  EXPECT_EQ(Store().Count, 8);
-  for (int i = 0; i < 8; ++i) EXPECT_EQ(Store().Records[i], before[i]);
-  EXPECT_EQ(Store().Records[8], EmptyRecord());
-
+  Act(1);
   SelectEntry(0);
   QTest::keyClick(List(), Qt::Key_Delete);  // no question asked
-  EXPECT_EQ(Store().Count, 7);
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(Store().Records[i], before[i + 1]);
-  EXPECT_EQ(ListTexts().front(), "表1");
   EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(ListTexts(), (Texts{"表1", "表2", "表3", "表4", "表5", "表6", "表7"}));
+  EXPECT_EQ(Store().Count, 7);
 }
 
-TEST_F(ListWindow, SaveWritesWhatTheListShows) {
+TEST_F(ListWindow, SaveWritesTheListAndAfterAllDeleteTheNextStartEnds) {
   Open(Timetables(3));
   SelectEntry(0);
-  Click(Button(5));
-  Click(Button(2));
-  TriggerMenu(window_.get(), "menuFileSave");
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0].Text, "ファイルを保存しました。");
-  EXPECT_EQ(Messages()[0].Caption, "通知メッセージ");
-  EXPECT_EQ(Messages()[0].Icon, MsgIcon::Information);
-
+  Act(5);
+  Act(2);
+  Menu("menuFileSave");
+  ExpectMessage("ファイルを保存しました。", "通知メッセージ", MsgIcon::Information);
   TimetableStore read;
   ReadDataFile(read, Folder());
-  ASSERT_EQ(read.Count, 4);
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(read.Records[i], Store().Records[i]) << i;
-  EXPECT_EQ(read.Records[0].Title, "表1");
-  EXPECT_EQ(read.Records[3].Title, "新規データ");
-}
+  EXPECT_EQ(read.Count, 4);
+  EXPECT_EQ(read.Records, Store().Records);
 
-TEST_F(ListWindow, AllDeleteSavedMakesTheNextStartEndWithError) {
-  Open(Timetables(3));
-  Click(Button(0));
+  Act(0);  // ALL DELETE
   EXPECT_EQ(List()->count(), 0);
   EXPECT_EQ(States(), (On{false, false, true, false, false, false}));
-  TriggerMenu(window_.get(), "menuFileSave");
+  Menu("menuFileSave");
   MessageBoxSeam::ClearCalls();
-
-  Restart();
-  EXPECT_FALSE(loaded_);
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0].Text, "Error");
-  EXPECT_EQ(Messages()[0].Caption, "ベルカン42エディタ");
-  EXPECT_EQ(Messages()[0].Icon, MsgIcon::None);
+  EXPECT_FALSE(Restart());
+  ExpectMessage("Error", "ベルカン42エディタ", MsgIcon::None);
 }
 
 TEST_F(ListWindow, FailedSaveKeepsTheOldFileAndTheTimetables) {
   Open(Timetables(3));
   const std::string old = Bytes(Folder() / kDataFileName);
-  Click(Button(2));
+  Act(2);
   const auto records = Store().Records;
 
   // A file size limit makes the write fail part-way, even for root.
@@ -148,7 +113,7 @@ TEST_F(ListWindow, FailedSaveKeepsTheOldFileAndTheTimetables) {
   const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
   const rlimit small{64, saved.rlim_max};
   ::setrlimit(RLIMIT_FSIZE, &small);
-  TriggerMenu(window_.get(), "menuFileSave");
+  Menu("menuFileSave");
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
 
@@ -173,16 +138,14 @@ TEST_F(ListWindow, EnterAndDoubleClickOpenTheSelectedTimetable) {
   EXPECT_TRUE(Gone(editor));
   EXPECT_TRUE(List()->selectedItems().isEmpty());
 
-  QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {},
-                     List()->visualItemRect(List()->item(0)).center());
-  editor = OpenWindow<frmDataEdit>(window_.get());
-  ASSERT_NE(editor, nullptr);
+  QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, EntryCentre(0));
+  EXPECT_NE(OpenWindow<frmDataEdit>(window_.get()), nullptr);
   EXPECT_EQ(context_->EditIndex, 0);
 }
 
 TEST_F(ListWindow, VersionBoxHasItsLineBreaks) {
   Open(Timetables(1));
-  TriggerMenu(window_.get(), "menuHelpVersion");
+  Menu("menuHelpVersion");
   ASSERT_EQ(Messages().size(), 1u);
   const QStringList lines = QString::fromStdString(Messages()[0].Text).split('\n');
   ASSERT_EQ(lines.size(), 4);
