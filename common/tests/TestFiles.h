@@ -6,10 +6,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <string_view>
 
+#include "Model.h"
 #include "TextCodec.h"
 
 namespace v42::test {
@@ -56,6 +58,24 @@ inline void WriteCp932(const std::filesystem::path& file, std::string_view utf8)
 
 inline std::string Golden(std::string_view name) {
   return ReadBytes(std::filesystem::path(V42_GOLDEN_DIR) / name);
+}
+
+// Expects `act` to raise FileError with this caption (and message, when given) and returns its
+// message. Only a write error leaves the program running.
+inline std::string ExpectFileError(const std::function<void()>& act, std::string_view caption,
+                                   std::string_view message = {}, std::string_view what = {}) {
+  try {
+    act();
+    ADD_FAILURE() << what << ": no error";
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.Caption, caption) << what;
+    EXPECT_EQ(e.EndsProgram, caption != "ファイル書込エラー") << what;
+    if (!message.empty()) {
+      EXPECT_EQ(std::string_view(e.what()), message) << what;
+    }
+    return e.what();
+  }
+  return {};
 }
 
 }  // namespace v42::test
