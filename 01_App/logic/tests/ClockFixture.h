@@ -1,9 +1,7 @@
-// Timetables built in code and a fake wall clock for the departure logic's tests.
+// Timetables built in code and a clock on a fake wall clock for the departure logic's tests.
 #pragma once
 
-#include <chrono>
 #include <initializer_list>
-#include <utility>
 #include <vector>
 
 #include "DepartureClock.h"
@@ -17,12 +15,10 @@ struct Row {
 
 inline TimetableRecord Record(std::initializer_list<Row> rows) {
   TimetableRecord record;
-  int r = 0;
-  for (const Row& row : rows) {
-    record.Departures[r][0].Value = static_cast<std::uint8_t>(row.Hour);
-    int s = 1;
-    for (int m : row.Minutes) record.Departures[r][s++].Value = static_cast<std::uint8_t>(m);
-    ++r;
+  for (int r = 0; const Row& row : rows) {
+    auto& cells = record.Departures[r++];
+    cells[0].Value = static_cast<std::uint8_t>(row.Hour);
+    for (int s = 1; int m : row.Minutes) cells[s++].Value = static_cast<std::uint8_t>(m);
   }
   return record;
 }
@@ -49,45 +45,34 @@ inline const char* const kOver = "運行は終了しました。";
 inline const char* const kPassed = "通過しました。";
 inline const char* const kComing = "もうすぐ来ます。";
 
-inline IniSettings Settings(int moveMinutes = 0, int leadMinutes = 3) {
+inline IniSettings Settings(int moveMinutes = 0) {
   IniSettings ini;
   ini.Comments = {{{kOver, 0x004080}, {kPassed, 0x0000FF}, {kComing, 0x80FFFF}}};
   ini.MoveTimes_Min = static_cast<std::int16_t>(moveMinutes);
-  ini.MessageTimes_Min = static_cast<std::int16_t>(leadMinutes);
-  ini.MessageBlinkFlag = 1;
+  ini.MessageTimes_Min = 3;  // the alert's lead
   return ini;
 }
 
-// A wall clock that moves on by whole seconds across days, months and years.
-class FakeClock {
- public:
-  explicit FakeClock(int hour, int minute, int second = 0, int day = 6) {
-    using namespace std::chrono;
-    at_ = sys_days{year{2026} / December / day} + hours{hour} + minutes{minute} + seconds{second};
+// A clock loaded at a set time on 2026-12-06 that moves its own wall clock on and ticks.
+struct TestClock : DepartureClock {
+  TestClock(std::initializer_list<TimetableRecord> records, int hour, int minute, int second = 0,
+            const IniSettings& ini = Settings())
+      : DepartureClock(Store(records), ini), at(hour * 3600LL + minute * 60 + second) {
+    Load(Now());
   }
-  ClockTime Now() const {
-    using namespace std::chrono;
-    const auto day = floor<days>(at_);
-    const year_month_day ymd{day};
-    const hh_mm_ss time{at_ - day};
-    return {int(ymd.year()),           int(unsigned(ymd.month())),  int(unsigned(ymd.day())),
-            int(time.hours().count()), int(time.minutes().count()), int(time.seconds().count())};
+  ClockTime Now() const {  // runs cross one midnight at most
+    return {2026, 12, int(6 + at / 86400), int(at / 3600 % 24), int(at / 60 % 60), int(at % 60)};
   }
-  ClockTime Advance(long long secondsToAdd) {
-    at_ += std::chrono::seconds{secondsToAdd};
-    return Now();
+  TickResult Jump(long long seconds) {
+    at += seconds;
+    return NowTimeWrite(Now());
   }
-
- private:
-  std::chrono::sys_seconds at_;
+  int Run(long long seconds) {  // a tick a second; returns how many raised the alert
+    int alerts = 0;
+    while (seconds-- > 0) alerts += Jump(1).AlertDue;
+    return alerts;
+  }
+  long long at;  // seconds from 0:00
 };
-
-// Ticks once a second up to and including the given number of seconds from now; returns how
-// many ticks raised the alert.
-inline int RunFor(DepartureClock& clock, FakeClock& wall, long long seconds) {
-  int alerts = 0;
-  for (long long i = 0; i < seconds; ++i) alerts += clock.NowTimeWrite(wall.Advance(1)).AlertDue;
-  return alerts;
-}
 
 }  // namespace v42::test
