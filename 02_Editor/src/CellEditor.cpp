@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "FlexGrid.h"
+#include "TextBoxRules.h"
 
 namespace v42 {
 
@@ -20,7 +21,7 @@ void CellEditor::OpenOverCurrentCell(const QString& text, int selectLength) {
   setGeometry(grid_->x() + cell.x(), grid_->y() + cell.y(), cell.width(), cell.height());
   show();
   raise();
-  setText(text);
+  SetBoxText(this, text);
   setFocus(Qt::OtherFocusReason);
   if (selectLength > 0) {
     setSelection(0, selectLength);

@@ -19,6 +19,10 @@ class StorableTextValidator : public QValidator {
 // A title or type name box: at most maxChars characters, only storable ones.
 void MakeNameBox(QLineEdit* box, int maxChars);
 
+// Puts a text into a box. A name box keeps a longer text whole (the file may hold one) and
+// only refuses to let it grow.
+void SetBoxText(QLineEdit* box, const QString& text);
+
 // A number box: at most two digits "0" to "9".
 void MakeTwoDigitBox(QLineEdit* box);
 

@@ -87,7 +87,7 @@ void frmDataEdit::Form_Load() {
   const auto& work = ctx_.WorkRecord;
   FGrid_->SetForeColor(work.GridColors.BaseForeColor);
   FGrid_->SetBackColor(work.GridColors.BaseBackColor);
-  txtTitle_->setText(QString::fromStdString(work.Title));
+  SetBoxText(txtTitle_, QString::fromStdString(work.Title));
 
   FGrid_->SetRedraw(false);
   for (int r = 0; r < kRowCount; ++r) {

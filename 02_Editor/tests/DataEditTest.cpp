@@ -19,11 +19,14 @@ TimetableRecord Sample() {
   return record;
 }
 
+// Longer than the title box lets a user type; a file may hold such a title all the same.
+const std::string kLongTitle = "土休日・祝日および年末年始の特別ダイヤ運行表";
+
 class DataEdit : public EditorFixture {
  protected:
   void SetUp() override {
     EditorFixture::SetUp();
-    Open({Sample(), Timetable("土休日", 7, {{{0}}})});
+    Open({Sample(), Timetable(kLongTitle, 7, {{{0}}})});
     OpenEditor(0);
   }
   void OpenEditor(int entry) {
@@ -182,6 +185,21 @@ TEST_F(DataEdit, OkStoresTitleMinutesAndTypes) {
   EXPECT_EQ(stored.Departures[3][1], (DepartureCell{5, 'b'}));
   EXPECT_EQ(ListTexts().front(), twenty.toStdString());
   EXPECT_TRUE(List()->selectedItems().isEmpty());
+}
+
+TEST_F(DataEdit, ALongerTitleFromTheFileStaysWholeButCannotGrow) {
+  Press(editor_, 1);
+  OpenEditor(1);
+  auto* title = Child<QLineEdit>(editor_, "txtTitle");
+  EXPECT_EQ(title->text().toStdString(), kLongTitle);
+  title->setFocus();
+  title->end(false);
+  TypeText(title, QStringLiteral("X"));
+  QTest::keyClick(title, Qt::Key_Backspace);
+  TypeText(title, QStringLiteral("X"));  // 21 characters are still too many
+  Press(editor_, 0);
+  EXPECT_EQ(QString::fromStdString(Store().Records[1].Title),
+            QString::fromStdString(kLongTitle).chopped(1));
 }
 
 TEST_F(DataEdit, ReducingTheHoursEmptiesTheRowsThatLeft) {
