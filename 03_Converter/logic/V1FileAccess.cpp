@@ -35,7 +35,13 @@ std::size_t SkipChars(std::string_view text, std::size_t i, int count) {
 }
 
 std::string DecodeFile(const fs::path& file, std::string_view messageName) {
-  std::optional<std::string> text = Cp932ToUtf8(ReadFileBytes(file));
+  std::string bytes;
+  try {
+    bytes = ReadFileBytes(file);
+  } catch (const FileError&) {  // the message names the file as the user knows it
+    throw MissingFileError(messageName);
+  }
+  std::optional<std::string> text = Cp932ToUtf8(bytes);
   if (!text) throw FormatError(messageName);
   return std::move(*text);
 }
