@@ -3,7 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -76,10 +78,28 @@ TEST_F(ConverterWindowTest, LoadsCentredAndTheButtonNeedsBothRows) {
 
   std::string offered;  // the files each chooser offered, the selected one first
   for (const FileOpenCall& call : FileOpenDialogSeam::Calls()) {
-    for (const FileFilter& filter : call.Filter) offered += filter.Pattern + " ";
+    for (const FileFilter& filter : call.Filter)
+      offered += filter.Description + "=" + filter.Pattern + " ";
     offered += call.InitialFolder == QDir::currentPath().toStdString() ? "| " : "(elsewhere) | ";
   }
-  EXPECT_EQ(offered, "Data00.dat velkan42.dat | velkan42.ini | Data00.dat velkan42.dat | ");
+  const std::string first =
+      "ver1.xx 時刻表ﾃﾞｰﾀﾌｧｲﾙ(Data00.dat)=Data00.dat ver2.xx "
+      "時刻表ﾃﾞｰﾀﾌｧｲﾙ(velkan42.dat)=velkan42.dat | ";
+  EXPECT_EQ(offered, first + "設定ﾌｧｲﾙ(velkan42.ini)=velkan42.ini | " + first);
+
+  QString captions = window.windowTitle();
+  for (const char* name : {"Label1_0", "Label1_1"}) captions += "|" + Find<QLabel>(name)->text();
+  for (const char* name : {"cmdAct_0", "cmdAct_1", "cmdChange"}) {
+    captions += "|" + Find<QPushButton>(name)->text();
+  }
+  for (const char* name : {"menuFile", "menuHelp"}) captions += "|" + Find<QMenu>(name)->title();
+  for (const char* name : {"menuFileEnd", "menuHelpVersion"}) {
+    captions += "|" + Find<QAction>(name)->text();
+  }
+  EXPECT_EQ(
+      captions.toStdString(),
+      "ベルカン42コンバータ|時刻表データファイル|設定ファイル|参照|参照|変換|ﾌｧｲﾙ(&F)|ﾍﾙﾌﾟ(&H)|"
+      "終了(&E)|ﾊﾞｰｼﾞｮﾝ情報");
 
   Box(1)->clear();  // a row emptied or typed by hand counts too
   EXPECT_FALSE(ChangeEnabled());
