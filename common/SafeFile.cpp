@@ -91,6 +91,13 @@ std::string ReadFileBytes(const std::filesystem::path& file) {
 void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
   std::error_code ec;
   const bool oldExists = std::filesystem::exists(file, ec);
+  // A file the user may not write is left alone, as opening it for output would be refused;
+  // the rename would otherwise replace it whenever the folder is writable.
+  if (oldExists && ::access(file.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
+    throw WriteFailure(file.filename().string() +
+                       "を保存できませんでした。\nファイルに書き込む権限がありません。"
+                       "\n元のファイルはそのまま残っています。");
+  }
   const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
   std::string temp;
   const int fd = CreateTemp(folder, file.filename().string(), temp);

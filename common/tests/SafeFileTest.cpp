@@ -56,7 +56,8 @@ TEST(SafeFile, ReplacesTheFileAndKeepsItsPermissions) {
   EXPECT_EQ(FilesIn(folder.path()), 1);
 }
 
-// A read-only folder, a file that cannot be completed, and text the file cannot carry.
+// A read-only folder, a file that cannot be completed, a read-only file, and text the file
+// cannot carry.
 TEST(SafeFile, FailedSavesKeepTheOldFiles) {
   TempFolder folder;
   test::WriteBytes(folder / kDataFileName, "old data");
@@ -75,6 +76,12 @@ TEST(SafeFile, FailedSavesKeepTheOldFiles) {
   IniSettings settings;
   SetIniDefaults(settings);
   EXPECT_TRUE(SaveFailsInChild(sizeLimit, [&] { WriteIniFile(settings, folder.path()); }));
+  // A read-only file stays even where the folder would let the rename replace it.
+  ::chmod(folder.path().c_str(), 0777);
+  ::chmod((folder / kIniFileName).c_str(), 0444);
+  EXPECT_TRUE(SaveFailsInChild(asOrdinaryUser, [&] { WriteIniFile(settings, folder.path()); }));
+  ::chmod((folder / kIniFileName).c_str(), 0644);
+  ::chmod(folder.path().c_str(), 0755);
 
   for (const auto& [title, typeName] : {std::pair{"€", ""}, std::pair{"", "x>"}}) {
     TimetableStore store;
