@@ -44,6 +44,8 @@ void SetBoxText(QLineEdit* box, const QString& text) {
 
 void MakeTwoDigitBox(QLineEdit* box) {
   box->setMaxLength(2);
+  box->setProperty(kLimitProperty, 2);
+  QObject::connect(box, &QLineEdit::textChanged, box, [box] { FitMaxLength(box); });
   box->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), box));
 }

@@ -19,8 +19,8 @@ class StorableTextValidator : public QValidator {
 // A title or type name box: at most maxChars characters, only storable ones.
 void MakeNameBox(QLineEdit* box, int maxChars);
 
-// Puts a text into a box. A name box keeps a longer text whole (the file may hold one) and
-// only refuses to let it grow.
+// Puts a text into a box. A longer text than the box lets a user type (the file may hold one)
+// stays whole; the box only refuses to let it grow.
 void SetBoxText(QLineEdit* box, const QString& text);
 
 // A number box: at most two digits "0" to "9".

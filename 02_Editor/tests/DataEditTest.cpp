@@ -26,7 +26,7 @@ class DataEdit : public EditorFixture {
  protected:
   void SetUp() override {
     EditorFixture::SetUp();
-    Open({Sample(), Timetable(kLongTitle, 7, {{{0}}})});
+    Open({Sample(), Timetable(kLongTitle, 7, {{{0}, {120}}})});
     OpenEditor(0);
   }
   void OpenEditor(int entry) {
@@ -187,9 +187,13 @@ TEST_F(DataEdit, OkStoresTitleMinutesAndTypes) {
   EXPECT_TRUE(List()->selectedItems().isEmpty());
 }
 
-TEST_F(DataEdit, ALongerTitleFromTheFileStaysWholeButCannotGrow) {
+TEST_F(DataEdit, LongerTextsFromTheFileStayWholeButCannotGrow) {
   Press(editor_, 1);
   OpenEditor(1);
+  DoubleClickCell(grid_, 0, 2);
+  QTest::keyClick(input_, Qt::Key_Return);
+  EXPECT_EQ(Text(0, 2), "120");
+  QTest::keyClick(grid_, Qt::Key_Delete);
   auto* title = Child<QLineEdit>(editor_, "txtTitle");
   EXPECT_EQ(title->text().toStdString(), kLongTitle);
   title->setFocus();
