@@ -10,7 +10,9 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QValidator>
+#include <algorithm>
 
+#include "EtchedFrame.h"
 #include "FileOpenDialog.h"
 #include "FlexGrid.h"
 #include "Fonts.h"
@@ -145,7 +147,7 @@ void frmOption::Build() {
   };
   auto frame = [](QWidget* parent, const QString& name, const char* caption, int left, int top,
                   int width, int height) {
-    auto* f = new QGroupBox(QString::fromUtf8(caption), parent);
+    auto* f = new EtchedFrame(QString::fromUtf8(caption), parent);
     f->setObjectName(name);
     PlaceTwips(f, left, top, width, height);
     return f;
@@ -153,8 +155,11 @@ void frmOption::Build() {
   auto option = [](auto* button, const QString& name, int left, int top) {
     button->setObjectName(name);
     button->adjustSize();
-    button->setGeometry(QRect(TwipsPoint(left, top),
-                              QSize(button->sizeHint().width(), TwipsToPixelsY(kOptionHeight))));
+    // The button fills its background, so it stops short of its frame's right border.
+    const int room = button->parentWidget()->width() - TwipsToPixelsX(left) - 2;
+    button->setGeometry(
+        QRect(TwipsPoint(left, top),
+              QSize(std::min(button->sizeHint().width(), room), TwipsToPixelsY(kOptionHeight))));
     return button;
   };
   auto command = [this](const char* caption, const QString& name, QWidget* parent, int left,
@@ -186,6 +191,12 @@ void frmOption::Build() {
   }
   label(5, FrmCom, "警告時間", 2700, 1500);
   txtCommentAppearTime = edit(FrmCom, QStringLiteral("txtCommentAppearTime"), 3525, 1440, 390, 285);
+  // Only the frame and its labels are proportional; its boxes keep the dialog's font.
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{txtComment[0], txtComment[1], txtComment[2], CommentColor[0],
+                                       CommentColor[1], CommentColor[2], txtCommentAppearTime}) {
+    w->setFont(GothicFont(9));
+  }
   label(6, FrmCom, "分前", 3930, 1500);
 
   frmMsgOption[0] =

@@ -1,7 +1,6 @@
 #include "Fonts.h"
 
 #include <QFontInfo>
-#include <QFontMetrics>
 #include <QLabel>
 #include <algorithm>
 
@@ -26,10 +25,11 @@ QFont GothicFont(double pointSize) { return DesignFont(QString::fromUtf8(kMsGoth
 QFont PGothicFont(double pointSize) { return DesignFont(QString::fromUtf8(kMsPGothic), pointSize); }
 
 void FitLabelToDesign(QLabel* label) {
-  const QFontMetrics metrics(label->font());
-  const int lead = std::max(0, (metrics.height() - QFontInfo(label->font()).pixelSize()) / 2);
-  label->setContentsMargins(0, -lead, 0, 0);
   label->resize(label->sizeHint());
+  // Half the line's height beyond the em, rounded up: the ideographs then stand where the
+  // design font drew them. Qt takes no negative contents margins, so the label moves up.
+  const int lead = std::max(0, (label->height() - QFontInfo(label->font()).pixelSize() + 1) / 2);
+  label->move(label->x(), label->y() - lead);
 }
 
 }  // namespace v42

@@ -24,7 +24,7 @@ QFont PGothicFont(double pointSize = 9);  // "ＭＳ Ｐゴシック"
 
 // Noto CJK sets its lines taller than the design fonts did, so text placed at a designed top
 // stands lower and can touch the control below. This lifts a label's text by that extra
-// leading and sizes the label to its text.
+// leading and sizes the label to its text. Call it once, after placing the label.
 void FitLabelToDesign(QLabel* label);
 
 }  // namespace v42

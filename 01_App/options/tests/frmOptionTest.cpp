@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -12,8 +14,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "EtchedFrame.h"
 #include "FileOpenDialog.h"
 #include "FlexGrid.h"
+#include "Fonts.h"
 #include "IniFile.h"
 #include "MessageBox.h"
 #include "OleColor.h"
@@ -108,6 +112,11 @@ TEST_F(frmOptionTest, LoadsEveryControlFromTheSettings) {
   EXPECT_TRUE(Find<QCheckBox>("chkDev_0")->isChecked());
   EXPECT_FALSE(Find<QCheckBox>("chkDev_1")->isChecked());
   EXPECT_EQ(Find<QGroupBox>("frmMsgOption_3")->title(), QString(13, QLatin1Char(' ')));
+  // The comment frame and its labels are proportional; the boxes in it are not.
+  const QString gothic = QFontInfo(GothicFont(9)).family();
+  EXPECT_EQ(QFontInfo(Edit("txtComment_1")->font()).family(), gothic);
+  EXPECT_EQ(QFontInfo(Edit("txtCommentAppearTime")->font()).family(), gothic);
+  EXPECT_EQ(QFontInfo(Find("Label_3")->font()).family(), QFontInfo(PGothicFont(9)).family());
 
   // Only what this machine has: a click does not change the device boxes.
   QTest::mouseClick(Find<QCheckBox>("chkDev_1"), Qt::LeftButton);
@@ -116,6 +125,51 @@ TEST_F(frmOptionTest, LoadsEveryControlFromTheSettings) {
   QTest::mouseClick(Find<QRadioButton>("optSound_1"), Qt::LeftButton);
   EXPECT_FALSE(Edit("txtSoundFile")->isEnabled());
   EXPECT_FALSE(Find<QPushButton>("comOpen")->isEnabled());
+}
+
+// The rows of `area` in which `widget`'s own drawing (children left out) differs from its
+// top-left pixel, as a rectangle as wide as `area`.
+QRect Ink(QWidget* widget, const QRect& area) {
+  QImage image(widget->size(), QImage::Format_RGB32);
+  widget->render(&image, {}, {}, QWidget::DrawWindowBackground);
+  const QRect box = area & image.rect();
+  int top = -1, bottom = -1;
+  for (int y = box.top(); y <= box.bottom(); ++y) {
+    for (int x = box.left(); x <= box.right(); ++x) {
+      if (image.pixel(x, y) != image.pixel(0, 0)) {
+        if (top < 0) top = y;
+        bottom = y;
+      }
+    }
+  }
+  return top < 0 ? QRect() : QRect(box.left(), top, box.width(), bottom - top + 1);
+}
+
+TEST_F(frmOptionTest, CaptionsAndControlsStayClearOfEachOther) {
+  Open();
+  for (QLabel* label : dialog->findChildren<QLabel*>()) {
+    const QRect ink = Ink(label, label->rect()).translated(label->pos());
+    ASSERT_FALSE(ink.isEmpty()) << label->objectName().toStdString();
+    for (QWidget* other :
+         label->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      EXPECT_TRUE(other == label || !other->geometry().intersects(ink))
+          << label->objectName().toStdString() << " under " << other->objectName().toStdString();
+    }
+  }
+  // Frames draw their border through the caption, as designed: FrmCom and the five others.
+  ASSERT_EQ(dialog->findChildren<EtchedFrame*>().size(), 6);
+  for (EtchedFrame* frame : dialog->findChildren<EtchedFrame*>()) {
+    const QRect inside = frame->rect().adjusted(2, frame->BorderTop() + 2, -2, -2);
+    const QFontMetrics metrics = frame->fontMetrics();
+    const QRect caption = Ink(
+        frame,
+        QRect(TwipsToPixelsX(90), 0, metrics.horizontalAdvance(frame->title()), metrics.height()));
+    for (QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      const std::string name = child->objectName().toStdString();
+      EXPECT_TRUE(inside.contains(child->geometry())) << name << " on the border";
+      EXPECT_FALSE(child->geometry().intersects(caption)) << name << " on the caption";
+    }
+  }
 }
 
 TEST_F(frmOptionTest, WithoutSoundDeviceSoundFileIsUnavailableAndStoredAsOff) {
