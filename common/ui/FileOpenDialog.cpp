@@ -18,6 +18,8 @@ SeamState& Seam() {
 }  // namespace
 
 std::string QtNameFilter(const FileFilter& filter) {
+  // "*.*" means every file there, also one without a dot; Qt would want the dot.
+  if (filter.Pattern == "*.*") return filter.Description + " (*)";
   // Sound and data files come from Windows, where names match in any letter case.
   QString pattern;
   for (const QChar ch : QString::fromStdString(filter.Pattern)) {

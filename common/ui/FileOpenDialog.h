@@ -33,7 +33,7 @@ class FileOpenDialogSeam {
   static void Reset();  // forgets queued names and recorded calls
 };
 
-// The Qt name filter for one pair, e.g. "Waveﾌｧｲﾙ(*.WAV) (*.[wW][aA][vV])".
+// The Qt name filter for one pair, e.g. "Waveﾌｧｲﾙ(*.WAV) (*.[wW][aA][vV])"; "*.*" becomes "*".
 std::string QtNameFilter(const FileFilter& filter);
 
 }  // namespace v42

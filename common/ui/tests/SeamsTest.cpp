@@ -88,6 +88,8 @@ TEST(FileOpenDialogTest, OffersFiltersFolderAndExistingFilesOnly) {
   std::ofstream(folder + "/bell.Wav") << "x";
   EXPECT_EQ(QDir(dir.path()).entryList({"*.[wW][aA][vV]"}, QDir::Files, QDir::Name),
             (QStringList{"ALARM.WAV", "bell.Wav"}));
+  // "All files" lists a name without a dot too, as it did where "*.*" meant every file.
+  EXPECT_EQ(filters[1], QString::fromUtf8("全てのﾌｧｲﾙ(*.*) (*)"));
 
   WhenModalShows<QFileDialog>([](QFileDialog& d) { d.reject(); });
   EXPECT_EQ(FileOpenDialog(nullptr, filter, folder), "");
