@@ -8,11 +8,11 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
 #include <QWindowStateChangeEvent>
 
 #include "DataFile.h"
+#include "EtchedFrame.h"
 #include "FlexGrid.h"
 #include "Fonts.h"
 #include "IniFile.h"
@@ -50,28 +50,6 @@ void SetSwatch(QLabel* swatch, Color fore, Color back) {
   pal.setColor(QPalette::Window, ToQColor(back));
   swatch->setPalette(pal);
 }
-
-// A frame drawn as the panels were designed: an etched border through the middle of the
-// caption, whose trailing blanks keep the border clear of the swatch beside it.
-class PanelFrame : public QGroupBox {
- public:
-  using QGroupBox::QGroupBox;
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    const QFontMetrics fm(font());
-    const QRect box = rect().adjusted(0, fm.height() / 2, -2, -2);
-    p.setPen(ToQColor(0x808080));
-    p.drawRect(box);
-    p.setPen(ToQColor(0xFFFFFF));
-    p.drawRect(box.translated(1, 1));
-    const QRect caption(TwipsToPixelsX(90), 0, fm.horizontalAdvance(title()), fm.height());
-    p.fillRect(caption, palette().color(QPalette::Window));
-    p.setPen(palette().color(QPalette::WindowText));
-    p.drawText(caption, Qt::AlignLeft | Qt::AlignVCenter, title());
-  }
-};
 
 }  // namespace
 
@@ -151,7 +129,7 @@ void frmVelkan42::BuildControls() {
   // The "発車" and "分前" labels of frame i are Label(2k) and Label(2k+1), k = 1, 2, 0.
   const int labelBase[3] = {4, 0, 2};
   for (int i = 0; i < 3; ++i) {
-    QGroupBox* frame = frmNext[i] = new PanelFrame(captions[i], client_);
+    QGroupBox* frame = frmNext[i] = new EtchedFrame(captions[i], client_);
     frame->setObjectName(QString("frmNext_%1").arg(i));
     frame->setAutoFillBackground(true);
     PlaceTwips(frame, 4620, tops[i], 2175, 735);
