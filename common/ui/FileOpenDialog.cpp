@@ -1,5 +1,6 @@
 #include "FileOpenDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QStringList>
 #include <deque>
@@ -20,7 +21,12 @@ SeamState& Seam() {
 std::string QtNameFilter(const FileFilter& filter) {
   // "*.*" means every file there, also one without a dot; Qt would want the dot.
   if (filter.Pattern == "*.*") return filter.Description + " (*)";
-  // Sound and data files come from Windows, where names match in any letter case.
+  // A plain file name is the one name the programs read and write on this case-sensitive
+  // system, so a file of that name in another letter case would only be refused later.
+  if (filter.Pattern.find_first_of("*?") == std::string::npos) {
+    return filter.Description + " (" + filter.Pattern + ")";
+  }
+  // Sound files come from Windows, where names match in any letter case.
   QString pattern;
   for (const QChar ch : QString::fromStdString(filter.Pattern)) {
     if (ch.isLetter() && ch.toLower() != ch.toUpper()) {
@@ -45,6 +51,8 @@ std::string FileOpenDialog(QWidget* owner, const std::vector<FileFilter>& filter
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setOption(QFileDialog::HideNameFilterDetails);
+  // Qt's own dialog ignores letter case unless told; the patterns above say where it matters.
+  dialog.setFilter(dialog.filter() | QDir::CaseSensitive);
   QStringList filters;
   for (const FileFilter& f : filter) filters << QString::fromStdString(QtNameFilter(f));
   dialog.setNameFilters(filters);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFontInfo>
+#include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -83,13 +84,33 @@ TEST(FileOpenDialogTest, OffersFiltersFolderAndExistingFilesOnly) {
   ASSERT_EQ(filters.size(), 2);
   EXPECT_TRUE(filters[0].startsWith(selected));  // shown without the case-blind pattern
   EXPECT_EQ(filters[0], QString::fromUtf8("Waveﾌｧｲﾙ(*.WAV) (*.[wW][aA][vV])"));
-  // The pattern lists a Windows-named file whatever its letter case, and nothing else.
-  std::ofstream(folder + "/memo.txt") << "x";
-  std::ofstream(folder + "/bell.Wav") << "x";
-  EXPECT_EQ(QDir(dir.path()).entryList({"*.[wW][aA][vV]"}, QDir::Files, QDir::Name),
-            (QStringList{"ALARM.WAV", "bell.Wav"}));
   // "All files" lists a name without a dot too, as it did where "*.*" meant every file.
   EXPECT_EQ(filters[1], QString::fromUtf8("全てのﾌｧｲﾙ(*.*) (*)"));
+
+  // What the dialog lists: a wildcard pattern finds a Windows-named file whatever its letter
+  // case; a plain file name finds only that exact name, the one the programs then open.
+  for (const char* name : {"memo.txt", "bell.Wav", "DATA00.DAT", "Data00.dat"}) {
+    std::ofstream(folder + "/" + name) << "x";
+  }
+  const auto listed = [&](const std::string& pattern) {
+    QStringList names;
+    WhenModalShows<QFileDialog>([&](QFileDialog& d) {
+      d.reject();  // closes once this returns, also when a check below fails
+      auto* view = d.findChild<QListView*>("listView");
+      ASSERT_NE(view, nullptr);
+      EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }));
+      QTest::qWait(200);  // the folder is read in the background; let the last files in
+      for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+        names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+      }
+    });
+    FileOpenDialog(nullptr, {{"d", pattern}}, folder);
+    names.sort();
+    return names;
+  };
+  EXPECT_EQ(listed("*.wav"), (QStringList{"ALARM.WAV", "bell.Wav"}));
+  EXPECT_EQ(listed("Data00.dat"), QStringList{"Data00.dat"});
+  EXPECT_EQ(QtNameFilter({"ﾃﾞｰﾀﾌｧｲﾙ", "Data00.dat"}), "ﾃﾞｰﾀﾌｧｲﾙ (Data00.dat)");
 
   WhenModalShows<QFileDialog>([](QFileDialog& d) { d.reject(); });
   EXPECT_EQ(FileOpenDialog(nullptr, filter, folder), "");
