@@ -1,9 +1,9 @@
 #include "frmGridColor.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 
+#include "EtchedFrame.h"
 #include "FlexGrid.h"
 #include "Fonts.h"
 #include "OleColor.h"
@@ -48,7 +48,7 @@ frmGridColor::frmGridColor(EditorContext& context, QWidget* parent)
   FixClientSizeTwips(this, 4050, 2475);
 
   for (int f = 0; f < 3; ++f) {
-    auto* frame = new QGroupBox(QString::fromUtf8(kFrameCaptions[f]), this);
+    auto* frame = new EtchedFrame(QString::fromUtf8(kFrameCaptions[f]), this);
     frame->setObjectName(QStringLiteral("Frame_%1").arg(f));
     PlaceTwips(frame, 0, 720 * f, kFrameWidth, kFrameHeight);
     Frame_[f] = frame;
@@ -76,7 +76,7 @@ frmGridColor::frmGridColor(EditorContext& context, QWidget* parent)
     }
   }
 
-  auto* preview = new QGroupBox(QStringLiteral("プレビュー"), this);
+  auto* preview = new EtchedFrame(QStringLiteral("プレビュー"), this);
   preview->setObjectName("Frame_3");
   PlaceTwips(preview, 2820, 0, 1215, 2115);
   for (int k = 0; k < 3; ++k) {
