@@ -12,7 +12,9 @@ namespace v42 {
 
 struct FileFilter {
   std::string Description;  // "Waveﾌｧｲﾙ(*.WAV)"
-  std::string Pattern;      // "*.wav"; matched in any letter case, as the files' home does
+  // "*.wav" matches in any letter case (sound files come from Windows); a plain file name such
+  // as "Data00.dat" matches only itself, the name the programs read and write.
+  std::string Pattern;
 };
 
 // All strings UTF-8. No length limit on the path.
@@ -33,7 +35,8 @@ class FileOpenDialogSeam {
   static void Reset();  // forgets queued names and recorded calls
 };
 
-// The Qt name filter for one pair, e.g. "Waveﾌｧｲﾙ(*.WAV) (*.[wW][aA][vV])"; "*.*" becomes "*".
+// The Qt name filter for one pair, e.g. "Waveﾌｧｲﾙ(*.WAV) (*.[wW][aA][vV])"; a plain name stays
+// as it is and "*.*" becomes "*".
 std::string QtNameFilter(const FileFilter& filter);
 
 }  // namespace v42
