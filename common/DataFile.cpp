@@ -137,7 +137,7 @@ class DataReader {
         } else if (field_ == 1) {
           type.Name = token_;
         } else if (field_ == 2) {
-          SetStyle(type);
+          ApplyStyleWord(type, token_, kStyleWords);
         } else if (field_ == 3) {
           type.ForeColor = ColorOf(kBlack);
         }
@@ -158,22 +158,6 @@ class DataReader {
     }
   }
 
-  void SetStyle(TypeEntry& type) const {
-    if (token_ == "Normal") {
-      type.Bold = false;
-      type.Italic = false;
-    } else if (token_ == "Bold  ") {
-      type.Bold = true;
-      type.Italic = false;
-    } else if (token_ == "Italic") {
-      type.Bold = false;
-      type.Italic = true;
-    } else if (token_ == "B + I ") {
-      type.Bold = true;
-      type.Italic = true;
-    }
-  }
-
   TimetableStore& store_;
   std::string_view text_;
   std::size_t pos_ = 0;
@@ -191,13 +175,9 @@ void AppendTypeBlocks(std::string& text, const TimetableStore& store) {
     text += std::string(">") + kCrLf;
     for (int i = 0; i < kTypeCount; ++i) {
       const TypeEntry& type = store.Records[t].Types[i];
-      const char* style = type.Bold && type.Italic ? "B + I ,"
-                          : type.Bold              ? "Bold  ,"
-                          : type.Italic            ? "Italic,"
-                                                   : "Normal,";
       text += static_cast<char>('a' + i);
-      text += "," + type.Name + "," + style + std::to_string(type.ForeColor) + "," +
-              std::to_string(type.BackColor) + kCrLf;
+      text += "," + type.Name + "," + std::string(StyleWordOf(type, kStyleWords)) + "," +
+              std::to_string(type.ForeColor) + "," + std::to_string(type.BackColor) + kCrLf;
     }
     text += std::string("<") + kCrLf;
   }

@@ -65,6 +65,20 @@ void ClearDepartures(TimetableStore& store) {
   }
 }
 
+void ApplyStyleWord(TypeEntry& type, std::string_view word, const StyleWords& words) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    if (word == words[i]) {
+      type.Bold = (i & 1) != 0;
+      type.Italic = (i & 2) != 0;
+      return;
+    }
+  }
+}
+
+std::string_view StyleWordOf(const TypeEntry& type, const StyleWords& words) {
+  return words[(type.Bold ? 1 : 0) + (type.Italic ? 2 : 0)];
+}
+
 bool IsStorableFieldText(std::string_view utf8) {
   return utf8.find_first_of("<>,\r\n") == std::string_view::npos && IsCp932Representable(utf8);
 }

@@ -1,6 +1,7 @@
 // Pieces of the timetable text format shared by the current and the version 1 files.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,13 @@ std::string FormatDepartureBlocks(const TimetableStore& store);
 
 // Sets every cell of all nine records to empty, leaving everything else as it is.
 void ClearDepartures(TimetableStore& store);
+
+// A format's words for a type's font style: normal, bold, italic, bold and italic.
+using StyleWords = std::array<std::string_view, 4>;
+inline constexpr StyleWords kStyleWords{"Normal", "Bold  ", "Italic", "B + I "};
+// Sets Bold and Italic from one of the words; any other word changes neither.
+void ApplyStyleWord(TypeEntry& type, std::string_view word, const StyleWords& words);
+std::string_view StyleWordOf(const TypeEntry& type, const StyleWords& words);
 
 // For input boxes of titles and type names: false when the text holds ">", "<", ",", a line
 // break or a character CP932 cannot hold, none of which the file can carry in a field.

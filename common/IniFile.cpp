@@ -18,23 +18,19 @@ void SetColor(Color& field, std::string_view value) {
   if (const auto color = ColorValue(value, kBlack)) field = *color;
 }
 
-void SetInt16(std::int16_t& field, std::string_view value) {
-  if (const auto number = RoundToInt16(LeadingNumber(value))) field = *number;
-}
-
 void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
   if (key == "ApplicationFontColor") {
     SetColor(s.ApplicationFontColor, value);
   } else if (key == "ApplicationBackColor") {
     SetColor(s.ApplicationBackColor, value);
   } else if (key == "MessageTimes_Min") {
-    SetInt16(s.MessageTimes_Min, value);
+    SetMinutes(s.MessageTimes_Min, value);
   } else if (key == "MoveTimes_Min") {
-    SetInt16(s.MoveTimes_Min, value);
+    SetMinutes(s.MoveTimes_Min, value);
   } else if (key == "MessageBlinkFlag") {
-    s.MessageBlinkFlag = value == "OFF" ? 0 : 1;
+    s.MessageBlinkFlag = BlinkFlagOf(value);
   } else if (key == "MessageSoundFlag") {
-    s.MessageSoundFlag = value == "BEEP" ? 1 : value == "SOUNDFILE" ? 2 : 0;
+    s.MessageSoundFlag = SoundFlagOf(value);
   } else if (key == "MessageSoundFile") {
     s.MessageSoundFile = value;
   } else {
@@ -93,10 +89,8 @@ void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appF
   }
   text += Line("MessageTimes_Min", std::to_string(settings.MessageTimes_Min));
   text += Line("MoveTimes_Min", std::to_string(settings.MoveTimes_Min));
-  text += Line("MessageBlinkFlag", settings.MessageBlinkFlag != 0 ? "ON" : "OFF");
-  text += Line("MessageSoundFlag", settings.MessageSoundFlag == 1   ? "BEEP"
-                                   : settings.MessageSoundFlag == 2 ? "SOUNDFILE"
-                                                                    : "OFF");
+  text += Line("MessageBlinkFlag", BlinkWord(settings.MessageBlinkFlag));
+  text += Line("MessageSoundFlag", SoundWord(settings.MessageSoundFlag));
   if (!settings.MessageSoundFile.empty()) {
     text += Line("MessageSoundFile", settings.MessageSoundFile);
   }

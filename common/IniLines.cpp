@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "NumberRules.h"
+
 namespace v42 {
 
 void ForEachIniLine(
@@ -25,6 +27,22 @@ void ForEachIniLine(
     }
     line.clear();
   }
+}
+
+std::uint8_t BlinkFlagOf(std::string_view word) { return word == "OFF" ? 0 : 1; }
+
+const char* BlinkWord(std::uint8_t flag) { return flag != 0 ? "ON" : "OFF"; }
+
+std::uint8_t SoundFlagOf(std::string_view word) {
+  return word == "BEEP" ? 1 : word == "SOUNDFILE" ? 2 : 0;
+}
+
+const char* SoundWord(std::uint8_t flag) {
+  return flag == 1 ? "BEEP" : flag == 2 ? "SOUNDFILE" : "OFF";
+}
+
+void SetMinutes(std::int16_t& field, std::string_view value) {
+  if (const auto number = RoundToInt16(LeadingNumber(value))) field = *number;
 }
 
 }  // namespace v42

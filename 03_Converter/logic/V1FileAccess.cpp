@@ -21,6 +21,9 @@ namespace fs = std::filesystem;
 // The version 1 messages name the file in lower case.
 constexpr std::string_view kV1DataMessageName = "data00.dat";
 
+// "TypeFont" words of the version 1 settings file.
+constexpr StyleWords kV1StyleWords{"Normal", "Bold", "Italic", "Bold+Italic"};
+
 // Length in bytes of the UTF-8 character that starts at text[i] (1 for a stray byte).
 std::size_t CharLength(std::string_view text, std::size_t i) {
   std::size_t n = 1;
@@ -144,12 +147,6 @@ void ReadV1Settings(IniSettings& settings, TimetableStore& store, const fs::path
     if (!value) throw FormatError(messageName);
     return *value;
   };
-  auto setInt16 = [](std::int16_t& field, std::string_view value) {
-    // Out of range keeps the earlier value, as the current settings file does.
-    if (const std::optional<std::int16_t> number = RoundToInt16(LeadingNumber(value))) {
-      field = *number;
-    }
-  };
 
   std::size_t type = 0;  // only "TypeFont" moves on to the next type
   auto forEachType = [&](std::string_view value, auto apply) {
@@ -171,13 +168,13 @@ void ReadV1Settings(IniSettings& settings, TimetableStore& store, const fs::path
       if (!number) throw FormatError(messageName);
       settings.Comments[key[9] - '1'].Color = int32Of(*number);
     } else if (key == "ComIntTime") {
-      setInt16(settings.MessageTimes_Min, value);
+      SetMinutes(settings.MessageTimes_Min, value);
     } else if (key == "GotoMini") {
-      setInt16(settings.MoveTimes_Min, value);
+      SetMinutes(settings.MoveTimes_Min, value);
     } else if (key == "MsgBlink") {
-      settings.MessageBlinkFlag = value == "OFF" ? 0 : 1;
+      settings.MessageBlinkFlag = BlinkFlagOf(value);
     } else if (key == "MsgSound") {
-      settings.MessageSoundFlag = value == "BEEP" ? 1 : value == "SOUNDFILE" ? 2 : 0;
+      settings.MessageSoundFlag = SoundFlagOf(value);
     } else if (key == "MsgSoundFile") {
       settings.MessageSoundFile = value;
     } else if (key == "TypeColor") {
@@ -187,17 +184,7 @@ void ReadV1Settings(IniSettings& settings, TimetableStore& store, const fs::path
       forEachType(value, [](TypeEntry& entry, std::string_view name) { entry.Name = name; });
     } else if (key == "TypeFont") {
       forEachType(value, [](TypeEntry& entry, std::string_view word) {
-        if (word == "Normal") {
-          entry.Bold = entry.Italic = false;
-        } else if (word == "Bold") {
-          entry.Bold = true;
-          entry.Italic = false;
-        } else if (word == "Italic") {
-          entry.Bold = false;
-          entry.Italic = true;
-        } else if (word == "Bold+Italic") {
-          entry.Bold = entry.Italic = true;
-        }
+        ApplyStyleWord(entry, word, kV1StyleWords);
       });
       ++type;
     }
@@ -225,17 +212,12 @@ void WriteV1Settings(const IniSettings& settings, const TimetableStore& store,
   for (const TypeEntry& entry : store.Records[0].Types) {
     line("TypeColor", V1Color(entry.ForeColor));
     line("TypeCom", entry.Name);
-    line("TypeFont", entry.Bold && entry.Italic ? "Bold+Italic"
-                     : entry.Bold               ? "Bold"
-                     : entry.Italic             ? "Italic"
-                                                : "Normal");
+    line("TypeFont", StyleWordOf(entry, kV1StyleWords));
   }
   line("ComIntTime", std::to_string(settings.MessageTimes_Min));
   line("GotoMini", std::to_string(settings.MoveTimes_Min));
-  line("MsgBlink", settings.MessageBlinkFlag != 0 ? "ON" : "OFF");
-  line("MsgSound", settings.MessageSoundFlag == 1   ? "BEEP"
-                   : settings.MessageSoundFlag == 2 ? "SOUNDFILE"
-                                                    : "OFF");
+  line("MsgBlink", BlinkWord(settings.MessageBlinkFlag));
+  line("MsgSound", SoundWord(settings.MessageSoundFlag));
   if (!settings.MessageSoundFile.empty()) line("MsgSoundFile", settings.MessageSoundFile);
   // One line break after the closing quote; the reader takes the file with or without it.
   text.append("\"").append(kCrLf);
