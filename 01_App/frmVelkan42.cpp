@@ -38,17 +38,11 @@ constexpr int kBorderTwips = 90;  // the window's outer width less its client ar
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
-void SetTextColor(QWidget* w, Color ole) {
-  QPalette pal = w->palette();
-  pal.setColor(QPalette::WindowText, ToQColor(ole));
-  w->setPalette(pal);
-}
+void SetTextColor(QWidget* w, Color ole) { SetPaletteColor(w, QPalette::WindowText, ole); }
 
 void SetSwatch(QLabel* swatch, Color fore, Color back) {
-  QPalette pal = swatch->palette();
-  pal.setColor(QPalette::WindowText, ToQColor(fore));
-  pal.setColor(QPalette::Window, ToQColor(back));
-  swatch->setPalette(pal);
+  SetPaletteColor(swatch, QPalette::WindowText, fore);
+  SetPaletteColor(swatch, QPalette::Window, back);
 }
 
 }  // namespace
@@ -107,9 +101,7 @@ void frmVelkan42::BuildControls() {
     linLine[i] = new QFrame(client_);
     linLine[i]->setObjectName(QString("linLine_%1").arg(i));
     linLine[i]->setAutoFillBackground(true);
-    QPalette pal = linLine[i]->palette();
-    pal.setColor(QPalette::Window, ToQColor(i == 0 ? 0x404040 : 0xFFFFFF));
-    linLine[i]->setPalette(pal);
+    SetPaletteColor(linLine[i], QPalette::Window, i == 0 ? 0x404040 : 0xFFFFFF);
     linLine[i]->setGeometry(0, TwipsToPixelsY(i * 15), TwipsToPixelsX(6900), 1);
   }
 
@@ -380,10 +372,8 @@ void frmVelkan42::AppColorSet() {
   const IniSettings& s = context_.Settings;
   for (QWidget* w : {client_, static_cast<QWidget*>(frmNext[0]), static_cast<QWidget*>(frmNext[1]),
                      static_cast<QWidget*>(frmNext[2])}) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, ToQColor(s.ApplicationBackColor));
-    pal.setColor(QPalette::WindowText, ToQColor(s.ApplicationFontColor));
-    w->setPalette(pal);
+    SetPaletteColor(w, QPalette::Window, s.ApplicationBackColor);
+    SetTextColor(w, s.ApplicationFontColor);
   }
   for (int i = 0; i < 3; ++i) {
     SetTextColor(lblTime[i], s.ApplicationFontColor);

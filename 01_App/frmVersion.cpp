@@ -60,20 +60,13 @@ frmVersion::frmVersion(const IniSettings& settings, QWidget* parent)
 void frmVersion::Form_Load(const IniSettings& settings) {
   CentreOnScreen(this);
   for (QWidget* w : {static_cast<QWidget*>(this), static_cast<QWidget*>(frmVer)}) {
-    QPalette pal = w->palette();
-    pal.setColor(QPalette::Window, ToQColor(settings.ApplicationBackColor));
-    w->setPalette(pal);
+    SetPaletteColor(w, QPalette::Window, settings.ApplicationBackColor);
     w->setAutoFillBackground(true);
   }
   // The button keeps the light grey it was designed in.
-  QPalette button = Command1->palette();
-  button.setColor(QPalette::Button, ToQColor(0xC0C0C0));
-  Command1->setPalette(button);
-  for (QLabel* label : Label) {
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, ToQColor(settings.ApplicationFontColor));
-    label->setPalette(pal);
-  }
+  SetPaletteColor(Command1, QPalette::Button, 0xC0C0C0);
+  for (QLabel* label : Label)
+    SetPaletteColor(label, QPalette::WindowText, settings.ApplicationFontColor);
 }
 
 }  // namespace v42

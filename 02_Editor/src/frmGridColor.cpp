@@ -23,12 +23,6 @@ constexpr std::array<const char*, 3> kFrameCaptions{"時刻表全体基本色", 
 // The labels of each frame keep their design indexes: text colour first in frame 0 only.
 constexpr std::array<std::array<int, 2>, 3> kLabelIndex{{{0, 1}, {3, 2}, {5, 4}}};
 
-void Paint(QLabel* label, QPalette::ColorRole role, Color color) {
-  QPalette palette = label->palette();
-  palette.setColor(role, ToQColor(color));
-  label->setPalette(palette);
-}
-
 }  // namespace
 
 std::array<Color, 6> ColorsOf(const GridColorSet& set) {
@@ -122,7 +116,8 @@ void frmGridColor::Form_Load() {
 
 void frmGridColor::SetSample(int index, Color color) {
   FGridColor_[index]->SetCellBackColorAt(0, 0, color);
-  Paint(lblPrev_[index / 2], index % 2 == 0 ? QPalette::WindowText : QPalette::Window, color);
+  SetPaletteColor(lblPrev_[index / 2], index % 2 == 0 ? QPalette::WindowText : QPalette::Window,
+                  color);
 }
 
 void frmGridColor::FGridColor_DblClick(int index) {

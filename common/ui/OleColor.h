@@ -2,12 +2,18 @@
 #pragma once
 
 #include <QColor>
+#include <QPalette>
 
 #include "Model.h"
+
+class QWidget;
 
 namespace v42 {
 
 QColor ToQColor(Color ole);
 Color FromQColor(const QColor& color);
+
+// Gives one colour role of a widget's palette an OLE colour.
+void SetPaletteColor(QWidget* widget, QPalette::ColorRole role, Color ole);
 
 }  // namespace v42
