@@ -16,7 +16,6 @@
 #include "FlexGrid.h"
 #include "Fonts.h"
 #include "IniFile.h"
-#include "LabelFit.h"
 #include "MessageBox.h"
 #include "OleColor.h"
 #include "Twips.h"

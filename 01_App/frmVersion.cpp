@@ -5,7 +5,6 @@
 #include <QPushButton>
 
 #include "Fonts.h"
-#include "LabelFit.h"
 #include "OleColor.h"
 #include "Twips.h"
 

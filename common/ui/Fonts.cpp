@@ -1,6 +1,7 @@
 #include "Fonts.h"
 
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <algorithm>
 
@@ -30,6 +31,21 @@ void FitLabelToDesign(QLabel* label) {
   // design font drew them. Qt takes no negative contents margins, so the label moves up.
   const int lead = std::max(0, (label->height() - QFontInfo(label->font()).pixelSize() + 1) / 2);
   label->move(label->x(), label->y() - lead);
+}
+
+void GrowToLineHeight(QLabel* label) {
+  const int need = QFontMetrics(label->font()).height();
+  if (label->height() < need)
+    label->setGeometry(label->x(), label->y() - (need - label->height()) / 2, label->width(), need);
+}
+
+void FitText(QLabel* label) {
+  QFont font = label->font();
+  while (font.pointSizeF() > 6 &&
+         QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+    font.setPointSizeF(font.pointSizeF() - 0.5);
+  label->setFont(font);
+  GrowToLineHeight(label);
 }
 
 }  // namespace v42

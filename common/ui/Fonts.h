@@ -27,4 +27,10 @@ QFont PGothicFont(double pointSize = 9);  // "ＭＳ Ｐゴシック"
 // leading and sizes the label to its text. Call it once, after placing the label.
 void FitLabelToDesign(QLabel* label);
 
+// For labels whose box must keep its designed place: a line taller than the box gets the
+// room it needs, grown evenly above and below.
+void GrowToLineHeight(QLabel* label);
+// A text wider than its box gets a smaller size (never below 6 pt), then the line height.
+void FitText(QLabel* label);
+
 }  // namespace v42
