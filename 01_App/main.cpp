@@ -1,11 +1,12 @@
 #include <QApplication>
 
+#include "AppFolder.h"
 #include "basVelkan42.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(v42::kProgramName);
-  // The program keeps its files beside itself, wherever it was started from.
-  const std::filesystem::path folder = QApplication::applicationDirPath().toStdString();
+  const std::filesystem::path folder =
+      v42::ResolveAppFolder(QApplication::applicationDirPath().toStdString());
   return v42::basVelkan42_Main(app, folder);
 }

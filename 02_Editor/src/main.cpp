@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QIcon>
 
+#include "AppFolder.h"
 #include "basV42Editor.h"
 #include "frmV42Editor.h"
 
@@ -8,7 +9,8 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("V42Editor"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/V42Editor.svg")));
-  const std::filesystem::path appFolder = QCoreApplication::applicationDirPath().toStdString();
+  const std::filesystem::path appFolder =
+      v42::ResolveAppFolder(QCoreApplication::applicationDirPath().toStdString());
   const auto program = v42::basV42Editor(appFolder);
   if (!program.Window) return 1;
   return QApplication::exec();

@@ -1,0 +1,42 @@
+#include "AppFolder.h"
+
+#include <cstdlib>
+#include <string_view>
+
+#include "DataFile.h"
+#include "IniFile.h"
+
+namespace v42 {
+
+namespace {
+
+bool IsPortable(const std::filesystem::path& folder) {
+  std::error_code ec;
+  return std::filesystem::exists(folder / kDataFileName, ec) ||
+         std::filesystem::exists(folder / kIniFileName, ec);
+}
+
+// The base folder of user data as the XDG base directory rules define it: a relative
+// XDG_DATA_HOME is to be ignored.
+std::filesystem::path DataHome() {
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  if (xdg != nullptr && std::filesystem::path(xdg).is_absolute()) return xdg;
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || std::string_view(home).empty()) return {};
+  return std::filesystem::path(home) / ".local" / "share";
+}
+
+}  // namespace
+
+std::filesystem::path ResolveAppFolder(const std::filesystem::path& executableFolder) {
+  if (IsPortable(executableFolder)) return executableFolder;
+  const std::filesystem::path base = DataHome();
+  if (base.empty()) return executableFolder;
+  const std::filesystem::path folder = base / "velkan42";
+  // A folder that cannot be made shows up later as the readers' and writers' own messages.
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return folder;
+}
+
+}  // namespace v42

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "AppFolder.h"
+#include "TestFiles.h"
+
+namespace v42 {
+namespace {
+
+using test::TempFolder;
+
+// Sets or clears an environment variable for one test and puts the old value back.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    value ? ::setenv(name, value, 1) : ::unsetenv(name);
+  }
+  ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(AppFolderTest, FilesBesideTheExecutableKeepThePortableLayout) {
+  for (const char* name : {"velkan42.dat", "velkan42.ini"}) {
+    TempFolder exe, data;
+    test::WriteBytes(exe / name, "");
+    ScopedEnv xdg("XDG_DATA_HOME", data.path().c_str());
+    EXPECT_EQ(ResolveAppFolder(exe.path()), exe.path()) << name;
+    EXPECT_FALSE(std::filesystem::exists(data / "velkan42")) << name;
+  }
+}
+
+TEST(AppFolderTest, OtherwiseThePerUserFolderIsMadeOnFirstUse) {
+  TempFolder exe, home, data;
+  ScopedEnv homeEnv("HOME", home.path().c_str());
+  {
+    ScopedEnv xdg("XDG_DATA_HOME", data.path().c_str());
+    EXPECT_EQ(ResolveAppFolder(exe.path()), data / "velkan42");
+    EXPECT_TRUE(std::filesystem::is_directory(data / "velkan42"));
+  }
+  // Unset, empty or relative: the default under HOME.
+  for (const char* value : {static_cast<const char*>(nullptr), "", "relative/data"}) {
+    ScopedEnv xdg("XDG_DATA_HOME", value);
+    EXPECT_EQ(ResolveAppFolder(exe.path()), home.path() / ".local/share/velkan42");
+    EXPECT_TRUE(std::filesystem::is_directory(home.path() / ".local/share/velkan42"));
+  }
+  ScopedEnv xdg("XDG_DATA_HOME", nullptr);
+  ScopedEnv noHome("HOME", nullptr);
+  EXPECT_EQ(ResolveAppFolder(exe.path()), exe.path());
+}
+
+}  // namespace
+}  // namespace v42
