@@ -1,5 +1,7 @@
 #include "IniFile.h"
 
+#include <array>
+#include <optional>
 #include <string>
 
 #include "DataFile.h"
@@ -18,7 +20,36 @@ void SetColor(Color& field, std::string_view value) {
   if (const auto color = ColorValue(value, kBlack)) field = *color;
 }
 
+// A whole number in first..last, by the same rounding as the other numbers; else nullopt.
+std::optional<int> NumberIn(std::string_view value, int first, int last) {
+  const auto number = RoundToInt16(LeadingNumber(value));
+  if (!number || *number < first || *number > last) return std::nullopt;
+  return *number;
+}
+
+constexpr std::array<const char*, 3> kDayTableKeys{"DayTable_Weekday", "DayTable_Saturday",
+                                                   "DayTable_Holiday"};
+
+// True when the key was one of the day table keys.
+bool ApplyDayTableLine(DayTableSettings& d, std::string_view key, std::string_view value) {
+  for (std::size_t i = 0; i < kDayTableKeys.size(); ++i) {
+    if (key == kDayTableKeys[i]) {
+      d.Tables[i] = NumberIn(value, 0, kTimetableCount - 1).value_or(-1);
+      return true;
+    }
+  }
+  if (key == "DayStartHour") {
+    d.DayStartHour = NumberIn(value, 0, 23).value_or(DayTableSettings{}.DayStartHour);
+  } else if (key == "YearEndHoliday") {
+    d.YearEndHoliday = value == "ON";
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
+  if (ApplyDayTableLine(s.DayTables, key, value)) return;
   if (key == "ApplicationFontColor") {
     SetColor(s.ApplicationFontColor, value);
   } else if (key == "ApplicationBackColor") {
@@ -59,6 +90,7 @@ void SetIniDefaults(IniSettings& settings) {
   settings.MessageSoundFile.clear();
   settings.MessageBlinkFlag = 1;
   settings.MoveTimes_Min = 0;
+  settings.DayTables = {};
 }
 
 void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) {
@@ -93,6 +125,13 @@ void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appF
   text += Line("MessageSoundFlag", SoundWord(settings.MessageSoundFlag));
   if (!settings.MessageSoundFile.empty()) {
     text += Line("MessageSoundFile", settings.MessageSoundFile);
+  }
+  if (const DayTableSettings& d = settings.DayTables; d.IsOn()) {
+    for (std::size_t i = 0; i < kDayTableKeys.size(); ++i) {
+      text += Line(kDayTableKeys[i], std::to_string(d.Tables[i]));
+    }
+    text += Line("DayStartHour", std::to_string(d.DayStartHour));
+    text += Line("YearEndHoliday", d.YearEndHoliday ? "ON" : "OFF");
   }
   // A line break inside a value would split its line and lose the rest of the setting.
   for (const std::string* value : {&settings.Comments[0].Text, &settings.Comments[1].Text,

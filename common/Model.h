@@ -65,6 +65,16 @@ struct CommentEntry {
   bool operator==(const CommentEntry&) const = default;
 };
 
+// Which timetable each kind of day runs on, chosen by the clock itself. Off while no kind has
+// a timetable, and then none of it is written, so older files and programs see nothing new.
+struct DayTableSettings {
+  std::array<int, 3> Tables{-1, -1, -1};  // by DayKind (weekday, Saturday, holiday); -1 = none
+  int DayStartHour = 3;                   // before this hour the previous date's kind applies
+  bool YearEndHoliday = false;            // 29 December to 3 January run as holidays
+  bool IsOn() const { return Tables[0] >= 0 || Tables[1] >= 0 || Tables[2] >= 0; }
+  bool operator==(const DayTableSettings&) const = default;
+};
+
 // Zero until read or defaulted.
 struct IniSettings {
   Color ApplicationFontColor = 0, ApplicationBackColor = 0;
@@ -74,6 +84,7 @@ struct IniSettings {
   std::string MessageSoundFile;
   std::uint8_t MessageBlinkFlag = 0;
   std::int16_t MoveTimes_Min = 0;
+  DayTableSettings DayTables{};
   bool operator==(const IniSettings&) const = default;
 };
 

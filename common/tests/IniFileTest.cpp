@@ -53,6 +53,22 @@ TEST(IniFile, LinesAsRead) {
       {"messagetimes_min=9\r\nMessageTimes_Min =9\r\njunk\r\n=5\r\n", [](IniSettings&) {}},
       {"MoveTimes_Min=4\nMessageTimes_Min=9", [](IniSettings&) {}},  // no CR: not a line
       {"CommentText_2=a\nb\r\n", [](IniSettings& s) { s.Comments[2].Text = "ab"; }},
+      // The day table keys: out of range reads as none, or as the default start hour.
+      {"DayTable_Weekday=0\r\nDayTable_Saturday=8.4\r\nDayTable_Holiday=9\r\n",
+       [](IniSettings& s) {
+         s.DayTables.Tables = {0, 8, -1};
+       }},
+      {"DayTable_Holiday=-2\r\nDayTable_Saturday=-0.6\r\nDayTable_Weekday=99999\r\n",
+       [](IniSettings& s) {
+         s.DayTables.Tables = {-1, -1, -1};
+       }},
+      {"DayTable_Saturday=2\r\nDayTable_Saturday=-1\r\n", [](IniSettings&) {}},
+      {"DayStartHour=23\r\n", [](IniSettings& s) { s.DayTables.DayStartHour = 23; }},
+      {"DayStartHour=0\r\n", [](IniSettings& s) { s.DayTables.DayStartHour = 0; }},
+      {"DayStartHour=5\r\nDayStartHour=24\r\n", [](IniSettings&) {}},
+      {"DayStartHour=5\r\nDayStartHour=-1\r\n", [](IniSettings&) {}},
+      {"YearEndHoliday=ON\r\n", [](IniSettings& s) { s.DayTables.YearEndHoliday = true; }},
+      {"YearEndHoliday=ON\r\nYearEndHoliday=on\r\n", [](IniSettings&) {}},
   };
   for (const auto& c : cases) {
     TempFolder folder;
@@ -64,6 +80,32 @@ TEST(IniFile, LinesAsRead) {
     c.change(expected);
     EXPECT_EQ(settings, expected) << c.text;
   }
+}
+
+TEST(IniFile, DayTablesAreWrittenOnlyWhileTheClockChoosesAndThenRoundTrip) {
+  TempFolder folder;
+  IniSettings s;
+  SetIniDefaults(s);
+  // Off, even with the other two set: the file stays what an older program writes.
+  s.DayTables.DayStartHour = 5;
+  s.DayTables.YearEndHoliday = true;
+  WriteIniFile(s, folder.path());
+  EXPECT_EQ(test::ReadBytes(folder / kIniFileName), test::Golden("default_settings.ini"));
+
+  s.DayTables.Tables = {-1, -1, 0};
+  WriteIniFile(s, folder.path());
+  const std::string bytes = test::ReadBytes(folder / kIniFileName);
+  EXPECT_EQ(bytes, test::Golden("default_settings.ini") +
+                       "DayTable_Weekday=-1\r\nDayTable_Saturday=-1\r\nDayTable_Holiday=0\r\n"
+                       "DayStartHour=5\r\nYearEndHoliday=ON\r\n");
+  IniSettings back;
+  ReadIniFile(back, folder.path());
+  EXPECT_EQ(back, s);
+
+  s.DayTables = {{8, 1, 1}, 0, false};
+  WriteIniFile(s, folder.path());
+  ReadIniFile(back, folder.path());
+  EXPECT_EQ(back, s);
 }
 
 TEST(IniFile, AnUnreadableFileIsKeptAndBytesThatAreNotCp932AreTheFormatError) {
