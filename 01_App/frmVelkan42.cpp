@@ -22,6 +22,7 @@
 #include "frmMsg.h"
 #include "frmVersion.h"
 #if __has_include("frmOption.h")
+#include "frmDayTable.h"
 #include "frmOption.h"
 #define V42_HAS_OPTIONS 1
 #endif
@@ -81,6 +82,11 @@ void frmVelkan42::BuildMenus() {
   QAction* menuOptionIni = menuOption->addAction("設定(&S)");
   menuOptionIni->setObjectName("menuOptionIni");
   connect(menuOptionIni, &QAction::triggered, this, &frmVelkan42::menuOptionIni_Click);
+#ifdef V42_HAS_OPTIONS
+  QAction* menuOptionDayTable = menuOption->addAction(frmDayTable::kMenuText);
+  menuOptionDayTable->setObjectName("menuOptionDayTable");
+  connect(menuOptionDayTable, &QAction::triggered, this, &frmVelkan42::menuOptionDayTable_Click);
+#endif
 
   QMenu* menuHelp = menuBar()->addMenu("ﾍﾙﾌﾟ(&H)");
   menuHelp->setObjectName("menuHelp");
@@ -215,6 +221,8 @@ bool frmVelkan42::Form_Load() {
     for (int i = 0; i < store.Count; ++i) Combo->addItem(Q(store.Records[i].Title));
     Combo->setCurrentIndex(store.Count > 0 ? 0 : -1);
   }
+  dayChooser_ = std::make_unique<DayChooser>(context_.Settings.DayTables, store.Count);
+  ChooseDayTable();
   FGTypeWrite();
   SwatchesSet();
   FGridWrite();
@@ -253,6 +261,7 @@ void frmVelkan42::Timer1_Timer() {
   }
   lastSecond_ = now.toSecsSinceEpoch();
   const TickResult result = clock_->NowTimeWrite(Now());
+  ChooseDayTable();
   ShowState();
   if (result.CaptionDue && isMinimized()) setWindowTitle(Q(clock_->MinimisedCaption()));
   ArmTimer();
@@ -283,6 +292,22 @@ void frmVelkan42::Combo_Click(int index) {
   FGridWrite();
   FGridTypeColor();
   ShowState();
+}
+
+void frmVelkan42::ChooseDayTable() {
+  if (const std::optional<int> table = dayChooser_->Check(Now())) {
+    // As a pick in the list, even of the timetable already shown: the new day starts afresh.
+    const QSignalBlocker quiet(Combo);
+    Combo->setCurrentIndex(*table);
+    Combo_Click(*table);
+  }
+  QString tip;
+  if (context_.Settings.DayTables.IsOn()) {
+    const ServiceDay& today = dayChooser_->Today();
+    tip = QString("今日のダイヤ: ") + DayKindName(today.Kind);
+    if (!today.Holiday.empty()) tip += " (" + Q(today.Holiday) + ")";
+  }
+  if (Combo->toolTip() != tip) Combo->setToolTip(tip);
 }
 
 void frmVelkan42::FGridWrite() {
@@ -464,6 +489,19 @@ void frmVelkan42::menuOptionIni_Click() {
     FGridTypeColor();
     clock_->Refresh();
     ShowState();
+  });
+  dialog->open();
+#endif
+}
+
+void frmVelkan42::menuOptionDayTable_Click() {
+#ifdef V42_HAS_OPTIONS
+  auto* dialog = new frmDayTable(context_.Settings, context_.Store, context_.AppFolder, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  // Saved settings choose at once: the user has just said which timetable today runs on.
+  connect(dialog, &QDialog::accepted, this, [this] {
+    dayChooser_->SetSettings(context_.Settings.DayTables);
+    ChooseDayTable();
   });
   dialog->open();
 #endif

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "DayChoice.h"
 #include "DepartureClock.h"
 #include "basVelkan42.h"
 #include "frmMsg.h"
@@ -50,6 +51,7 @@ class frmVelkan42 : public QMainWindow {
  public slots:
   void Timer1_Timer();
   void menuOptionIni_Click();
+  void menuOptionDayTable_Click();
   void menuHelpVersion_Click();
   void menuFileEnd_Click();
 
@@ -78,11 +80,13 @@ class frmVelkan42 : public QMainWindow {
   void ShowAlert();
   void AlertFinished();
   void ArmTimer();
+  void ChooseDayTable();  // the service day's timetable, when a new service day begins
   ClockTime Now() const;
   bool ReportFileError(const FileError& error);
 
   ClockContext& context_;
   std::unique_ptr<DepartureClock> clock_;
+  std::unique_ptr<DayChooser> dayChooser_;
   ClockSource clockSource_;
   bool handDriven_ = false;
   bool loaded_ = false;

@@ -1,6 +1,7 @@
 // The clock's own choice of timetable for the kind of day, free of any window.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -21,6 +22,11 @@ ServiceDay ServiceDayAt(const ClockTime& now, const DayTableSettings& settings);
 
 // The timetable set for that kind of day, or -1 when there is none among the store's count.
 int TableFor(DayKind kind, const DayTableSettings& settings, int timetableCount);
+
+// A first mapping from the titles, for the user to confirm: the first title with 平日 runs on
+// weekdays, with 土曜 on Saturdays, with 休日, 日祝 or 日曜 on holidays, and one with 土休日 on
+// both Saturdays and holidays. Kinds without such a title get none.
+std::array<int, 3> ProposeDayTables(const TimetableStore& store);
 
 // Decides when the clock selects the day's timetable: on the first look and again only when a
 // new service day begins, whether the tick passes the start hour or the system clock jumps.

@@ -16,9 +16,9 @@
 #include "FileOpenDialog.h"
 #include "FlexGrid.h"
 #include "Fonts.h"
-#include "IniFile.h"
 #include "MessageBox.h"
 #include "OleColor.h"
+#include "SaveSettings.h"
 #include "SoundDevice.h"
 #include "TextCodec.h"
 #include "Twips.h"
@@ -427,18 +427,7 @@ void frmOption::comOK_Click() {
   entered.MessageSoundFlag = optSound[2]->isChecked() ? 2 : optSound[1]->isChecked() ? 1 : 0;
   entered.MessageSoundFile = txtSoundFile->text().toStdString();
   // The settings change only once the file holds them; a failed save keeps the dialog open.
-  try {
-    WriteIniFile(entered, appFolder_);
-  } catch (const FileError& e) {
-    ShowMessage(this, e.what(), e.Caption.empty() ? "ファイル書込エラー" : e.Caption,
-                MsgIcon::Critical);
-    return;
-  } catch (const std::exception&) {
-    ShowMessage(this,
-                "設定ファイルを保存できませんでした。\r" + (appFolder_ / kIniFileName).string(),
-                "ファイル書込エラー", MsgIcon::Critical);
-    return;
-  }
+  if (!SaveSettings(this, entered, appFolder_)) return;
   settings_ = entered;
   closing_ = true;
   accept();

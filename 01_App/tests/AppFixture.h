@@ -51,7 +51,7 @@ class AppFixture : public ::testing::Test {
     WriteDataFile(store, Folder());
     WriteIniFile(settings_, Folder());
     context_.AppFolder = Folder();
-    now_ = QDateTime(QDate(2026, 12, 6), at);
+    now_ = QDateTime(date_, at);
     window_ = std::make_unique<frmVelkan42>(context_);
     window_->SetClock([this] { return now_; });
     EXPECT_TRUE(window_->Form_Load());
@@ -61,7 +61,7 @@ class AppFixture : public ::testing::Test {
 
   // Moves the set time on, ticks once and lets what the tick queued (the alert) happen.
   void TickAt(const QTime& at) {
-    now_ = QDateTime(QDate(2026, 12, 6), at);
+    now_ = QDateTime(date_, at);
     window_->Timer1_Timer();
     QCoreApplication::processEvents();
   }
@@ -77,6 +77,7 @@ class AppFixture : public ::testing::Test {
   QTemporaryDir dir_;
   IniSettings settings_;
   ClockContext context_;
+  QDate date_{2026, 12, 6};  // the day Open and TickAt set the time on
   QDateTime now_;
   std::unique_ptr<frmVelkan42> window_;
 };

@@ -107,5 +107,24 @@ TEST(DayChoice, TheSystemClockJumpingAcrossDaysChoosesAgain) {
   EXPECT_EQ(chooser.Check(At(2026, 12, 13, 9, 0, 2)), std::nullopt);
 }
 
+TEST(DayChoice, ProposalFromTheTitles) {
+  const struct {
+    std::vector<const char*> titles;
+    std::array<int, 3> tables;
+  } cases[] = {
+      {{"平日", "土曜", "休日"}, {0, 1, 2}},
+      {{"駅前 平日", "駅前 土休日"}, {0, 1, 1}},
+      {{"日曜", "土曜ダイヤ", "平日(通学)"}, {2, 1, 0}},
+      {{"土休日", "平日", "日祝"}, {1, 0, 0}},  // the first title for a kind wins
+      {{"深夜", "急行"}, {-1, -1, -1}},
+      {{"土日", "平日"}, {1, -1, -1}},
+  };
+  for (const auto& c : cases) {
+    TimetableStore store;
+    for (const char* title : c.titles) store.Records[store.Count++].Title = title;
+    EXPECT_EQ(ProposeDayTables(store), c.tables) << c.titles.front();
+  }
+}
+
 }  // namespace
 }  // namespace v42
