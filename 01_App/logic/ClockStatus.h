@@ -1,0 +1,49 @@
+// The clock's state at one moment without a window: for panels, terminals and scripts.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "DayChoice.h"
+#include "DepartureClock.h"
+#include "Model.h"
+
+namespace v42 {
+
+struct StatusDeparture {
+  std::string Time;  // "6:20"
+  int Minutes = 0;   // until it leaves, walking time taken off
+};
+
+struct ClockStatus {
+  ClockTime At{};
+  ServiceDay Day;
+  std::string Timetable;
+  int TimetableIndex = -1;  // -1: the store holds no timetable
+  std::optional<StatusDeparture> First, Second;
+  std::string Comment;  // what the first panel without a departure shows, else ""
+};
+
+// What the window would show had it been started at that moment: the clock loaded then and
+// the day's timetable chosen as at start-up.
+ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
+                     const ClockTime& now);
+
+// One short line for a panel: "平日 6:20 発車 9分前 / 6:35 24分前".
+std::string StatusLine(const ClockStatus& status);
+// One JSON object on one line.
+std::string StatusJson(const ClockStatus& status);
+
+// True when the arguments (after the program's name) are the command's, not the window's: a
+// stray --json must not open a window, or fail for want of a display.
+bool IsStatusCommand(const std::vector<std::string>& args);
+
+// Runs `--status [--at "YYYY-MM-DD hh:mm:ss"] [--json]` or `--help` on the files of appFolder,
+// writing nothing there. Returns the exit code: 0, or 1 with the reason on err.
+int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem::path& appFolder,
+                     const ClockTime& now, std::ostream& out, std::ostream& err);
+
+}  // namespace v42

@@ -1,0 +1,172 @@
+// `Velkan42 --status` as a panel or a script runs it: the built program with no display (a window
+// would abort), on the sample timetable or files of our own, at chosen moments.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "DataFile.h"
+#include "IniFile.h"
+#include "SingleInstance.h"
+
+namespace v42 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int Code = -1;
+  std::string Out, Err;
+};
+
+std::string ReadText(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// A portable clock folder: the program beside its files, as the tests of the window use it.
+class StatusTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid() && output_.isValid());
+    fs::copy_file(V42_VELKAN42, Folder() / "Velkan42");
+  }
+  fs::path Folder() const { return dir_.path().toStdString(); }
+  void UseSample() { fs::copy_file(V42_SAMPLE, Folder() / kDataFileName); }
+  void SetWalkAndDays(int walk, DayTableSettings days) {
+    IniSettings settings;
+    SetIniDefaults(settings);
+    settings.MoveTimes_Min = static_cast<std::int16_t>(walk);
+    settings.DayTables = days;
+    WriteIniFile(settings, Folder());
+  }
+  // Arguments are ours, so plain single quotes are enough for the shell.
+  Result Run(const std::string& args) const {
+    const fs::path out = fs::path(output_.path().toStdString()) / "out";
+    const fs::path err = fs::path(output_.path().toStdString()) / "err";
+    const std::string command =
+        "cd '" + Folder().string() +
+        "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ./Velkan42 " + args + " >'" +
+        out.string() + "' 2>'" + err.string() + "'";
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
+  }
+
+  QTemporaryDir dir_, output_;
+};
+
+constexpr DayTableSettings kWeekdayAndRest{{0, 1, 1}, 3, false};
+
+TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
+  UseSample();
+  // Switched off (no settings file): timetable 0 whatever the day, and nothing is written.
+  Result r = Run("--status --at '2026-11-23 10:00:00' --json");
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out,
+            "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
+            "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
+            "\"first\":{\"time\":\"10:15\",\"minutes\":15},"
+            "\"second\":{\"time\":\"10:30\",\"minutes\":30},\"comment\":\"\"}\n");
+  EXPECT_EQ(r.Err, "");
+  EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
+
+  SetWalkAndDays(0, kWeekdayAndRest);
+  const struct {
+    const char* at;
+    const char* json;
+  } cases[] = {
+      {"2026-11-23 10:00:00",
+       "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
+       "\"holiday\":\"勤労感謝の日\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
+       "\"first\":{\"time\":\"10:20\",\"minutes\":20},"
+       "\"second\":{\"time\":\"10:40\",\"minutes\":40},\"comment\":\"\"}\n"},
+      // Saturday 0:30 is still Friday's night; at 3:00 Saturday begins.
+      {"2026-11-28 00:30:00",
+       "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"weekday\","
+       "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
+       "\"first\":{\"time\":\"6:05\",\"minutes\":335},"
+       "\"second\":{\"time\":\"6:20\",\"minutes\":350},\"comment\":\"\"}\n"},
+      {"2026-11-28 03:00:00",
+       "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
+       "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
+       "\"first\":{\"time\":\"6:15\",\"minutes\":195},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":225},\"comment\":\"\"}\n"},
+      {"2026-11-24 23:30:00",
+       "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
+       "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
+       "\"first\":{\"time\":\"23:40\",\"minutes\":10},\"second\":null,"
+       "\"comment\":\"運行は終了しました。\"}\n"},
+  };
+  for (const auto& c : cases) {
+    r = Run(std::string("--json --status --at '") + c.at + "'");
+    EXPECT_EQ(r.Code, 0) << r.Err;
+    EXPECT_EQ(r.Out, c.json);
+  }
+
+  // The plain line, walking time taken off as the window does.
+  SetWalkAndDays(5, kWeekdayAndRest);
+  r = Run("--status --at '2026-11-24 10:00:00'");
+  EXPECT_EQ(r.Out, "平日 10:15 発車 10分前 / 10:30 25分前\n");
+  r = Run("--status --at '2026-11-24 23:50:00'");
+  EXPECT_EQ(r.Out, "平日 運行は終了しました。\n");
+  r = Run("--status --at '2026-11-24 23:50:00' --json");
+  EXPECT_NE(r.Out.find("\"first\":null,\"second\":null,\"comment\":\"運行は終了しました。\""),
+            std::string::npos);
+}
+
+TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
+  Result r = Run("--status");
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(r.Err, "velkan42.datが見つかりません。\n");
+
+  std::ofstream(Folder() / kDataFileName, std::ios::binary) << "\x80\x80>\r\n<\r\n";  // not CP932
+  r = Run("--status --json");
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_EQ(r.Out, "");
+  EXPECT_EQ(r.Err, "velkan42.datのファイル形式が不正です。\n");
+
+  fs::remove(Folder() / kDataFileName);
+  UseSample();
+  for (const char* args :
+       {"--status --at '2026-02-29 10:00:00'", "--status --at '2026-11-24'",
+        "--status --at '2026-11-24 24:00:00'", "--status --at", "--status --verbose", "--json"}) {
+    r = Run(args);
+    EXPECT_EQ(r.Code, 1) << args;
+    EXPECT_EQ(r.Out, "") << args;
+    EXPECT_NE(r.Err, "") << args;
+  }
+  r = Run("--help");
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_NE(r.Out.find("--at \"YYYY-MM-DD hh:mm:ss\""), std::string::npos);
+  EXPECT_NE(r.Out.find("--json"), std::string::npos);
+}
+
+TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
+  // The running clock's lock is left alone.
+  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(fs::path(output_.path().toStdString())));
+  SingleInstance running("Velkan42");
+  ASSERT_TRUE(running.TryLock());
+
+  TimetableStore store;
+  store.Records[0].Title = "急行\"A\"";
+  store.Records[0].Departures[0][0].Value = 9;
+  store.Records[0].Departures[0][1].Value = 5;
+  store.Count = 1;
+  WriteDataFile(store, Folder());
+  const Result r = Run("--status --at '2026-11-24 09:00:00' --json");
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out,
+            "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
+            "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
+            "\"first\":{\"time\":\"9:05\",\"minutes\":5},\"second\":null,"
+            "\"comment\":\"運行は終了しました。\"}\n");
+}
+
+}  // namespace
+}  // namespace v42
