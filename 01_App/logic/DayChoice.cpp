@@ -43,11 +43,12 @@ DayChooser::DayChooser(const DayTableSettings& settings, int timetableCount)
     : settings_(settings), count_(timetableCount) {}
 
 std::optional<int> DayChooser::Check(const ClockTime& now) {
-  ServiceDay day = ServiceDayAt(now, settings_);
-  const bool newDay = fresh_ || day.Date != today_.Date;
+  // The date alone tells a new day; the holiday rules are worked out once per day, not per tick.
+  const CivilDate date =
+      ServiceDate(now.Year, now.Month, now.Day, now.Hour, settings_.DayStartHour);
+  if (!fresh_ && date == today_.Date) return std::nullopt;
   fresh_ = false;
-  today_ = std::move(day);
-  if (!newDay) return std::nullopt;
+  today_ = ServiceDayAt(now, settings_);
   const int table = TableFor(today_.Kind, settings_, count_);
   if (table < 0) return std::nullopt;
   return table;
