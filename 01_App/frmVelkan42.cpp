@@ -260,8 +260,9 @@ void frmVelkan42::Timer1_Timer() {
     return;
   }
   lastSecond_ = now.toSecsSinceEpoch();
-  const TickResult result = clock_->NowTimeWrite(Now());
+  // A new service day's timetable first, so the tick and any alert it raises run on it.
   ChooseDayTable();
+  const TickResult result = clock_->NowTimeWrite(Now());
   ShowState();
   if (result.CaptionDue && isMinimized()) setWindowTitle(Q(clock_->MinimisedCaption()));
   ArmTimer();

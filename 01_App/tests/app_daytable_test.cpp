@@ -72,6 +72,14 @@ TEST_F(DayTableTest, ANewDayForgetsTheChosenDepartureEvenOnTheSameTimetable) {
   EXPECT_EQ(Shown(), 1);
   EXPECT_EQ(Text("lblTime_0"), "");
   EXPECT_EQ(Text("lblTime_1"), "22:10");
+
+  // A clock jumping into a new day close before the old choice raises no alert for it.
+  grid->SetCurrentCell(0, 1);  // 22:10
+  QTest::keyClick(grid, Qt::Key_Return);
+  EXPECT_EQ(Text("lblTime_0"), "22:10");
+  TickOn(kMonday.addDays(1), QTime(22, 8));
+  EXPECT_EQ(Text("lblTime_0"), "");
+  EXPECT_EQ(window_->Alert(), nullptr);
 }
 
 TEST_F(DayTableTest, TheDialogSwitchesItOnFromTheTitlesAndTheClockFollowsAtOnce) {
