@@ -69,7 +69,7 @@ frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
   txtInput_ = new CellEditor(FGrid_, this);
   txtInput_->setAlignment(Qt::AlignRight);
   MakeTwoDigitBox(txtInput_);
-  connect(txtInput_, &CellEditor::Stored, this, [this] { StoreInput(); });
+  connect(txtInput_, &CellEditor::Stored, this, [this](int row, int col) { StoreInput(row, col); });
 
   NoDefaultButtons(this);
   Form_Load();
@@ -176,12 +176,10 @@ void frmDataEdit::FGrid_KeyDown(int& keyCode) {
   CellStyleSet(0);
 }
 
-void frmDataEdit::StoreInput() {
-  const int row = FGrid_->Row(), col = FGrid_->Col();
+void frmDataEdit::StoreInput(int row, int col) {
   FGrid_->SetTextMatrix(row, col, txtInput_->text());
   GridStyleRefresh();
   FGrid_->SetCurrentCell(row, col);
-  FGrid_->setFocus(Qt::OtherFocusReason);
 }
 
 bool frmDataEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -205,6 +203,8 @@ void frmDataEdit::WriteTexts(const GridTexts& texts) {
 }
 
 void frmDataEdit::cmdAct_Click(int index) {
+  // A button reached without taking the focus (a shortcut) still acts on the typed minute.
+  txtInput_->Commit();
   switch (index) {
     case kOk: {
       const GridTexts texts = ReadTexts();

@@ -35,7 +35,7 @@ class frmDataEdit : public EditorDialog {
   void FGrid_MouseDown(Qt::MouseButton button);
   void FGrid_KeyPress(int& keyAscii);
   void FGrid_KeyDown(int& keyCode);
-  void StoreInput();
+  void StoreInput(int row, int col);
   void cmdAct_Click(int index);
   void AfterTime();
   void AfterColor();

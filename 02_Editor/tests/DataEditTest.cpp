@@ -1,4 +1,5 @@
 #include <QLineEdit>
+#include <QScrollBar>
 
 #include "EditorFixture.h"
 #include "frmGridColor.h"
@@ -43,6 +44,13 @@ class DataEdit : public EditorFixture {
     QTest::keyClicks(grid_, QByteArray(keys).left(1));  // the first digit opens the box
     QTest::keyClicks(input_, keys + 1);
     QTest::keyClick(input_, Qt::Key_Return);
+  }
+  // Opens the box on a cell with the first digit and types the rest, without storing it.
+  void StartTyping(int row, int col, const char* keys) {
+    ClickCell(grid_, row, col);
+    QTest::keyClicks(grid_, QByteArray(keys).left(1));
+    ASSERT_TRUE(input_->isVisible());
+    QTest::keyClicks(input_, keys + 1);
   }
   void ExpectInputError(const std::string& text) {
     ExpectMessage(text, "入力エラー", MsgIcon::Critical);
@@ -95,7 +103,7 @@ TEST_F(DataEdit, TypedDigitsAreStoredByEnterAndAMinuteAboveFiftyNineIsRefusedAtO
   EXPECT_EQ(Store().Records, before);
 }
 
-TEST_F(DataEdit, TheMinuteBoxOpensByDoubleClickEnterOrDigitAndOnlyEnterStores) {
+TEST_F(DataEdit, TheMinuteBoxOpensByDoubleClickEnterOrDigitAndOnlyEscDropsTheTyping) {
   DoubleClickCell(grid_, 0, 2);
   ASSERT_TRUE(input_->isVisible());
   EXPECT_EQ(input_->selectedText(), "45");
@@ -103,20 +111,79 @@ TEST_F(DataEdit, TheMinuteBoxOpensByDoubleClickEnterOrDigitAndOnlyEnterStores) {
   EXPECT_EQ(input_->text(), "0");
   QTest::keyClick(input_, Qt::Key_Escape);  // Esc keeps the old minute
   EXPECT_FALSE(input_->isVisible());
+  EXPECT_TRUE(grid_->hasFocus());
   EXPECT_EQ(Text(0, 2), "45");
   QTest::keyClick(grid_, Qt::Key_Return);  // Enter opens like a double-click
   EXPECT_EQ(input_->selectedText(), "45");
+  QTest::keyClick(input_, Qt::Key_Return);
+  EXPECT_EQ(Text(0, 2), "45");
+  EXPECT_TRUE(grid_->hasFocus());
+}
 
-  ClickCell(grid_, 0, 3);  // a click elsewhere drops the typing, so does a scroll
-  QTest::keyClick(grid_, Qt::Key_3);
-  ClickCell(grid_, 1, 2);
+// Whatever takes the box's place stores the typing into the cell the box was opened over.
+TEST_F(DataEdit, TheTypingIsStoredWhenTheBoxLosesItsPlace) {
+  StartTyping(0, 3, "3");
+  ClickCell(grid_, 1, 2);  // another cell
   EXPECT_FALSE(input_->isVisible());
-  EXPECT_EQ(Text(0, 3), "");
-  QTest::keyClick(grid_, Qt::Key_4);
-  ASSERT_TRUE(input_->isVisible());
-  grid_->EnsureVisible(23, 30);
+  EXPECT_EQ(Text(0, 3), "3");
+  EXPECT_EQ(grid_->Row(), 1);
+  EXPECT_EQ(grid_->Col(), 2);
+  EXPECT_TRUE(grid_->hasFocus());
+
+  StartTyping(1, 2, "4");
+  ClickCell(grid_, 5, 0);  // the hour column: nothing becomes current there
+  EXPECT_EQ(Text(1, 2), "4");
+
+  StartTyping(1, 3, "12");
+  QTest::keyClick(input_, Qt::Key_Tab);
   EXPECT_FALSE(input_->isVisible());
-  EXPECT_EQ(Text(1, 2), "");
+  EXPECT_EQ(Text(1, 3), "12");
+
+  StartTyping(1, 4, "5");
+  auto* title = Child<QLineEdit>(editor_, "txtTitle");
+  QTest::mouseClick(title, Qt::LeftButton);
+  EXPECT_EQ(Text(1, 4), "5");
+  EXPECT_TRUE(title->hasFocus());  // the click's target keeps the focus
+
+  StartTyping(1, 5, "6");
+  auto* bar = grid_->horizontalScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  QTest::mouseClick(bar, Qt::LeftButton, {},
+                    QPoint(bar->width() - bar->height() - 4, bar->height() / 2));
+  EXPECT_GT(bar->value(), 0);
+  EXPECT_FALSE(input_->isVisible());
+  EXPECT_EQ(Text(1, 5), "6");
+  EXPECT_TRUE(grid_->hasFocus());
+}
+
+TEST_F(DataEdit, TheTypingIsStoredWhenTheWindowLosesTheFocus) {
+  StartTyping(2, 2, "8");
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !input_->isVisible(); }));
+  EXPECT_EQ(Text(2, 2), "8");
+  editor_->activateWindow();
+  // The cursor is back on the grid, not on a hidden box.
+  EXPECT_TRUE(QTest::qWaitFor([this] { return grid_->hasFocus(); }));
+}
+
+TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFile) {
+  StartTyping(0, 3, "17");
+  Press(editor_, 0);
+  EXPECT_TRUE(Messages().empty());
+  ASSERT_TRUE(Gone(editor_));
+  Menu("menuFileSave");
+  TimetableStore read;
+  ReadDataFile(read, Folder());
+  EXPECT_EQ(read.Records[0].Departures[0][3].Value, 17);
+
+  OpenEditor(0);  // a minute above 59 typed before OK is refused there like any other
+  StartTyping(0, 4, "75");
+  Press(editor_, 0);
+  MessageBoxSeam::ClearCalls();
+  EXPECT_EQ(Text(0, 4), "75");
+  EXPECT_TRUE(editor_->isVisible());
 }
 
 TEST_F(DataEdit, RightClickCyclesTheTypeOfTheCurrentCell) {

@@ -1,6 +1,5 @@
 #include <sys/resource.h>
 
-#include <QAction>
 #include <csignal>
 #include <fstream>
 
@@ -25,10 +24,7 @@ std::string Bytes(const std::filesystem::path& file) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class ListWindow : public EditorFixture {
- protected:
-  void Menu(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
-};
+using ListWindow = EditorFixture;
 
 TEST_F(ListWindow, ButtonsFollowTheSelectionAndTheMoves) {
   Open(Timetables(9));
