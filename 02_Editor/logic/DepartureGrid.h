@@ -15,7 +15,6 @@ namespace v42 {
 using GridTexts = std::array<std::array<std::string, kSlotCount>, kRowCount>;
 
 inline constexpr const char* kInputErrorCaption = "入力エラー";
-inline constexpr const char* kLeftPackMessage = "分データの入力は、左詰にしてください。";
 
 // The decimal text of a cell value, empty for an empty cell.
 std::string CellText(std::uint8_t value);
@@ -33,7 +32,8 @@ struct GridInputError {
 };
 
 // What OK refuses: a hole before a minute (a row without an hour counts as a hole in column
-// 0), then a minute above 59. nullopt when the texts may be stored.
+// 0), then a minute above 59; both messages name the row's hour when it has one. nullopt when
+// the texts may be stored.
 std::optional<GridInputError> CheckDepartureTexts(const GridTexts& texts);
 
 // OK of the departure editor: the work record with its title and the grid's values.

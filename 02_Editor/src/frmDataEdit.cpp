@@ -209,10 +209,10 @@ void frmDataEdit::cmdAct_Click(int index) {
     case kOk: {
       const GridTexts texts = ReadTexts();
       if (const auto error = CheckDepartureTexts(texts)) {
-        if (error->Message != kLeftPackMessage) {
-          FGrid_->SetCurrentCell(error->Row, error->Col);
-          FGrid_->EnsureVisible(error->Row, error->Col);
-        }
+        // The cursor stands on the offending cell, in view and visible once the box is gone.
+        FGrid_->SetCurrentCell(error->Row, error->Col);
+        FGrid_->EnsureVisible(error->Row, error->Col);
+        FGrid_->setFocus(Qt::OtherFocusReason);
         ShowMessage(this, error->Message, kInputErrorCaption, MsgIcon::Critical);
         return;
       }

@@ -36,6 +36,10 @@ class DataEdit : public EditorFixture {
     input_ = Child<QLineEdit>(editor_, "txtInput");
   }
   QString Text(int row, int col) const { return grid_->TextMatrix(row, col); }
+  bool InView(int row, int col) const {
+    const QRect cell = grid_->CellRect(row, col);
+    return !cell.isEmpty() && grid_->viewport()->geometry().contains(cell);
+  }
   std::uint8_t Letter(int row, int col) const {
     return context_->WorkRecord.Departures[row][col].TypeLetter;
   }
@@ -224,7 +228,7 @@ TEST_F(DataEdit, MinutesMustBeLeftPacked) {
   ClickCell(grid_, 0, 2);
   QTest::keyClick(grid_, Qt::Key_Delete);  // the second of three
   Press(editor_, 0);
-  ExpectInputError("分データの入力は、左詰にしてください。");
+  ExpectInputError("6時の分データの入力は、左詰にしてください。");
 
   TypeInto(0, 2, "50");  // move the third minute left by hand
   ClickCell(grid_, 0, 3);
@@ -233,6 +237,32 @@ TEST_F(DataEdit, MinutesMustBeLeftPacked) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Store().Records[0].Departures[0][2].Value, 50);
   EXPECT_EQ(Store().Records[0].Departures[0][3].Value, 255);
+}
+
+// The cursor is on the offending cell, scrolled into view and drawn: the grid has the focus.
+TEST_F(DataEdit, ErrorsPutTheCursorOnTheirCell) {
+  const auto expectCursorOn = [this](int row, int col) {
+    EXPECT_EQ(grid_->Row(), row);
+    EXPECT_EQ(grid_->Col(), col);
+    EXPECT_TRUE(InView(row, col));
+    EXPECT_TRUE(grid_->hasFocus());
+  };
+  ClickCell(grid_, 0, 3);
+  QTest::keyClick(grid_, Qt::Key_End);
+  TypeInto(0, 30, "9");
+  QTest::keyClick(grid_, Qt::Key_Home);  // the far cell leaves the view
+  ASSERT_FALSE(InView(0, 30));
+  Press(editor_, 0);
+  ExpectInputError("6時の分データの入力は、左詰にしてください。");
+  expectCursorOn(0, 30);
+
+  QTest::keyClick(grid_, Qt::Key_Delete);
+  QTest::keyClick(grid_, Qt::Key_Home);
+  TypeInto(4, 1, "75");
+  QTest::keyClick(grid_, Qt::Key_End);
+  Press(editor_, 0);
+  ExpectInputError("10時の分データ「75」は、0～59の範囲で入力してください。");
+  expectCursorOn(4, 1);
 }
 
 TEST_F(DataEdit, OkStoresTitleMinutesAndTypes) {

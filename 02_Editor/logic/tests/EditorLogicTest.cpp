@@ -89,16 +89,16 @@ TEST(DepartureGrid, OkRefusesHolesAndMinutesAboveFiftyNine) {
   };
   GridTexts withoutHour;
   withoutHour[3][1] = "5";
+  const std::string hole = "10時の分データの入力は、左詰にしてください。";
   const Case cases[] = {
-      {"columns 1, 2, 4", RowFiveWith({{1, "5"}, {2, "15"}, {4, "45"}}), kLeftPackMessage, 5, 4},
+      {"columns 1, 2, 4", RowFiveWith({{1, "5"}, {2, "15"}, {4, "45"}}), hole, 5, 4},
       {"columns 1, 2, 3", RowFiveWith({{1, "5"}, {2, "15"}, {3, "45"}}), std::nullopt},
-      {"middle one deleted", RowFiveWith({{1, "5"}, {3, "45"}}), kLeftPackMessage, 5, 3},
-      {"minute without hour", withoutHour, kLeftPackMessage, 3, 1},
-      {"hole before slot 30", RowFiveWith({{1, "5"}, {2, "15"}, {30, "59"}}), kLeftPackMessage, 5,
-       30},
+      {"middle one deleted", RowFiveWith({{1, "5"}, {3, "45"}}), hole, 5, 3},
+      {"minute without hour", withoutHour, "分データの入力は、左詰にしてください。", 3, 1},
+      {"hole before slot 30", RowFiveWith({{1, "5"}, {2, "15"}, {30, "59"}}), hole, 5, 30},
       {"75", RowFiveWith({{1, "5"}, {2, "75"}}),
        "10時の分データ「75」は、0～59の範囲で入力してください。", 5, 2},
-      {"hole wins over 75", RowFiveWith({{1, "75"}, {3, "1"}}), kLeftPackMessage, 5, 3},
+      {"hole wins over 75", RowFiveWith({{1, "75"}, {3, "1"}}), hole, 5, 3},
       {"0 and 59", RowFiveWith({{1, "0"}, {2, "59"}}), std::nullopt},
   };
   for (const auto& c : cases) {
