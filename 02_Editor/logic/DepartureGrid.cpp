@@ -60,11 +60,13 @@ TimetableRecord CommitEdit(const TimetableRecord& work, const std::string& title
   return record;
 }
 
-void ApplyHours(GridTexts& texts, const TimetableRecord& work) {
+void ApplyHours(GridTexts& texts, TimetableRecord& work) {
   for (int r = 0; r < kRowCount; ++r) {
     const std::uint8_t hour = work.Departures[r][0].Value;
     if (hour == kEmptyValue) {
+      // Nothing of a row that left the range stays, not even an unseen type on an empty cell.
       for (auto& text : texts[r]) text.clear();
+      for (auto& cell : work.Departures[r]) cell.TypeLetter = 0;
     } else {
       texts[r][0] = CellText(hour);
     }

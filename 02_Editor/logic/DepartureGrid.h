@@ -40,9 +40,9 @@ std::optional<GridInputError> CheckDepartureTexts(const GridTexts& texts);
 TimetableRecord CommitEdit(const TimetableRecord& work, const std::string& title,
                            const GridTexts& texts);
 
-// After the hour range dialog: rows without an hour lose all their texts, the others show
-// their hour; minutes stay in their rows.
-void ApplyHours(GridTexts& texts, const TimetableRecord& work);
+// After the hour range dialog: rows without an hour lose all their texts and type letters,
+// the others show their hour; minutes stay in their rows.
+void ApplyHours(GridTexts& texts, TimetableRecord& work);
 
 // The right mouse button's cycle: none → a → b ... → z → none.
 std::uint8_t NextTypeLetter(std::uint8_t letter);

@@ -90,51 +90,50 @@ void frmDataEdit::Form_Load() {
   SetBoxText(txtTitle_, QString::fromStdString(work.Title));
 
   FGrid_->SetRedraw(false);
-  for (int r = 0; r < kRowCount; ++r) {
-    for (int s = 0; s < kSlotCount; ++s) {
-      const auto& cell = work.Departures[r][s];
-      if (cell.Value == kEmptyValue) continue;
-      FGrid_->SetTextMatrix(r, s, QString::fromStdString(CellText(cell.Value)));
-      if (s == 0) continue;
-      FGrid_->SetCurrentCell(r, s);
-      CellStyleSet(cell.TypeLetter);
-    }
-  }
+  WriteTexts(TextsOf(work));
+  RestyleCells();
   FGrid_->SetRedraw(true);
   CentreOnScreen(this);
   FGrid_->SetCurrentCell(0, 1);
 }
 
 void frmDataEdit::CellStyleSet(std::uint8_t typeLetter) {
-  const auto& colors = ctx_.WorkRecord.GridColors;
+  CellStyleAt(FGrid_->Row(), FGrid_->Col(), typeLetter);
+}
+
+void frmDataEdit::CellStyleAt(int row, int col, std::uint8_t typeLetter) {
+  const auto& work = ctx_.WorkRecord;
   if (typeLetter < 'a' || typeLetter > 'z') {
-    FGrid_->SetCellFontBold(false);
-    FGrid_->SetCellFontItalic(false);
-    FGrid_->SetCellForeColor(0);
-    FGrid_->SetCellBackColor(colors.BaseBackColor);
-    FGrid_->SetCellAlignment(flexAlignRightCenter);
+    FGrid_->SetCellFontBoldAt(row, col, false);
+    FGrid_->SetCellFontItalicAt(row, col, false);
+    FGrid_->SetCellForeColorAt(row, col, 0);
+    FGrid_->SetCellBackColorAt(row, col, work.GridColors.BaseBackColor);
+    FGrid_->SetCellAlignmentAt(row, col, flexAlignRightCenter);
     return;
   }
-  const TypeEntry& type = ctx_.WorkRecord.Types[typeLetter - 'a'];
-  FGrid_->SetCellFontBold(type.Bold);
-  FGrid_->SetCellFontItalic(type.Italic);
-  FGrid_->SetCellAlignment(type.Bold && type.Italic ? flexAlignCenterCenter : flexAlignRightCenter);
-  FGrid_->SetCellForeColor(type.ForeColor);
-  FGrid_->SetCellBackColor(type.BackColor);
+  const TypeEntry& type = work.Types[typeLetter - 'a'];
+  FGrid_->SetCellFontBoldAt(row, col, type.Bold);
+  FGrid_->SetCellFontItalicAt(row, col, type.Italic);
+  FGrid_->SetCellAlignmentAt(
+      row, col, type.Bold && type.Italic ? flexAlignCenterCenter : flexAlignRightCenter);
+  FGrid_->SetCellForeColorAt(row, col, type.ForeColor);
+  FGrid_->SetCellBackColorAt(row, col, type.BackColor);
 }
 
 void frmDataEdit::GridStyleRefresh() {
   // Drawing stays off while the cells are restyled, so the grid is painted once at the end.
   FGrid_->SetRedraw(false);
-  const auto& work = ctx_.WorkRecord;
-  for (int r = 0; r < kRowCount; ++r) {
-    for (int s = 0; s < kSlotCount; ++s) {
-      if (work.Departures[r][s].Value == kEmptyValue) continue;
-      FGrid_->SetCurrentCell(r, s);
-      if (s > 0) CellStyleSet(work.Departures[r][s].TypeLetter);
-    }
-  }
+  RestyleCells();
   FGrid_->SetRedraw(true);
+}
+
+// Every minute cell gets the look of the letter it carries now: a departure typed since the
+// window opened as well as one read from the file, and a cell left without a letter the grid's
+// own colours. The current cell stays where the user put it.
+void frmDataEdit::RestyleCells() {
+  const auto& work = ctx_.WorkRecord;
+  for (int r = 0; r < kRowCount; ++r)
+    for (int s = 1; s < kSlotCount; ++s) CellStyleAt(r, s, work.Departures[r][s].TypeLetter);
 }
 
 std::uint8_t& frmDataEdit::CurrentLetter() {
@@ -179,7 +178,6 @@ void frmDataEdit::FGrid_KeyDown(int& keyCode) {
 void frmDataEdit::StoreInput(int row, int col) {
   FGrid_->SetTextMatrix(row, col, txtInput_->text());
   GridStyleRefresh();
-  FGrid_->SetCurrentCell(row, col);
 }
 
 bool frmDataEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -253,13 +251,16 @@ void frmDataEdit::AfterTime() {
   ApplyHours(texts, ctx_.WorkRecord);
   FGrid_->SetRedraw(false);
   WriteTexts(texts);
+  RestyleCells();
   FGrid_->SetRedraw(true);
 }
 
 void frmDataEdit::AfterColor() {
+  FGrid_->SetRedraw(false);
   FGrid_->SetForeColor(ctx_.WorkRecord.GridColors.BaseForeColor);
   FGrid_->SetBackColor(ctx_.WorkRecord.GridColors.BaseBackColor);
-  GridStyleRefresh();
+  RestyleCells();
+  FGrid_->SetRedraw(true);
 }
 
 }  // namespace v42

@@ -352,11 +352,13 @@ TEST_F(DataEdit, CancelAfterEveryKindOfChangeLeavesTheStore) {
   EXPECT_EQ(Store().Records, before);
 }
 
-// Type "a" gets a new background: the departures the window opened with are restyled in one
-// repaint, one typed since keeps its look; a stored minute repaints once too.
-TEST_F(DataEdit, RestylingCoversTheOpeningDeparturesInOneRepaint) {
+// Type "a" gets a new background: the departures of the opening and those typed since are
+// restyled alike, in one repaint, and the cursor stays where it was.
+TEST_F(DataEdit, AfterTheTypeDialogEveryCellShowsItsTypeInOneRepaint) {
   TypeInto(0, 3, "30");
   QTest::keyClick(grid_, Qt::Key_A);
+  ClickCell(grid_, 4, 2);
+  QTest::keyClick(grid_, Qt::Key_A);  // an empty cell can carry a type
   auto* types = OpenDialog<frmSetType>(4);
   ColorPickerSeam::QueueAnswer(0x00FFFF);
   DoubleClickCell(types->Grid(), 0, 3);
@@ -365,15 +367,65 @@ TEST_F(DataEdit, RestylingCoversTheOpeningDeparturesInOneRepaint) {
   Press(types, 0);
   QCoreApplication::processEvents();
   EXPECT_EQ(grid_->PaintCount() - before, 1);
-  EXPECT_EQ(grid_->Row(), 5);  // the last restyled cell stays current
-  EXPECT_EQ(grid_->Col(), 1);
-  EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0x00FFFF);
-  EXPECT_EQ(grid_->CellBackColorAt(0, 3), 0xFFFFC0);
+  EXPECT_EQ(grid_->Row(), 4);
+  EXPECT_EQ(grid_->Col(), 2);
+  for (const auto& [row, col] : {std::pair{1, 1}, {0, 3}, {4, 2}})
+    EXPECT_EQ(grid_->CellBackColorAt(row, col), 0x00FFFF) << row << "," << col;
 
   const int typed = grid_->PaintCount();
-  TypeInto(4, 2, "13");
+  TypeInto(4, 3, "13");
   QCoreApplication::processEvents();
   EXPECT_EQ(grid_->PaintCount() - typed, 1);
+}
+
+// The default grid colours replace the grey: cells without a type follow the grid wherever
+// their look was last set, typed ones keep their type.
+TEST_F(DataEdit, AfterTheGridColourDialogCellsWithoutATypeShowTheGridsColours) {
+  TypeInto(3, 1, "12");
+  ClickCell(grid_, 3, 2);
+  QTest::keyClick(grid_, Qt::Key_B);
+  QTest::keyClick(grid_, Qt::Key_Delete);  // no minute, no type
+  TypeInto(3, 3, "40");
+  QTest::keyClick(grid_, Qt::Key_A);
+  auto* colors = OpenDialog<frmGridColor>(3);
+  Press(colors, 2);  // Default
+  QCoreApplication::processEvents();
+  const int before = grid_->PaintCount();
+  Press(colors, 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(grid_->PaintCount() - before, 1);
+  ASSERT_EQ(grid_->BackColor(), 0xFFFFFF);
+  for (const auto& [row, col] : {std::pair{0, 1}, {3, 1}, {3, 2}})
+    EXPECT_EQ(grid_->CellBackColorAt(row, col), 0xFFFFFF) << row << "," << col;
+  EXPECT_EQ(grid_->CellBackColorAt(3, 3), 0xFFFFC0);
+  EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0xFFFFC0);
+}
+
+// Rows that leave the hour range lose their minutes and their types, on screen and in what
+// OK stores.
+TEST_F(DataEdit, AfterTheHourRangeDialogDroppedRowsShowNoType) {
+  TypeInto(5, 1, "30");
+  QTest::keyClick(grid_, Qt::Key_B);
+  ClickCell(grid_, 4, 4);
+  QTest::keyClick(grid_, Qt::Key_C);
+  auto* time = OpenDialog<frmTime>(2);
+  auto* count = Child<QLineEdit>(time, "txtHour_1");
+  count->setFocus();
+  QTest::keyClicks(count, "4");
+  QCoreApplication::processEvents();
+  const int before = grid_->PaintCount();
+  Press(time, 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(grid_->PaintCount() - before, 1);
+  for (const auto& [row, col] : {std::pair{5, 1}, {4, 4}}) {
+    EXPECT_EQ(Text(row, col), "");
+    EXPECT_EQ(grid_->CellBackColorAt(row, col), 0xE0E0E0) << row << "," << col;
+    EXPECT_FALSE(grid_->CellFontBoldAt(row, col));
+    EXPECT_EQ(Letter(row, col), 0);
+  }
+  EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0xFFFFC0);  // a row in range keeps its types
+  Press(editor_, 0);
+  EXPECT_EQ(Store().Records[0].Departures[5][1], (DepartureCell{255, 0}));
 }
 
 }  // namespace
