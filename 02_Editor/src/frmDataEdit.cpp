@@ -1,6 +1,7 @@
 #include "frmDataEdit.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,6 +21,12 @@ namespace v42 {
 namespace {
 
 constexpr int kColWidth = 330;
+constexpr int kGridBottom = 6030;
+constexpr int kKeysLineHeight = 255;
+// What the grid does with the keys and the mouse is not to be guessed.
+constexpr const char* kKeysLine =
+    "数字とEnter：分を入力　a～z：種別　Space：種別消去　"
+    "Delete：セル消去　右クリック：次の種別";
 enum Button { kOk = 0, kCancel = 1, kTime = 2, kColor = 3, kType = 4 };
 
 struct ButtonDesign {
@@ -36,7 +43,7 @@ frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
   setObjectName("frmDataEdit");
   setWindowTitle(QStringLiteral("時刻データ編集"));
   setFont(GothicFont(9));
-  FixClientSizeTwips(this, 8685, 6030);
+  FixClientSizeTwips(this, 8685, kGridBottom + kKeysLineHeight);
 
   txtTitle_ = new QLineEdit(this);
   txtTitle_->setObjectName("txtTitle");
@@ -55,7 +62,12 @@ frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
 
   FGrid_ = new FlexGrid(this);
   FGrid_->setObjectName("FGrid");
-  PlaceTwips(FGrid_, 0, 300, 8685, 5730);
+  PlaceTwips(FGrid_, 0, 300, 8685, kGridBottom - 300);
+
+  auto* keys = new QLabel(QString::fromUtf8(kKeysLine), this);
+  keys->setObjectName("lblKeys");
+  keys->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  PlaceTwips(keys, 0, kGridBottom, 8685, kKeysLineHeight);
   connect(
       FGrid_, &FlexGrid::MouseDown, this,
       [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint) { FGrid_MouseDown(button); });

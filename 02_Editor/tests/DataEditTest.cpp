@@ -1,3 +1,4 @@
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 
@@ -88,6 +89,18 @@ TEST_F(DataEdit, OpensWithTheTimetableInItsLooks) {
   EXPECT_EQ(grid_->CellAlignmentAt(1, 1), flexAlignRightCenter);
   EXPECT_EQ(grid_->Row(), 0);
   EXPECT_EQ(grid_->Col(), 1);
+}
+
+// The line under the grid names every key of the grid and is read whole.
+TEST_F(DataEdit, TheKeysLineTellsTheGridsKeysAndFits) {
+  auto* keys = editor_->findChild<QLabel*>("lblKeys");
+  ASSERT_NE(keys, nullptr);
+  EXPECT_TRUE(keys->isVisible());
+  for (const char* word : {"数字", "Enter", "分", "a～z", "種別", "Space", "Delete", "右クリック"})
+    EXPECT_TRUE(keys->text().contains(QString::fromUtf8(word))) << word;
+  EXPECT_LE(keys->fontMetrics().horizontalAdvance(keys->text()), keys->contentsRect().width());
+  EXPECT_LE(keys->geometry().bottom(), editor_->rect().bottom());
+  EXPECT_GE(keys->geometry().top(), grid_->geometry().bottom());
 }
 
 TEST_F(DataEdit, TypedDigitsAreStoredByEnterAndAMinuteAboveFiftyNineIsRefusedAtOk) {
