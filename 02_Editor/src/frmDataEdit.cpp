@@ -213,7 +213,8 @@ void frmDataEdit::WriteTexts(const GridTexts& texts) {
 }
 
 void frmDataEdit::cmdAct_Click(int index) {
-  // A button reached without taking the focus (a shortcut) still acts on the typed minute.
+  // A click on a button has already stored the typing by taking the focus; this covers a
+  // button that never takes it, so that no action ever sees the grid without the typing.
   txtInput_->Commit();
   switch (index) {
     case kOk: {
