@@ -6,6 +6,7 @@ namespace {
 constexpr int kLastMinute = 59;
 constexpr std::uint8_t kFirstLetter = 'a';
 constexpr std::uint8_t kLastLetter = 'z';
+constexpr const char* kLeftPackMessage = "分データの入力は、左詰にしてください。";
 }  // namespace
 
 std::string CellText(std::uint8_t value) {
@@ -35,8 +36,12 @@ GridTexts TextsOf(const TimetableRecord& record) {
 std::optional<GridInputError> CheckDepartureTexts(const GridTexts& texts) {
   for (int r = 0; r < kRowCount; ++r)
     for (int c = 1; c < kSlotCount; ++c)
-      if (texts[r][c - 1].empty() && !texts[r][c].empty())
-        return GridInputError{kLeftPackMessage, r, c};
+      if (texts[r][c - 1].empty() && !texts[r][c].empty()) {
+        // A row without an hour has none to name; its empty hour cell shows the fault.
+        const std::string& hour = texts[r][0];
+        return GridInputError{
+            hour.empty() ? std::string(kLeftPackMessage) : hour + "時の" + kLeftPackMessage, r, c};
+      }
   for (int r = 0; r < kRowCount; ++r)
     for (int c = 1; c < kSlotCount; ++c)
       if (!texts[r][c].empty() && CellValue(texts[r][c]) > kLastMinute)
@@ -55,11 +60,13 @@ TimetableRecord CommitEdit(const TimetableRecord& work, const std::string& title
   return record;
 }
 
-void ApplyHours(GridTexts& texts, const TimetableRecord& work) {
+void ApplyHours(GridTexts& texts, TimetableRecord& work) {
   for (int r = 0; r < kRowCount; ++r) {
     const std::uint8_t hour = work.Departures[r][0].Value;
     if (hour == kEmptyValue) {
+      // Nothing of a row that left the range stays, not even an unseen type on an empty cell.
       for (auto& text : texts[r]) text.clear();
+      for (auto& cell : work.Departures[r]) cell.TypeLetter = 0;
     } else {
       texts[r][0] = CellText(hour);
     }

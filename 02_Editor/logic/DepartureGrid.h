@@ -15,7 +15,6 @@ namespace v42 {
 using GridTexts = std::array<std::array<std::string, kSlotCount>, kRowCount>;
 
 inline constexpr const char* kInputErrorCaption = "入力エラー";
-inline constexpr const char* kLeftPackMessage = "分データの入力は、左詰にしてください。";
 
 // The decimal text of a cell value, empty for an empty cell.
 std::string CellText(std::uint8_t value);
@@ -33,16 +32,17 @@ struct GridInputError {
 };
 
 // What OK refuses: a hole before a minute (a row without an hour counts as a hole in column
-// 0), then a minute above 59. nullopt when the texts may be stored.
+// 0), then a minute above 59; both messages name the row's hour when it has one. nullopt when
+// the texts may be stored.
 std::optional<GridInputError> CheckDepartureTexts(const GridTexts& texts);
 
 // OK of the departure editor: the work record with its title and the grid's values.
 TimetableRecord CommitEdit(const TimetableRecord& work, const std::string& title,
                            const GridTexts& texts);
 
-// After the hour range dialog: rows without an hour lose all their texts, the others show
-// their hour; minutes stay in their rows.
-void ApplyHours(GridTexts& texts, const TimetableRecord& work);
+// After the hour range dialog: rows without an hour lose all their texts and type letters,
+// the others show their hour; minutes stay in their rows.
+void ApplyHours(GridTexts& texts, TimetableRecord& work);
 
 // The right mouse button's cycle: none → a → b ... → z → none.
 std::uint8_t NextTypeLetter(std::uint8_t letter);

@@ -11,14 +11,17 @@ namespace v42 {
 CellEditor::CellEditor(FlexGrid* grid, QWidget* parent) : QLineEdit(parent), grid_(grid) {
   setObjectName("txtInput");
   hide();
-  connect(grid_, &FlexGrid::Scroll, this, [this] { Drop(); });
+  connect(grid_, &FlexGrid::Scroll, this, [this] { Commit(); });
 }
 
 void CellEditor::OpenOverCurrentCell(const QString& text, int selectLength) {
   grid_->EnsureVisible(grid_->Row(), grid_->Col());
-  const QRect cell = grid_->CellRect(grid_->Row(), grid_->Col());
+  row_ = grid_->Row();
+  col_ = grid_->Col();
+  const QRect cell = grid_->CellRect(row_, col_);
   clear();
   setGeometry(grid_->x() + cell.x(), grid_->y() + cell.y(), cell.width(), cell.height());
+  open_ = true;
   show();
   raise();
   SetBoxText(this, text);
@@ -31,23 +34,30 @@ void CellEditor::OpenOverCurrentCell(const QString& text, int selectLength) {
   }
 }
 
-void CellEditor::Drop() {
-  if (!isVisible()) return;
+void CellEditor::Commit() { Close(true); }
+
+void CellEditor::Close(bool store) {
+  // Hiding a focused box moves the focus and so comes back here; the flag ends that.
+  if (!open_) return;
+  open_ = false;
   const bool hadFocus = hasFocus();
   hide();
-  if (hadFocus) grid_->setFocus(Qt::OtherFocusReason);
+  if (store) emit Stored(row_, col_);
+  // The grid takes the focus back, unless the user gave it to another widget of the window;
+  // after a switch to another window it is where the focus returns.
+  const QWidget* focus = window()->focusWidget();
+  if (hadFocus || !focus || focus == this || !focus->isVisible())
+    grid_->setFocus(Qt::OtherFocusReason);
 }
 
 void CellEditor::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-      hide();
-      emit Stored();
-      grid_->setFocus(Qt::OtherFocusReason);
+      Close(true);
       return;
     case Qt::Key_Escape:
-      Drop();
+      Close(false);
       return;
     default:
       QLineEdit::keyPressEvent(event);
@@ -56,9 +66,8 @@ void CellEditor::keyPressEvent(QKeyEvent* event) {
 
 void CellEditor::focusOutEvent(QFocusEvent* event) {
   QLineEdit::focusOutEvent(event);
-  // Switching to another program is no reason to drop the typing.
-  if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason)
-    hide();
+  // The box's own context menu takes the focus only for a moment.
+  if (event->reason() != Qt::PopupFocusReason) Close(true);
 }
 
 }  // namespace v42

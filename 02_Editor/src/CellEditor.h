@@ -1,5 +1,6 @@
-// The in-place editor laid over one grid cell: Enter stores, Esc, a scroll of the grid or a
-// loss of focus drop what was typed. Only Enter ever changes the cell.
+// The in-place editor laid over one grid cell. What was typed goes into the cell whenever the
+// box gives up its place (Enter, a click elsewhere, Tab, a scroll of the grid, the window
+// losing the focus); only Esc throws it away.
 #pragma once
 
 #include <QLineEdit>
@@ -17,19 +18,24 @@ class CellEditor : public QLineEdit {
   // Shows the box over the grid's current cell with the text; selectLength > 0 selects that
   // many characters from the start, otherwise the caret stands after the text.
   void OpenOverCurrentCell(const QString& text, int selectLength);
-  // Hides the box, dropping the text, and gives the grid the focus back.
-  void Drop();
+  // Stores what the box holds into its cell and hides it; nothing when it is not open.
+  void Commit();
 
  signals:
-  // Enter was pressed; the box has been hidden, its text is still in text().
-  void Stored();
+  // The box has been hidden; its text, still in text(), belongs into the cell (row, col) it
+  // was opened over.
+  void Stored(int row, int col);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
+  void Close(bool store);
+
   FlexGrid* grid_;
+  bool open_ = false;
+  int row_ = 0, col_ = 0;
 };
 
 }  // namespace v42

@@ -1,6 +1,7 @@
 #include "frmDataEdit.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -20,6 +21,12 @@ namespace v42 {
 namespace {
 
 constexpr int kColWidth = 330;
+constexpr int kGridBottom = 6030;
+constexpr int kKeysLineHeight = 255;
+// What the grid does with the keys and the mouse is not to be guessed.
+constexpr const char* kKeysLine =
+    "数字とEnter：分を入力　a～z：種別　Space：種別消去　"
+    "Delete：セル消去　右クリック：次の種別";
 enum Button { kOk = 0, kCancel = 1, kTime = 2, kColor = 3, kType = 4 };
 
 struct ButtonDesign {
@@ -36,7 +43,7 @@ frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
   setObjectName("frmDataEdit");
   setWindowTitle(QStringLiteral("時刻データ編集"));
   setFont(GothicFont(9));
-  FixClientSizeTwips(this, 8685, 6030);
+  FixClientSizeTwips(this, 8685, kGridBottom + kKeysLineHeight);
 
   txtTitle_ = new QLineEdit(this);
   txtTitle_->setObjectName("txtTitle");
@@ -55,7 +62,12 @@ frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
 
   FGrid_ = new FlexGrid(this);
   FGrid_->setObjectName("FGrid");
-  PlaceTwips(FGrid_, 0, 300, 8685, 5730);
+  PlaceTwips(FGrid_, 0, 300, 8685, kGridBottom - 300);
+
+  auto* keys = new QLabel(QString::fromUtf8(kKeysLine), this);
+  keys->setObjectName("lblKeys");
+  keys->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  PlaceTwips(keys, 0, kGridBottom, 8685, kKeysLineHeight);
   connect(
       FGrid_, &FlexGrid::MouseDown, this,
       [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPoint) { FGrid_MouseDown(button); });
@@ -69,7 +81,7 @@ frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
   txtInput_ = new CellEditor(FGrid_, this);
   txtInput_->setAlignment(Qt::AlignRight);
   MakeTwoDigitBox(txtInput_);
-  connect(txtInput_, &CellEditor::Stored, this, [this] { StoreInput(); });
+  connect(txtInput_, &CellEditor::Stored, this, [this](int row, int col) { StoreInput(row, col); });
 
   NoDefaultButtons(this);
   Form_Load();
@@ -90,51 +102,50 @@ void frmDataEdit::Form_Load() {
   SetBoxText(txtTitle_, QString::fromStdString(work.Title));
 
   FGrid_->SetRedraw(false);
-  for (int r = 0; r < kRowCount; ++r) {
-    for (int s = 0; s < kSlotCount; ++s) {
-      const auto& cell = work.Departures[r][s];
-      if (cell.Value == kEmptyValue) continue;
-      FGrid_->SetTextMatrix(r, s, QString::fromStdString(CellText(cell.Value)));
-      if (s == 0) continue;
-      FGrid_->SetCurrentCell(r, s);
-      CellStyleSet(cell.TypeLetter);
-    }
-  }
+  WriteTexts(TextsOf(work));
+  RestyleCells();
   FGrid_->SetRedraw(true);
   CentreOnScreen(this);
   FGrid_->SetCurrentCell(0, 1);
 }
 
 void frmDataEdit::CellStyleSet(std::uint8_t typeLetter) {
-  const auto& colors = ctx_.WorkRecord.GridColors;
+  CellStyleAt(FGrid_->Row(), FGrid_->Col(), typeLetter);
+}
+
+void frmDataEdit::CellStyleAt(int row, int col, std::uint8_t typeLetter) {
+  const auto& work = ctx_.WorkRecord;
   if (typeLetter < 'a' || typeLetter > 'z') {
-    FGrid_->SetCellFontBold(false);
-    FGrid_->SetCellFontItalic(false);
-    FGrid_->SetCellForeColor(0);
-    FGrid_->SetCellBackColor(colors.BaseBackColor);
-    FGrid_->SetCellAlignment(flexAlignRightCenter);
+    FGrid_->SetCellFontBoldAt(row, col, false);
+    FGrid_->SetCellFontItalicAt(row, col, false);
+    FGrid_->SetCellForeColorAt(row, col, 0);
+    FGrid_->SetCellBackColorAt(row, col, work.GridColors.BaseBackColor);
+    FGrid_->SetCellAlignmentAt(row, col, flexAlignRightCenter);
     return;
   }
-  const TypeEntry& type = ctx_.WorkRecord.Types[typeLetter - 'a'];
-  FGrid_->SetCellFontBold(type.Bold);
-  FGrid_->SetCellFontItalic(type.Italic);
-  FGrid_->SetCellAlignment(type.Bold && type.Italic ? flexAlignCenterCenter : flexAlignRightCenter);
-  FGrid_->SetCellForeColor(type.ForeColor);
-  FGrid_->SetCellBackColor(type.BackColor);
+  const TypeEntry& type = work.Types[typeLetter - 'a'];
+  FGrid_->SetCellFontBoldAt(row, col, type.Bold);
+  FGrid_->SetCellFontItalicAt(row, col, type.Italic);
+  FGrid_->SetCellAlignmentAt(
+      row, col, type.Bold && type.Italic ? flexAlignCenterCenter : flexAlignRightCenter);
+  FGrid_->SetCellForeColorAt(row, col, type.ForeColor);
+  FGrid_->SetCellBackColorAt(row, col, type.BackColor);
 }
 
 void frmDataEdit::GridStyleRefresh() {
   // Drawing stays off while the cells are restyled, so the grid is painted once at the end.
   FGrid_->SetRedraw(false);
-  const auto& work = ctx_.WorkRecord;
-  for (int r = 0; r < kRowCount; ++r) {
-    for (int s = 0; s < kSlotCount; ++s) {
-      if (work.Departures[r][s].Value == kEmptyValue) continue;
-      FGrid_->SetCurrentCell(r, s);
-      if (s > 0) CellStyleSet(work.Departures[r][s].TypeLetter);
-    }
-  }
+  RestyleCells();
   FGrid_->SetRedraw(true);
+}
+
+// Every minute cell gets the look of the letter it carries now: a departure typed since the
+// window opened as well as one read from the file, and a cell left without a letter the grid's
+// own colours. The current cell stays where the user put it.
+void frmDataEdit::RestyleCells() {
+  const auto& work = ctx_.WorkRecord;
+  for (int r = 0; r < kRowCount; ++r)
+    for (int s = 1; s < kSlotCount; ++s) CellStyleAt(r, s, work.Departures[r][s].TypeLetter);
 }
 
 std::uint8_t& frmDataEdit::CurrentLetter() {
@@ -176,12 +187,9 @@ void frmDataEdit::FGrid_KeyDown(int& keyCode) {
   CellStyleSet(0);
 }
 
-void frmDataEdit::StoreInput() {
-  const int row = FGrid_->Row(), col = FGrid_->Col();
+void frmDataEdit::StoreInput(int row, int col) {
   FGrid_->SetTextMatrix(row, col, txtInput_->text());
   GridStyleRefresh();
-  FGrid_->SetCurrentCell(row, col);
-  FGrid_->setFocus(Qt::OtherFocusReason);
 }
 
 bool frmDataEdit::eventFilter(QObject* watched, QEvent* event) {
@@ -205,14 +213,17 @@ void frmDataEdit::WriteTexts(const GridTexts& texts) {
 }
 
 void frmDataEdit::cmdAct_Click(int index) {
+  // A click on a button has already stored the typing by taking the focus; this covers a
+  // button that never takes it, so that no action ever sees the grid without the typing.
+  txtInput_->Commit();
   switch (index) {
     case kOk: {
       const GridTexts texts = ReadTexts();
       if (const auto error = CheckDepartureTexts(texts)) {
-        if (error->Message != kLeftPackMessage) {
-          FGrid_->SetCurrentCell(error->Row, error->Col);
-          FGrid_->EnsureVisible(error->Row, error->Col);
-        }
+        // The cursor stands on the offending cell, in view and visible once the box is gone.
+        FGrid_->SetCurrentCell(error->Row, error->Col);
+        FGrid_->EnsureVisible(error->Row, error->Col);
+        FGrid_->setFocus(Qt::OtherFocusReason);
         ShowMessage(this, error->Message, kInputErrorCaption, MsgIcon::Critical);
         return;
       }
@@ -253,13 +264,16 @@ void frmDataEdit::AfterTime() {
   ApplyHours(texts, ctx_.WorkRecord);
   FGrid_->SetRedraw(false);
   WriteTexts(texts);
+  RestyleCells();
   FGrid_->SetRedraw(true);
 }
 
 void frmDataEdit::AfterColor() {
+  FGrid_->SetRedraw(false);
   FGrid_->SetForeColor(ctx_.WorkRecord.GridColors.BaseForeColor);
   FGrid_->SetBackColor(ctx_.WorkRecord.GridColors.BaseBackColor);
-  GridStyleRefresh();
+  RestyleCells();
+  FGrid_->SetRedraw(true);
 }
 
 }  // namespace v42

@@ -31,11 +31,13 @@ class frmDataEdit : public EditorDialog {
  private:
   void Form_Load();
   void CellStyleSet(std::uint8_t typeLetter);
+  void CellStyleAt(int row, int col, std::uint8_t typeLetter);
   void GridStyleRefresh();
+  void RestyleCells();
   void FGrid_MouseDown(Qt::MouseButton button);
   void FGrid_KeyPress(int& keyAscii);
   void FGrid_KeyDown(int& keyCode);
-  void StoreInput();
+  void StoreInput(int row, int col);
   void cmdAct_Click(int index);
   void AfterTime();
   void AfterColor();

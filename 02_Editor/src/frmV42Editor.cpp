@@ -1,5 +1,6 @@
 #include "frmV42Editor.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QListWidget>
@@ -22,6 +23,7 @@ constexpr int kClientHeight = 2220;
 constexpr const char* kSavedMessage = "ファイルを保存しました。";
 constexpr const char* kNoticeCaption = "通知メッセージ";
 constexpr const char* kVersionCaption = "ﾊﾞｰｼﾞｮﾝ情報";
+constexpr const char* kSaveQuestion = "変更を保存しますか？";
 
 struct ButtonDesign {
   const char* Caption;
@@ -109,6 +111,7 @@ bool frmV42Editor::Form_Load() {
     ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
     return false;
   }
+  saved_ = ctx_.Store;
   CentreOnScreen(this);
   ListTitles();
   ButtonStateSet();
@@ -187,15 +190,36 @@ void frmV42Editor::EditSelected(int sel) {
   editor->ShowModal();
 }
 
-void frmV42Editor::menuFileSave_Click() {
+void frmV42Editor::menuFileSave_Click() { Save(); }
+
+bool frmV42Editor::Save() {
   try {
     WriteDataFile(ctx_.Store, ctx_.AppFolder);
   } catch (const FileError& error) {
     // Nothing was replaced; the timetables stay in memory so that the user can try again.
     ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
-    return;
+    return false;
   }
+  saved_ = ctx_.Store;
   ShowMessage(this, kSavedMessage, kNoticeCaption, MsgIcon::Information);
+  return true;
+}
+
+bool frmV42Editor::Changed() const {
+  return ctx_.Store.Count != saved_.Count || ctx_.Store.Records != saved_.Records;
+}
+
+void frmV42Editor::closeEvent(QCloseEvent* event) {
+  // Quitting is the one place where unsaved timetables could vanish without a word.
+  if (Changed()) {
+    const auto answer = ShowMessage(this, kSaveQuestion, kEditorTitle, MsgIcon::Question,
+                                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !Save())) {
+      event->ignore();
+      return;
+    }
+  }
+  QMainWindow::closeEvent(event);
 }
 
 void frmV42Editor::menuHelpVersion_Click() {

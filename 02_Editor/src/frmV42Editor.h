@@ -29,6 +29,7 @@ class frmV42Editor : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void cmdAct_Click(int index);
@@ -38,11 +39,14 @@ class frmV42Editor : public QMainWindow {
   void Select(int index);
   void EditSelected(int sel);
   void menuFileSave_Click();
+  bool Save();
+  bool Changed() const;
   void menuHelpVersion_Click();
 
   EditorContext& ctx_;
   QListWidget* lstDataList_ = nullptr;
   std::array<QPushButton*, 6> cmdAct_{};
+  TimetableStore saved_;  // the store as last read or saved
 };
 
 }  // namespace v42

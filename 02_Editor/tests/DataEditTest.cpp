@@ -1,4 +1,6 @@
+#include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
 
 #include "EditorFixture.h"
 #include "frmGridColor.h"
@@ -35,6 +37,10 @@ class DataEdit : public EditorFixture {
     input_ = Child<QLineEdit>(editor_, "txtInput");
   }
   QString Text(int row, int col) const { return grid_->TextMatrix(row, col); }
+  bool InView(int row, int col) const {
+    const QRect cell = grid_->CellRect(row, col);
+    return !cell.isEmpty() && grid_->viewport()->geometry().contains(cell);
+  }
   std::uint8_t Letter(int row, int col) const {
     return context_->WorkRecord.Departures[row][col].TypeLetter;
   }
@@ -43,6 +49,13 @@ class DataEdit : public EditorFixture {
     QTest::keyClicks(grid_, QByteArray(keys).left(1));  // the first digit opens the box
     QTest::keyClicks(input_, keys + 1);
     QTest::keyClick(input_, Qt::Key_Return);
+  }
+  // Opens the box on a cell with the first digit and types the rest, without storing it.
+  void StartTyping(int row, int col, const char* keys) {
+    ClickCell(grid_, row, col);
+    QTest::keyClicks(grid_, QByteArray(keys).left(1));
+    ASSERT_TRUE(input_->isVisible());
+    QTest::keyClicks(input_, keys + 1);
   }
   void ExpectInputError(const std::string& text) {
     ExpectMessage(text, "入力エラー", MsgIcon::Critical);
@@ -78,6 +91,18 @@ TEST_F(DataEdit, OpensWithTheTimetableInItsLooks) {
   EXPECT_EQ(grid_->Col(), 1);
 }
 
+// The line under the grid names every key of the grid and is read whole.
+TEST_F(DataEdit, TheKeysLineTellsTheGridsKeysAndFits) {
+  auto* keys = editor_->findChild<QLabel*>("lblKeys");
+  ASSERT_NE(keys, nullptr);
+  EXPECT_TRUE(keys->isVisible());
+  for (const char* word : {"数字", "Enter", "分", "a～z", "種別", "Space", "Delete", "右クリック"})
+    EXPECT_TRUE(keys->text().contains(QString::fromUtf8(word))) << word;
+  EXPECT_LE(keys->fontMetrics().horizontalAdvance(keys->text()), keys->contentsRect().width());
+  EXPECT_LE(keys->geometry().bottom(), editor_->rect().bottom());
+  EXPECT_GE(keys->geometry().top(), grid_->geometry().bottom());
+}
+
 TEST_F(DataEdit, TypedDigitsAreStoredByEnterAndAMinuteAboveFiftyNineIsRefusedAtOk) {
   ClickCell(grid_, 0, 3);
   QTest::keyClick(grid_, Qt::Key_7);
@@ -95,7 +120,7 @@ TEST_F(DataEdit, TypedDigitsAreStoredByEnterAndAMinuteAboveFiftyNineIsRefusedAtO
   EXPECT_EQ(Store().Records, before);
 }
 
-TEST_F(DataEdit, TheMinuteBoxOpensByDoubleClickEnterOrDigitAndOnlyEnterStores) {
+TEST_F(DataEdit, TheMinuteBoxOpensByDoubleClickEnterOrDigitAndOnlyEscDropsTheTyping) {
   DoubleClickCell(grid_, 0, 2);
   ASSERT_TRUE(input_->isVisible());
   EXPECT_EQ(input_->selectedText(), "45");
@@ -103,20 +128,79 @@ TEST_F(DataEdit, TheMinuteBoxOpensByDoubleClickEnterOrDigitAndOnlyEnterStores) {
   EXPECT_EQ(input_->text(), "0");
   QTest::keyClick(input_, Qt::Key_Escape);  // Esc keeps the old minute
   EXPECT_FALSE(input_->isVisible());
+  EXPECT_TRUE(grid_->hasFocus());
   EXPECT_EQ(Text(0, 2), "45");
   QTest::keyClick(grid_, Qt::Key_Return);  // Enter opens like a double-click
   EXPECT_EQ(input_->selectedText(), "45");
+  QTest::keyClick(input_, Qt::Key_Return);
+  EXPECT_EQ(Text(0, 2), "45");
+  EXPECT_TRUE(grid_->hasFocus());
+}
 
-  ClickCell(grid_, 0, 3);  // a click elsewhere drops the typing, so does a scroll
-  QTest::keyClick(grid_, Qt::Key_3);
-  ClickCell(grid_, 1, 2);
+// Whatever takes the box's place stores the typing into the cell the box was opened over.
+TEST_F(DataEdit, TheTypingIsStoredWhenTheBoxLosesItsPlace) {
+  StartTyping(0, 3, "3");
+  ClickCell(grid_, 1, 2);  // another cell
   EXPECT_FALSE(input_->isVisible());
-  EXPECT_EQ(Text(0, 3), "");
-  QTest::keyClick(grid_, Qt::Key_4);
-  ASSERT_TRUE(input_->isVisible());
-  grid_->EnsureVisible(23, 30);
+  EXPECT_EQ(Text(0, 3), "3");
+  EXPECT_EQ(grid_->Row(), 1);
+  EXPECT_EQ(grid_->Col(), 2);
+  EXPECT_TRUE(grid_->hasFocus());
+
+  StartTyping(1, 2, "4");
+  ClickCell(grid_, 5, 0);  // the hour column: nothing becomes current there
+  EXPECT_EQ(Text(1, 2), "4");
+
+  StartTyping(1, 3, "12");
+  QTest::keyClick(input_, Qt::Key_Tab);
   EXPECT_FALSE(input_->isVisible());
-  EXPECT_EQ(Text(1, 2), "");
+  EXPECT_EQ(Text(1, 3), "12");
+
+  StartTyping(1, 4, "5");
+  auto* title = Child<QLineEdit>(editor_, "txtTitle");
+  QTest::mouseClick(title, Qt::LeftButton);
+  EXPECT_EQ(Text(1, 4), "5");
+  EXPECT_TRUE(title->hasFocus());  // the click's target keeps the focus
+
+  StartTyping(1, 5, "6");
+  auto* bar = grid_->horizontalScrollBar();
+  ASSERT_TRUE(bar->isVisible());
+  QTest::mouseClick(bar, Qt::LeftButton, {},
+                    QPoint(bar->width() - bar->height() - 4, bar->height() / 2));
+  EXPECT_GT(bar->value(), 0);
+  EXPECT_FALSE(input_->isVisible());
+  EXPECT_EQ(Text(1, 5), "6");
+  EXPECT_TRUE(grid_->hasFocus());
+}
+
+TEST_F(DataEdit, TheTypingIsStoredWhenTheWindowLosesTheFocus) {
+  StartTyping(2, 2, "8");
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([this] { return !input_->isVisible(); }));
+  EXPECT_EQ(Text(2, 2), "8");
+  editor_->activateWindow();
+  // The cursor is back on the grid, not on a hidden box.
+  EXPECT_TRUE(QTest::qWaitFor([this] { return grid_->hasFocus(); }));
+}
+
+TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFile) {
+  StartTyping(0, 3, "17");
+  Press(editor_, 0);
+  EXPECT_TRUE(Messages().empty());
+  ASSERT_TRUE(Gone(editor_));
+  Menu("menuFileSave");
+  TimetableStore read;
+  ReadDataFile(read, Folder());
+  EXPECT_EQ(read.Records[0].Departures[0][3].Value, 17);
+
+  OpenEditor(0);  // a minute above 59 typed before OK is refused there like any other
+  StartTyping(0, 4, "75");
+  Press(editor_, 0);
+  MessageBoxSeam::ClearCalls();
+  EXPECT_EQ(Text(0, 4), "75");
+  EXPECT_TRUE(editor_->isVisible());
 }
 
 TEST_F(DataEdit, RightClickCyclesTheTypeOfTheCurrentCell) {
@@ -157,7 +241,7 @@ TEST_F(DataEdit, MinutesMustBeLeftPacked) {
   ClickCell(grid_, 0, 2);
   QTest::keyClick(grid_, Qt::Key_Delete);  // the second of three
   Press(editor_, 0);
-  ExpectInputError("分データの入力は、左詰にしてください。");
+  ExpectInputError("6時の分データの入力は、左詰にしてください。");
 
   TypeInto(0, 2, "50");  // move the third minute left by hand
   ClickCell(grid_, 0, 3);
@@ -166,6 +250,32 @@ TEST_F(DataEdit, MinutesMustBeLeftPacked) {
   EXPECT_TRUE(Messages().empty());
   EXPECT_EQ(Store().Records[0].Departures[0][2].Value, 50);
   EXPECT_EQ(Store().Records[0].Departures[0][3].Value, 255);
+}
+
+// The cursor is on the offending cell, scrolled into view and drawn: the grid has the focus.
+TEST_F(DataEdit, ErrorsPutTheCursorOnTheirCell) {
+  const auto expectCursorOn = [this](int row, int col) {
+    EXPECT_EQ(grid_->Row(), row);
+    EXPECT_EQ(grid_->Col(), col);
+    EXPECT_TRUE(InView(row, col));
+    EXPECT_TRUE(grid_->hasFocus());
+  };
+  ClickCell(grid_, 0, 3);
+  QTest::keyClick(grid_, Qt::Key_End);
+  TypeInto(0, 30, "9");
+  QTest::keyClick(grid_, Qt::Key_Home);  // the far cell leaves the view
+  ASSERT_FALSE(InView(0, 30));
+  Press(editor_, 0);
+  ExpectInputError("6時の分データの入力は、左詰にしてください。");
+  expectCursorOn(0, 30);
+
+  QTest::keyClick(grid_, Qt::Key_Delete);
+  QTest::keyClick(grid_, Qt::Key_Home);
+  TypeInto(4, 1, "75");
+  QTest::keyClick(grid_, Qt::Key_End);
+  Press(editor_, 0);
+  ExpectInputError("10時の分データ「75」は、0～59の範囲で入力してください。");
+  expectCursorOn(4, 1);
 }
 
 TEST_F(DataEdit, OkStoresTitleMinutesAndTypes) {
@@ -255,11 +365,13 @@ TEST_F(DataEdit, CancelAfterEveryKindOfChangeLeavesTheStore) {
   EXPECT_EQ(Store().Records, before);
 }
 
-// Type "a" gets a new background: the departures the window opened with are restyled in one
-// repaint, one typed since keeps its look; a stored minute repaints once too.
-TEST_F(DataEdit, RestylingCoversTheOpeningDeparturesInOneRepaint) {
+// Type "a" gets a new background: the departures of the opening and those typed since are
+// restyled alike, in one repaint, and the cursor stays where it was.
+TEST_F(DataEdit, AfterTheTypeDialogEveryCellShowsItsTypeInOneRepaint) {
   TypeInto(0, 3, "30");
   QTest::keyClick(grid_, Qt::Key_A);
+  ClickCell(grid_, 4, 2);
+  QTest::keyClick(grid_, Qt::Key_A);  // an empty cell can carry a type
   auto* types = OpenDialog<frmSetType>(4);
   ColorPickerSeam::QueueAnswer(0x00FFFF);
   DoubleClickCell(types->Grid(), 0, 3);
@@ -268,15 +380,65 @@ TEST_F(DataEdit, RestylingCoversTheOpeningDeparturesInOneRepaint) {
   Press(types, 0);
   QCoreApplication::processEvents();
   EXPECT_EQ(grid_->PaintCount() - before, 1);
-  EXPECT_EQ(grid_->Row(), 5);  // the last restyled cell stays current
-  EXPECT_EQ(grid_->Col(), 1);
-  EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0x00FFFF);
-  EXPECT_EQ(grid_->CellBackColorAt(0, 3), 0xFFFFC0);
+  EXPECT_EQ(grid_->Row(), 4);
+  EXPECT_EQ(grid_->Col(), 2);
+  for (const auto& [row, col] : {std::pair{1, 1}, {0, 3}, {4, 2}})
+    EXPECT_EQ(grid_->CellBackColorAt(row, col), 0x00FFFF) << row << "," << col;
 
   const int typed = grid_->PaintCount();
-  TypeInto(4, 2, "13");
+  TypeInto(4, 3, "13");
   QCoreApplication::processEvents();
   EXPECT_EQ(grid_->PaintCount() - typed, 1);
+}
+
+// The default grid colours replace the grey: cells without a type follow the grid wherever
+// their look was last set, typed ones keep their type.
+TEST_F(DataEdit, AfterTheGridColourDialogCellsWithoutATypeShowTheGridsColours) {
+  TypeInto(3, 1, "12");
+  ClickCell(grid_, 3, 2);
+  QTest::keyClick(grid_, Qt::Key_B);
+  QTest::keyClick(grid_, Qt::Key_Delete);  // no minute, no type
+  TypeInto(3, 3, "40");
+  QTest::keyClick(grid_, Qt::Key_A);
+  auto* colors = OpenDialog<frmGridColor>(3);
+  Press(colors, 2);  // Default
+  QCoreApplication::processEvents();
+  const int before = grid_->PaintCount();
+  Press(colors, 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(grid_->PaintCount() - before, 1);
+  ASSERT_EQ(grid_->BackColor(), 0xFFFFFF);
+  for (const auto& [row, col] : {std::pair{0, 1}, {3, 1}, {3, 2}})
+    EXPECT_EQ(grid_->CellBackColorAt(row, col), 0xFFFFFF) << row << "," << col;
+  EXPECT_EQ(grid_->CellBackColorAt(3, 3), 0xFFFFC0);
+  EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0xFFFFC0);
+}
+
+// Rows that leave the hour range lose their minutes and their types, on screen and in what
+// OK stores.
+TEST_F(DataEdit, AfterTheHourRangeDialogDroppedRowsShowNoType) {
+  TypeInto(5, 1, "30");
+  QTest::keyClick(grid_, Qt::Key_B);
+  ClickCell(grid_, 4, 4);
+  QTest::keyClick(grid_, Qt::Key_C);
+  auto* time = OpenDialog<frmTime>(2);
+  auto* count = Child<QLineEdit>(time, "txtHour_1");
+  count->setFocus();
+  QTest::keyClicks(count, "4");
+  QCoreApplication::processEvents();
+  const int before = grid_->PaintCount();
+  Press(time, 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(grid_->PaintCount() - before, 1);
+  for (const auto& [row, col] : {std::pair{5, 1}, {4, 4}}) {
+    EXPECT_EQ(Text(row, col), "");
+    EXPECT_EQ(grid_->CellBackColorAt(row, col), 0xE0E0E0) << row << "," << col;
+    EXPECT_FALSE(grid_->CellFontBoldAt(row, col));
+    EXPECT_EQ(Letter(row, col), 0);
+  }
+  EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0xFFFFC0);  // a row in range keeps its types
+  Press(editor_, 0);
+  EXPECT_EQ(Store().Records[0].Departures[5][1], (DepartureCell{255, 0}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
@@ -110,6 +111,7 @@ class EditorFixture : public ::testing::Test {
   }
 
   TimetableStore& Store() { return context_->Store; }
+  void Menu(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
   QListWidget* List() { return window_->findChild<QListWidget*>("lstDataList"); }
   void Act(int i) { Press(window_->centralWidget(), i); }
   std::array<bool, 6> States() {

@@ -1,6 +1,5 @@
 #include <sys/resource.h>
 
-#include <QAction>
 #include <csignal>
 #include <fstream>
 
@@ -25,10 +24,7 @@ std::string Bytes(const std::filesystem::path& file) {
   return {std::istreambuf_iterator<char>(in), {}};
 }
 
-class ListWindow : public EditorFixture {
- protected:
-  void Menu(const char* name) { window_->findChild<QAction*>(name)->trigger(); }
-};
+using ListWindow = EditorFixture;
 
 TEST_F(ListWindow, ButtonsFollowTheSelectionAndTheMoves) {
   Open(Timetables(9));
@@ -101,21 +97,25 @@ TEST_F(ListWindow, SaveWritesTheListAndAfterAllDeleteTheNextStartEnds) {
   ExpectMessage("Error", "ベルカン42エディタ", MsgIcon::None);
 }
 
-TEST_F(ListWindow, FailedSaveKeepsTheOldFileAndTheTimetables) {
-  Open(Timetables(3));
-  const std::string old = Bytes(Folder() / kDataFileName);
-  Act(2);
-  const auto records = Store().Records;
-
-  // A file size limit makes the write fail part-way, even for root.
+// Runs an action under a file size limit that makes any save fail part-way, even for root.
+template <class Action>
+void WithSaveFailing(Action action) {
   rlimit saved{};
   ::getrlimit(RLIMIT_FSIZE, &saved);
   const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
   const rlimit small{64, saved.rlim_max};
   ::setrlimit(RLIMIT_FSIZE, &small);
-  Menu("menuFileSave");
+  action();
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, oldHandler);
+}
+
+TEST_F(ListWindow, FailedSaveKeepsTheOldFileAndTheTimetables) {
+  Open(Timetables(3));
+  const std::string old = Bytes(Folder() / kDataFileName);
+  Act(2);
+  const auto records = Store().Records;
+  WithSaveFailing([this] { Menu("menuFileSave"); });
 
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0].Icon, MsgIcon::Critical);
@@ -123,6 +123,71 @@ TEST_F(ListWindow, FailedSaveKeepsTheOldFileAndTheTimetables) {
   EXPECT_EQ(Bytes(Folder() / kDataFileName), old);
   EXPECT_EQ(Store().Records, records);
   EXPECT_EQ(List()->count(), 4);
+}
+
+TEST_F(ListWindow, QuittingWithoutChangesAsksNothing) {
+  Open(Timetables(3));
+  SelectEntry(1);
+  Act(4);  // moved up and back down: the same timetables as in the file
+  Act(5);
+  EXPECT_TRUE(window_->close());
+  EXPECT_TRUE(Messages().empty());
+
+  ASSERT_TRUE(Restart());
+  Act(2);
+  Menu("menuFileSave");
+  MessageBoxSeam::ClearCalls();
+  Menu("menuFileEnd");  // saved since the change
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(ListWindow, QuittingAfterChangesAsksWhetherToSave) {
+  Open(Timetables(3));
+  const std::string old = Bytes(Folder() / kDataFileName);
+  SelectEntry(0);
+  Act(1);  // DELETE
+  const auto expectQuestion = [] {
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_EQ(Messages()[0].Text, "変更を保存しますか？");
+    EXPECT_EQ(Messages()[0].Icon, MsgIcon::Question);
+    EXPECT_EQ(Messages()[0].Buttons, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+  };
+
+  MessageBoxSeam::QueueAnswer(QMessageBox::Cancel);
+  EXPECT_FALSE(window_->close());
+  expectQuestion();
+  EXPECT_EQ(Messages().size(), 1u);
+  MessageBoxSeam::ClearCalls();
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(Store().Count, 2);
+
+  MessageBoxSeam::QueueAnswer(QMessageBox::Yes);  // the save fails: stay, nothing lost
+  WithSaveFailing([this] { Menu("menuFileEnd"); });
+  expectQuestion();
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Messages()[1].Icon, MsgIcon::Critical);
+  MessageBoxSeam::ClearCalls();
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(Bytes(Folder() / kDataFileName), old);
+  EXPECT_EQ(Store().Count, 2);
+
+  MessageBoxSeam::QueueAnswer(QMessageBox::No);
+  EXPECT_TRUE(window_->close());
+  expectQuestion();
+  MessageBoxSeam::ClearCalls();
+  EXPECT_EQ(Bytes(Folder() / kDataFileName), old);
+
+  ASSERT_TRUE(Restart());
+  Act(2);
+  MessageBoxSeam::QueueAnswer(QMessageBox::Yes);
+  EXPECT_TRUE(window_->close());
+  expectQuestion();
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Messages()[1].Text, "ファイルを保存しました。");
+  TimetableStore read;
+  ReadDataFile(read, Folder());
+  EXPECT_EQ(read.Count, 4);
 }
 
 TEST_F(ListWindow, EnterAndDoubleClickOpenTheSelectedTimetable) {

@@ -1,6 +1,8 @@
 #include "MessageBox.h"
 
+#include <QAbstractButton>
 #include <deque>
+#include <utility>
 
 namespace v42 {
 
@@ -57,6 +59,12 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text
   shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
       .replace(QLatin1Char('\r'), QLatin1Char('\n'));
   QMessageBox box(QtIcon(icon), QString::fromStdString(caption), shown, buttons, parent);
+  // The suite speaks Japanese whatever translations the system has.
+  static const std::pair<QMessageBox::StandardButton, const char*> kLabels[] = {
+      {QMessageBox::Yes, "はい"}, {QMessageBox::No, "いいえ"}, {QMessageBox::Cancel, "キャンセル"}};
+  for (const auto& [button, label] : kLabels)
+    if (QAbstractButton* shownButton = box.button(button))
+      shownButton->setText(QString::fromUtf8(label));
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

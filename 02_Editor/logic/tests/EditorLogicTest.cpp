@@ -4,6 +4,7 @@
 #include "EditorList.h"
 #include "HourRange.h"
 #include "InputRules.h"
+#include "TypeStyle.h"
 
 namespace v42 {
 namespace {
@@ -70,6 +71,36 @@ TEST(EditorList, DeleteMovesTheLaterTimetablesUp) {
   EXPECT_EQ(store.Records, StoreOf(3).Records);
 }
 
+// Moves swap whole timetables; at either end of the list, or with no timetable selected,
+// nothing moves, and never with a free slot behind the list.
+TEST(EditorList, MovesSwapWholeTimetablesAndStopAtBothEnds) {
+  struct Case {
+    int count, sel;
+    bool up;
+    int to;
+  };
+  const Case cases[] = {
+      {3, 2, true, 1},  {3, 1, true, 0},   {3, 0, true, 0},    {3, 0, false, 1},
+      {3, 2, false, 2}, {9, 8, false, 8},  {9, 8, true, 7},    {1, 0, false, 0},
+      {1, 0, true, 0},  {3, -1, true, -1}, {3, -1, false, -1}, {3, 3, true, 3},
+  };
+  for (const auto& c : cases) {
+    TimetableStore store = StoreOf(c.count);
+    const TimetableStore before = store;
+    const int to = c.up ? MoveUp(store, c.sel) : MoveDown(store, c.sel);
+    const std::string what =
+        std::to_string(c.count) + (c.up ? " up " : " down ") + std::to_string(c.sel);
+    EXPECT_EQ(to, c.to) << what;
+    EXPECT_EQ(store.Count, before.Count) << what;
+    for (int i = 0; i < kTimetableCount; ++i) {
+      int from = i;
+      if (c.to != c.sel && i == c.sel) from = c.to;
+      if (c.to != c.sel && i == c.to) from = c.sel;
+      EXPECT_EQ(store.Records[i], before.Records[from]) << what << " slot " << i;
+    }
+  }
+}
+
 // --- departure grid --------------------------------------------------------------------------
 
 // Row 5 is the hour 10 and holds the given minute texts from column 1 on.
@@ -89,16 +120,16 @@ TEST(DepartureGrid, OkRefusesHolesAndMinutesAboveFiftyNine) {
   };
   GridTexts withoutHour;
   withoutHour[3][1] = "5";
+  const std::string hole = "10時の分データの入力は、左詰にしてください。";
   const Case cases[] = {
-      {"columns 1, 2, 4", RowFiveWith({{1, "5"}, {2, "15"}, {4, "45"}}), kLeftPackMessage, 5, 4},
+      {"columns 1, 2, 4", RowFiveWith({{1, "5"}, {2, "15"}, {4, "45"}}), hole, 5, 4},
       {"columns 1, 2, 3", RowFiveWith({{1, "5"}, {2, "15"}, {3, "45"}}), std::nullopt},
-      {"middle one deleted", RowFiveWith({{1, "5"}, {3, "45"}}), kLeftPackMessage, 5, 3},
-      {"minute without hour", withoutHour, kLeftPackMessage, 3, 1},
-      {"hole before slot 30", RowFiveWith({{1, "5"}, {2, "15"}, {30, "59"}}), kLeftPackMessage, 5,
-       30},
+      {"middle one deleted", RowFiveWith({{1, "5"}, {3, "45"}}), hole, 5, 3},
+      {"minute without hour", withoutHour, "分データの入力は、左詰にしてください。", 3, 1},
+      {"hole before slot 30", RowFiveWith({{1, "5"}, {2, "15"}, {30, "59"}}), hole, 5, 30},
       {"75", RowFiveWith({{1, "5"}, {2, "75"}}),
        "10時の分データ「75」は、0～59の範囲で入力してください。", 5, 2},
-      {"hole wins over 75", RowFiveWith({{1, "75"}, {3, "1"}}), kLeftPackMessage, 5, 3},
+      {"hole wins over 75", RowFiveWith({{1, "75"}, {3, "1"}}), hole, 5, 3},
       {"0 and 59", RowFiveWith({{1, "0"}, {2, "59"}}), std::nullopt},
   };
   for (const auto& c : cases) {
@@ -109,6 +140,23 @@ TEST(DepartureGrid, OkRefusesHolesAndMinutesAboveFiftyNine) {
     EXPECT_EQ(error->Row, c.row) << c.what;
     EXPECT_EQ(error->Col, c.col) << c.what;
   }
+}
+
+TEST(DepartureGrid, TypeLettersCycleThroughZBackToNone) {
+  std::uint8_t letter = 0;
+  std::string cycle;
+  for (int i = 0; i < 27; ++i) {
+    letter = NextTypeLetter(letter);
+    cycle += letter ? static_cast<char>(letter) : '-';
+  }
+  EXPECT_EQ(cycle, "abcdefghijklmnopqrstuvwxyz-");
+  for (const int stray : {int{'A'}, int{'`'}, int{'{'}, 200})  // never a letter: start again at a
+    EXPECT_EQ(NextTypeLetter(static_cast<std::uint8_t>(stray)), 'a') << stray;
+
+  for (const char32_t key : {U'a', U'z'}) EXPECT_EQ(TypeLetterOfKey(key), key);
+  // Upper case, the neighbours of a..z, a full-width "ａ" and a code whose low byte is "a".
+  for (const char32_t key : {U'A', U'Z', U'`', U'{', U'ａ', char32_t{0x161}, U' '})
+    EXPECT_EQ(TypeLetterOfKey(key), 0) << static_cast<unsigned>(key);
 }
 
 TEST(DepartureGrid, CommitStoresTheTextsTitleAndKeepsTypeLetters) {
@@ -145,6 +193,90 @@ TEST(InputRules, TextsThatWouldBreakTheFileAreRefused) {
       {"\xff", false},
   };
   for (const auto& c : cases) EXPECT_EQ(IsStorableText(c.text), c.storable) << c.text;
+}
+
+TEST(HourRange, RangesPassMidnight) {
+  struct Case {
+    HourRange range;
+    std::vector<int> hours;  // of the rows in use, from row 0
+  };
+  const Case cases[] = {
+      {{22, 5}, {22, 23, 0, 1, 2}},
+      {{23, 1}, {23}},
+      {{0, 24},
+       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23}},
+      {{5, 24},
+       {5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 0, 1, 2, 3, 4}},
+  };
+  for (const auto& c : cases) {
+    TimetableRecord record;
+    WriteHourRange(record, {3, 20});  // an earlier, longer range goes entirely
+    WriteHourRange(record, c.range);
+    for (int r = 0; r < kRowCount; ++r) {
+      const int expected = r < static_cast<int>(c.hours.size()) ? c.hours[r] : 255;
+      EXPECT_EQ(record.Departures[r][0].Value, expected) << c.range.Start << " row " << r;
+    }
+    EXPECT_EQ(ReadHourRange(record), c.range);
+  }
+}
+
+TEST(HourRange, TheBoxesTakeAStartBefore24AndOneTo24Hours) {
+  struct Case {
+    const char *start, *count;
+    std::optional<HourRange> range;
+  };
+  const Case cases[] = {
+      {"22", "5", HourRange{22, 5}},      {"23", "24", HourRange{23, 24}},
+      {"", "3", HourRange{0, 3}},         {"0", "1", HourRange{0, 1}},
+      {"24", "1", std::nullopt},          {"0", "0", std::nullopt},
+      {"0", "25", std::nullopt},          {"", "", std::nullopt},
+      {"2x", "1", std::nullopt},          {"-1", "2", std::nullopt},
+      {"99999999999", "1", std::nullopt},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ParseHourRange(c.start, c.count), c.range) << c.start << "/" << c.count;
+}
+
+// From 22 for 5 hours: rows 0..4 show 22, 23, 0, 1, 2 and keep their minutes; the rows after
+// lose their minutes and their types.
+TEST(HourRange, RowsLeavingTheRangeLoseTheirMinutesAndTypes) {
+  TimetableRecord work;
+  WriteHourRange(work, {6, 8});
+  GridTexts texts = TextsOf(work);
+  texts[2][1] = "15";
+  texts[6][1] = "40";
+  work.Departures[2][1].TypeLetter = 'a';
+  work.Departures[6][1].TypeLetter = 'b';
+  work.Departures[6][3].TypeLetter = 'c';  // a type on an empty cell
+
+  WriteHourRange(work, {22, 5});
+  ApplyHours(texts, work);
+  const char* hours[] = {"22", "23", "0", "1", "2"};
+  for (int r = 0; r < 5; ++r) EXPECT_EQ(texts[r][0], hours[r]) << r;
+  EXPECT_EQ(texts[2][1], "15");
+  EXPECT_EQ(work.Departures[2][1].TypeLetter, 'a');
+  for (int r = 5; r < kRowCount; ++r)
+    for (int s = 0; s < kSlotCount; ++s) {
+      EXPECT_EQ(texts[r][s], "") << r << "," << s;
+      EXPECT_EQ(work.Departures[r][s].TypeLetter, 0) << r << "," << s;
+    }
+}
+
+TEST(TypeStyle, DoubleClicksCycleNormalBoldItalicBoth) {
+  std::string mark;
+  std::vector<std::string> marks;
+  for (int i = 0; i < 4; ++i) marks.push_back(mark = StyleMark(NextStyle(mark)));
+  EXPECT_EQ(marks, (std::vector<std::string>{"B", "I", "B&I", ""}));
+  EXPECT_EQ(NextStyle("X"), 0);  // a mark the editor never writes steps back to normal
+
+  for (int style = 0; style < 4; ++style) {
+    const FontStyle font = StyleOfNumber(style);
+    EXPECT_EQ(StyleNumber(font.Bold, font.Italic), style);
+    EXPECT_EQ(StyleOfMark(StyleMark(style)), font) << style;
+  }
+  EXPECT_EQ(StyleMark(4), std::string());
+  EXPECT_EQ(StyleMark(-1), std::string());
+  EXPECT_EQ(StyleOfMark("X"), (FontStyle{true, true}));
 }
 
 TEST(HourRange, ReadsTheSpanFromTheFirstToTheLastRowInUse) {
