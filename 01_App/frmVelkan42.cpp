@@ -470,7 +470,7 @@ void frmVelkan42::menuOptionIni_Click() {
 }
 
 void frmVelkan42::menuHelpVersion_Click() {
-  auto* box = new frmVersion(context_.Settings, this);
+  auto* box = new frmVersion(context_.Settings, context_.AppFolder, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();
 }

@@ -1,9 +1,11 @@
 #include <QApplication>
 
+#include "AppFolder.h"
 #include "basV42Converter.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(v42::kConverterProgramName);
-  return v42::basV42Converter_Main(app);
+  return v42::basV42Converter_Main(
+      app, v42::ResolveAppFolder(QApplication::applicationDirPath().toStdString()));
 }

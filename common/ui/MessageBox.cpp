@@ -43,10 +43,11 @@ QMessageBox::StandardButton FirstButton(QMessageBox::StandardButtons buttons) {
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text,
                                         const std::string& caption, MsgIcon icon,
-                                        QMessageBox::StandardButtons buttons) {
+                                        QMessageBox::StandardButtons buttons,
+                                        const std::string& toolTip) {
   SeamState& seam = Seam();
   if (seam.Recording) {
-    seam.Calls.push_back({text, caption, icon, buttons});
+    seam.Calls.push_back({text, caption, icon, buttons, toolTip});
     if (seam.Answers.empty()) return FirstButton(buttons);
     const auto answer = seam.Answers.front();
     seam.Answers.pop_front();
@@ -57,6 +58,7 @@ QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text
   shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
       .replace(QLatin1Char('\r'), QLatin1Char('\n'));
   QMessageBox box(QtIcon(icon), QString::fromStdString(caption), shown, buttons, parent);
+  box.setToolTip(QString::fromStdString(toolTip));
   return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -17,12 +17,14 @@ struct MessageCall {
   std::string Caption;
   MsgIcon Icon = MsgIcon::None;
   QMessageBox::StandardButtons Buttons = QMessageBox::Ok;
+  std::string ToolTip;
 };
 
-// Shows a modal box; returns the button pressed. Text and caption are UTF-8.
+// Shows a modal box; returns the button pressed. Text, caption and tool tip are UTF-8.
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text,
                                         const std::string& caption, MsgIcon icon,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                        const std::string& toolTip = {});
 
 // The test seam. While recording, no box is shown: each call is appended to Calls() and
 // answered with the next queued answer, or with the first of its buttons when none is queued.
