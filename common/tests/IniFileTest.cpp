@@ -66,7 +66,7 @@ TEST(IniFile, LinesAsRead) {
   }
 }
 
-TEST(IniFile, AnUnreadableFileIsKeptAndBytesThatAreNotCp932AreTheFormatError) {
+TEST(IniFile, AnUnreadableFileIsKept) {
   TempFolder folder;
   std::filesystem::create_directory(folder / kIniFileName);
   IniSettings settings;
@@ -75,11 +75,56 @@ TEST(IniFile, AnUnreadableFileIsKeptAndBytesThatAreNotCp932AreTheFormatError) {
   SetIniDefaults(defaults);
   EXPECT_EQ(settings, defaults);
   EXPECT_TRUE(std::filesystem::is_directory(folder / kIniFileName));
+}
 
-  std::filesystem::remove(folder / kIniFileName);
-  test::WriteBytes(folder / kIniFileName, "CommentText_0=\xFD\xFE\r\n");
-  test::ExpectFileError([&] { ReadIniFile(settings, folder.path()); }, "ファイル形式エラー",
-                        "velkan42.iniのファイル形式が不正です。");
+// Files saved by a Linux text editor, or damaged by one, read as far as they can be read;
+// the file itself is never rewritten.
+TEST(IniFile, UnicodeFilesAndBrokenLines) {
+  const std::string utf8 = "CommentText_1=ﾊﾞｽ 通過\r\nCommentColor_1=255\r\n";
+  const auto cp932 = [](std::string_view text) { return Utf8ToCp932(text).value(); };
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::function<void(IniSettings&)> change;
+  } cases[] = {
+      {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + utf8,
+       [](IniSettings& s) {
+         s.Comments[1] = {"ﾊﾞｽ 通過", 255};
+       }},
+      {"UTF-8 without one", utf8,
+       [](IniSettings& s) {
+         s.Comments[1] = {"ﾊﾞｽ 通過", 255};
+       }},
+      {"a byte order mark before ASCII only", "\xEF\xBB\xBFMoveTimes_Min=2\r\n",
+       [](IniSettings& s) { s.MoveTimes_Min = 2; }},
+      {"a line of neither among CP932 ones",
+       cp932("CommentText_0=終電\r\n") + "CommentText_2=\xFD\xFE\r\nMoveTimes_Min=5\r\n",
+       [](IniSettings& s) {
+         s.Comments[0].Text = "終電";
+         s.MoveTimes_Min = 5;
+       }},
+      {"a UTF-8 line added to a CP932 file", cp932("CommentText_0=終電\r\n") + utf8,
+       [](IniSettings& s) {
+         s.Comments[0].Text = "終電";
+         s.Comments[1] = {"ﾊﾞｽ 通過", 255};
+       }},
+      // The cut character would be a valid CP932 one; the byte order mark says it is not.
+      {"a cut line in a UTF-8 file",
+       "\xEF\xBB\xBF"
+       "CommentText_1=\xE6\x9D\r\nCommentText_0=終点\r\n",
+       [](IniSettings& s) { s.Comments[0].Text = "終点"; }},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    test::WriteBytes(folder / kIniFileName, c.bytes);
+    IniSettings expected;
+    SetIniDefaults(expected);
+    IniSettings settings = expected;
+    ReadIniFile(settings, folder.path());
+    c.change(expected);
+    EXPECT_EQ(settings, expected) << c.what;
+    EXPECT_EQ(test::ReadBytes(folder / kIniFileName), c.bytes) << c.what;
+  }
 }
 
 }  // namespace
