@@ -3,6 +3,10 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QProcess>
+
+#include "FirstStart.h"
+#include "FirstStartOffer.h"
 
 #include "MessageBox.h"
 #include "SingleInstance.h"
@@ -26,6 +30,19 @@ int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) 
     // The running copy is left alone, as it was.
     ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
     return 1;
+  }
+  const QString executableFolder = QCoreApplication::applicationDirPath();
+  switch (OfferFirstStart(nullptr, appFolder,
+                          StartOptions(SampleFolder(executableFolder.toStdString())))) {
+    case FirstStart::Quit:
+      return 0;
+    case FirstStart::ReadyEmpty:
+      // An empty timetable has nothing to count down to: the editor takes over, and the clock
+      // shows the timetables when it is started again. Without an editor the clock opens empty.
+      if (QProcess::startDetached(executableFolder + "/V42Editor", {})) return 0;
+      break;
+    case FirstStart::Ready:
+      break;
   }
   ClockContext context;
   context.AppFolder = appFolder;
