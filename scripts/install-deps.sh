@@ -10,6 +10,8 @@ packages=(
   fonts-noto-cjk xvfb xauth x11-utils
   # Qt's own dialogs in Japanese.
   qt6-translations-l10n
+  # The Debian package: icons, manual pages, and the checks its test runs.
+  dpkg-dev librsvg2-bin desktop-file-utils appstream lintian xdotool
 )
 
 missing=()
