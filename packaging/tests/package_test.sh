@@ -11,7 +11,7 @@ if [ "${1:-}" = "--inside" ]; then
   # Waits up to 15 s for a top-level window with this exact caption; prints its id.
   wait_for() {
     for _ in $(seq 150); do
-      id=$(xwininfo -root -tree | grep -F "\"$1\"" | awk '{print $1}' | head -1)
+      id=$(xwininfo -root -tree | awk -v title="\"$1\"" 'index($0, title) && !found { print $1; found = 1 }')
       [ -n "$id" ] && { echo "$id"; return 0; }
       sleep 0.1
     done
@@ -41,13 +41,14 @@ for tool in cpack dpkg-deb; do
     exit 77
   fi
 done
-for tool in desktop-file-validate appstreamcli lintian xvfb-run xwininfo xdotool; do
+for tool in desktop-file-validate appstreamcli lintian Xvfb xwininfo xdotool; do
   command -v "$tool" >/dev/null ||
     { echo "$tool is missing: scripts/install-deps.sh installs it" >&2; exit 1; }
 done
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+xvfb=
+trap '[ -n "$xvfb" ] && kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/out/*.deb)
@@ -91,9 +92,16 @@ echo "files, desktop entries, metainfo and lintian pass"
 # files go to the per-user folder.
 home=$work/home
 mkdir -p "$home" && mkdir -m 700 "$work/runtime"
-HOME=$home XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb SDL_AUDIODRIVER=dummy \
-  LC_ALL=C.UTF-8 xvfb-run -a -s "-screen 0 1280x800x24" \
-  env -u XDG_DATA_HOME "$0" --inside "$root" "$home"
+# A display of our own that the server picks itself: xvfb-run -a can hand two tests running
+# side by side the same display, and the other's server ending takes ours along.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null & xvfb=$!
+for _ in $(seq 100); do
+  [ -s "$work/display" ] && break
+  sleep 0.1
+done
+[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
+DISPLAY=:$(cat "$work/display") HOME=$home XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb \
+  SDL_AUDIODRIVER=dummy LC_ALL=C.UTF-8 env -u XDG_DATA_HOME "$0" --inside "$root" "$home"
 [ -z "$(ls -A "$root/usr/bin" | grep -v -e '^Velkan42$' -e '^V42Editor$' -e '^V42Converter$')" ] ||
   { echo "files were written beside the executables" >&2; exit 1; }
 echo "the unpacked clock keeps its files in $home/.local/share/velkan42"
