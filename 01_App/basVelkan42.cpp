@@ -25,6 +25,8 @@ QIcon AppIcon() {
 
 int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) {
   app.setWindowIcon(AppIcon());
+  // Wayland desktops find the menu entry, and so the icon, of a window by this name.
+  QGuiApplication::setDesktopFileName("io.github.velkan42.Velkan42");
   SingleInstance instance(kProgramName);
   if (!instance.TryLock()) {
     // The running copy is left alone, as it was.

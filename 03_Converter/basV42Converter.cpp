@@ -16,6 +16,7 @@ int basV42Converter_Main(QApplication& app, const std::filesystem::path& appFold
                          const QString& lockFolder) {
   InitV42ConverterResources();
   app.setWindowIcon(QIcon(":/V42Converter.svg"));
+  QGuiApplication::setDesktopFileName("io.github.velkan42.V42Converter");
   SingleInstance instance(kConverterProgramName, lockFolder);
   if (!instance.TryLock()) {
     ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);

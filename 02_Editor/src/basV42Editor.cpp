@@ -1,6 +1,6 @@
 #include "basV42Editor.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 
 #include "EditorContext.h"
 #include "FirstStart.h"
@@ -30,8 +30,10 @@ EditorProgram basV42Editor(const std::filesystem::path& appFolder,
     ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
     return program;
   }
+  // Wayland desktops find the menu entry, and so the icon, of a window by this name.
+  QGuiApplication::setDesktopFileName("io.github.velkan42.V42Editor");
   const std::filesystem::path executableFolder =
-      QCoreApplication::applicationDirPath().toStdString();
+      QGuiApplication::applicationDirPath().toStdString();
   if (OfferFirstStart(nullptr, appFolder, StartOptions(SampleFolder(executableFolder))) ==
       FirstStart::Quit) {
     return program;

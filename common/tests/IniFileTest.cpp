@@ -11,6 +11,24 @@ namespace {
 
 using test::TempFolder;
 
+// What reading a file of these bytes over the defaults gives; the file stays as it was.
+IniSettings ReadOverDefaults(const std::string& bytes) {
+  TempFolder folder;
+  test::WriteBytes(folder / kIniFileName, bytes);
+  IniSettings settings;
+  SetIniDefaults(settings);
+  ReadIniFile(settings, folder.path());
+  EXPECT_EQ(test::ReadBytes(folder / kIniFileName), bytes);
+  return settings;
+}
+
+IniSettings DefaultsWith(const std::function<void(IniSettings&)>& change) {
+  IniSettings settings;
+  SetIniDefaults(settings);
+  change(settings);
+  return settings;
+}
+
 TEST(IniFile, FirstRunCreatesTheTwelveDefaultLinesAndWrittenSettingsReadBack) {
   TempFolder folder, other;
   IniSettings s;
@@ -55,14 +73,7 @@ TEST(IniFile, LinesAsRead) {
       {"CommentText_2=a\nb\r\n", [](IniSettings& s) { s.Comments[2].Text = "ab"; }},
   };
   for (const auto& c : cases) {
-    TempFolder folder;
-    test::WriteCp932(folder / kIniFileName, c.text);
-    IniSettings expected;
-    SetIniDefaults(expected);
-    IniSettings settings = expected;
-    ReadIniFile(settings, folder.path());
-    c.change(expected);
-    EXPECT_EQ(settings, expected) << c.text;
+    EXPECT_EQ(ReadOverDefaults(Utf8ToCp932(c.text).value()), DefaultsWith(c.change)) << c.text;
   }
 }
 
@@ -115,15 +126,7 @@ TEST(IniFile, UnicodeFilesAndBrokenLines) {
        [](IniSettings& s) { s.Comments[0].Text = "終点"; }},
   };
   for (const auto& c : cases) {
-    TempFolder folder;
-    test::WriteBytes(folder / kIniFileName, c.bytes);
-    IniSettings expected;
-    SetIniDefaults(expected);
-    IniSettings settings = expected;
-    ReadIniFile(settings, folder.path());
-    c.change(expected);
-    EXPECT_EQ(settings, expected) << c.what;
-    EXPECT_EQ(test::ReadBytes(folder / kIniFileName), c.bytes) << c.what;
+    EXPECT_EQ(ReadOverDefaults(c.bytes), DefaultsWith(c.change)) << c.what;
   }
 }
 
