@@ -76,6 +76,11 @@ for file in usr/share/metainfo/$id.Velkan42.metainfo.xml usr/share/velkan42/velk
             usr/share/doc/velkan42/copyright usr/share/doc/velkan42/changelog.gz; do
   [ -e "$root/$file" ] || { echo "missing /$file" >&2; missing=1; }
 done
+# The import command has no menu entry, but a manual page once it is built.
+if [ -e "$root/usr/bin/V42Import" ] && [ ! -e "$root/usr/share/man/man1/V42Import.1.gz" ]; then
+  echo "missing /usr/share/man/man1/V42Import.1.gz" >&2
+  missing=1
+fi
 [ "$missing" -eq 0 ]
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 ||
   { echo "the dependencies were not computed from the binaries" >&2; exit 1; }
