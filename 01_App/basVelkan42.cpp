@@ -7,7 +7,6 @@
 
 #include "FirstStart.h"
 #include "FirstStartOffer.h"
-
 #include "MessageBox.h"
 #include "SingleInstance.h"
 #include "frmVelkan42.h"
