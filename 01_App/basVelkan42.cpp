@@ -3,7 +3,10 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QProcess>
 
+#include "FirstStart.h"
+#include "FirstStartOffer.h"
 #include "MessageBox.h"
 #include "SingleInstance.h"
 #include "frmVelkan42.h"
@@ -21,11 +24,26 @@ QIcon AppIcon() {
 
 int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) {
   app.setWindowIcon(AppIcon());
+  // Wayland desktops find the menu entry, and so the icon, of a window by this name.
+  QGuiApplication::setDesktopFileName("io.github.velkan42.Velkan42");
   SingleInstance instance(kProgramName);
   if (!instance.TryLock()) {
     // The running copy is left alone, as it was.
     ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
     return 1;
+  }
+  const QString executableFolder = QCoreApplication::applicationDirPath();
+  switch (OfferFirstStart(nullptr, appFolder,
+                          StartOptions(SampleFolder(executableFolder.toStdString())))) {
+    case FirstStart::Quit:
+      return 0;
+    case FirstStart::ReadyEmpty:
+      // An empty timetable has nothing to count down to: the editor takes over, and the clock
+      // shows the timetables when it is started again. Without an editor the clock opens empty.
+      if (QProcess::startDetached(executableFolder + "/V42Editor", {})) return 0;
+      break;
+    case FirstStart::Ready:
+      break;
   }
   ClockContext context;
   context.AppFolder = appFolder;

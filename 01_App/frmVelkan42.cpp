@@ -200,6 +200,9 @@ bool frmVelkan42::Form_Load() {
   const QDateTime started = clockSource_();
   lastSecond_ = started.toSecsSinceEpoch();
   lblNowTime->setText(started.toString("yyyy.MM.dd  hh:mm:ss"));
+  // The file is read over the defaults, so a hand-written one without some keys still
+  // draws readable colours.
+  SetIniDefaults(context_.Settings);
   try {
     ReadIniFile(context_.Settings, context_.AppFolder);
   } catch (const FileError& error) {
@@ -509,7 +512,7 @@ void frmVelkan42::menuOptionDayTable_Click() {
 }
 
 void frmVelkan42::menuHelpVersion_Click() {
-  auto* box = new frmVersion(context_.Settings, this);
+  auto* box = new frmVersion(context_.Settings, context_.AppFolder, this);
   box->setAttribute(Qt::WA_DeleteOnClose);
   box->open();
 }

@@ -4,15 +4,18 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "AppFolder.h"
 #include "Fonts.h"
 #include "OleColor.h"
 #include "Twips.h"
 
 namespace v42 {
-frmVersion::frmVersion(const IniSettings& settings, QWidget* parent)
+frmVersion::frmVersion(const IniSettings& settings, const std::filesystem::path& appFolder,
+                       QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   setObjectName("frmVersion");
   setWindowTitle("ﾊﾞｰｼﾞｮﾝ情報");
+  setToolTip(QString::fromStdString(AppFolderNote(appFolder)));
   setFont(GothicFont(9));
   FixClientSizeTwips(this, 3555, 2745);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <filesystem>
 
 #include "Model.h"
 
@@ -15,7 +16,9 @@ class frmVersion : public QDialog {
   Q_OBJECT
 
  public:
-  explicit frmVersion(const IniSettings& settings, QWidget* parent = nullptr);
+  // appFolder: named in the box's tool tip, so the user can find the files.
+  frmVersion(const IniSettings& settings, const std::filesystem::path& appFolder,
+             QWidget* parent = nullptr);
 
  public slots:
   // Closes only through its own button, as a box without a control box does.

@@ -7,6 +7,8 @@
 
 #include "AppFolder.h"
 #include "ClockStatus.h"
+#include "EndOnSignals.h"
+#include "QtJapanese.h"
 #include "basVelkan42.h"
 
 namespace {
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (v42::IsStatusCommand(args)) return StatusCommand(args, argv[0]);
   QApplication app(argc, argv);
+  v42::EndOnSignals();
+  v42::InstallQtJapanese();
   QApplication::setApplicationName(v42::kProgramName);
   const std::filesystem::path folder =
       v42::ResolveAppFolder(QApplication::applicationDirPath().toStdString());

@@ -12,15 +12,17 @@ static void InitV42ConverterResources() { Q_INIT_RESOURCE(V42Converter); }
 
 namespace v42 {
 
-int basV42Converter_Main(QApplication& app, const QString& lockFolder) {
+int basV42Converter_Main(QApplication& app, const std::filesystem::path& appFolder,
+                         const QString& lockFolder) {
   InitV42ConverterResources();
   app.setWindowIcon(QIcon(":/V42Converter.svg"));
+  QGuiApplication::setDesktopFileName("io.github.velkan42.V42Converter");
   SingleInstance instance(kConverterProgramName, lockFolder);
   if (!instance.TryLock()) {
     ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
     return 1;
   }
-  frmV42Converter window;
+  frmV42Converter window(appFolder);
   window.show();
   return app.exec();
 }

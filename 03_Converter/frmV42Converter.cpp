@@ -1,6 +1,5 @@
 #include "frmV42Converter.h"
 
-#include <QDir>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AppFolder.h"
 #include "Conversion.h"
 #include "FileOpenDialog.h"
 #include "Fonts.h"
@@ -32,7 +32,8 @@ std::filesystem::path PathOf(const QLineEdit* box) {
 
 }  // namespace
 
-frmV42Converter::frmV42Converter(QWidget* parent) : QMainWindow(parent) {
+frmV42Converter::frmV42Converter(std::filesystem::path appFolder, QWidget* parent)
+    : QMainWindow(parent), appFolder_(std::move(appFolder)) {
   setObjectName("frmV42Converter");
   setWindowTitle("ベルカン42コンバータ");
   setFont(GothicFont(9));
@@ -107,7 +108,7 @@ void frmV42Converter::cmdAct_Click(int index) {
       index == 0 ? std::vector<FileFilter>{{"ver1.xx 時刻表ﾃﾞｰﾀﾌｧｲﾙ(Data00.dat)", "Data00.dat"},
                                            {"ver2.xx 時刻表ﾃﾞｰﾀﾌｧｲﾙ(velkan42.dat)", "velkan42.dat"}}
                  : std::vector<FileFilter>{{"設定ﾌｧｲﾙ(velkan42.ini)", "velkan42.ini"}};
-  const std::string chosen = FileOpenDialog(this, filter, QDir::currentPath().toStdString());
+  const std::string chosen = FileOpenDialog(this, filter, appFolder_.string());
   if (!chosen.empty()) txtFilePath[index]->setText(QString::fromStdString(chosen));
   UpdateChangeButton();
 }
@@ -128,7 +129,7 @@ void frmV42Converter::menuFileEnd_Click() { close(); }
 
 void frmV42Converter::menuHelpVersion_Click() {
   ShowMessage(this, "【ベルカン42コンバータ】　Ver 1.10\n\nCopyright (C) 2026 Velkan42 Project",
-              "ﾊﾞｰｼﾞｮﾝ情報", MsgIcon::Information);
+              "ﾊﾞｰｼﾞｮﾝ情報", MsgIcon::Information, QMessageBox::Ok, AppFolderNote(appFolder_));
 }
 
 bool frmV42Converter::eventFilter(QObject* watched, QEvent* event) {

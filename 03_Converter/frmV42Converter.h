@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <filesystem>
 
 class QFrame;
 class QLabel;
@@ -15,7 +16,8 @@ class frmV42Converter : public QMainWindow {
   Q_OBJECT
 
  public:
-  explicit frmV42Converter(QWidget* parent = nullptr);
+  // appFolder: where the suite keeps its files; the choosers start there.
+  explicit frmV42Converter(std::filesystem::path appFolder, QWidget* parent = nullptr);
 
   void Form_Load();
   void cmdAct_Click(int index);
@@ -35,6 +37,7 @@ class frmV42Converter : public QMainWindow {
   QPushButton* cmdChange = nullptr;
   QFrame* Line1 = nullptr;
   QFrame* Line2 = nullptr;
+  std::filesystem::path appFolder_;
 };
 
 }  // namespace v42

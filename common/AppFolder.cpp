@@ -39,4 +39,8 @@ std::filesystem::path ResolveAppFolder(const std::filesystem::path& executableFo
   return folder;
 }
 
+std::string AppFolderNote(const std::filesystem::path& appFolder) {
+  return "保存先: " + appFolder.string();
+}
+
 }  // namespace v42

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace v42 {
 
@@ -9,5 +10,8 @@ namespace v42 {
 // layout); otherwise $XDG_DATA_HOME/velkan42, by default ~/.local/share/velkan42, created on
 // first use. Without HOME the executable's folder is all there is.
 std::filesystem::path ResolveAppFolder(const std::filesystem::path& executableFolder);
+
+// The line the version boxes show on hover, so a user can find the files: "保存先: <folder>".
+std::string AppFolderNote(const std::filesystem::path& appFolder);
 
 }  // namespace v42

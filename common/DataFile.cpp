@@ -211,7 +211,8 @@ bool FileExists(const std::filesystem::path& file) {
 void ReadDataFile(TimetableStore& store, const std::filesystem::path& appFolder) {
   const std::filesystem::path file = appFolder / kDataFileName;
   if (!FileExists(file)) throw MissingFileError(kDataFileName);
-  const auto text = Cp932ToUtf8(ReadFileBytes(file));
+  const std::string bytes = ReadFileBytes(file);
+  const auto text = DecodeText(bytes, DetectEncoding(bytes));
   if (!text) throw FormatError(kDataFileName);
   // Read into a copy so that a damaged file leaves the caller's store as it was.
   TimetableStore loaded = store;

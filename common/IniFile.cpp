@@ -73,6 +73,24 @@ void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
   }
 }
 
+// A settings file is read line by line, so one line a text editor damaged is ignored like an
+// unknown key instead of costing the whole file. A UTF-8 file's lines are all UTF-8; in any
+// other each line is judged alone, so a line added in UTF-8 to a CP932 file still reads.
+// CR never occurs inside a CP932 or UTF-8 character, so it splits both safely.
+std::string DecodeLines(std::string_view bytes) {
+  const bool utf8File = DetectEncoding(bytes) == FileEncoding::Utf8;
+  std::string text;
+  while (!bytes.empty()) {
+    const std::size_t cr = bytes.find('\r');
+    const std::size_t length = cr == std::string_view::npos ? bytes.size() : cr + 1;
+    const std::string_view line = bytes.substr(0, length);
+    const FileEncoding encoding = utf8File ? FileEncoding::Utf8 : DetectEncoding(line);
+    if (const auto decoded = DecodeText(line, encoding)) text += *decoded;
+    bytes.remove_prefix(length);
+  }
+  return text;
+}
+
 std::string Line(std::string_view key, std::string_view value) {
   return std::string(key) + "=" + std::string(value) + kCrLf;
 }
@@ -104,11 +122,10 @@ void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) 
     }
     return;
   }
-  const auto text = Cp932ToUtf8(ReadFileBytes(file));
-  if (!text) throw FormatError(kIniFileName);
-  ForEachIniLine(*text, [&settings](std::string_view key, std::string_view value) {
-    ApplyLine(settings, key, value);
-  });
+  ForEachIniLine(DecodeLines(ReadFileBytes(file)),
+                 [&settings](std::string_view key, std::string_view value) {
+                   ApplyLine(settings, key, value);
+                 });
 }
 
 void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {

@@ -11,7 +11,8 @@ inline constexpr const char* kIniFileName = "velkan42.ini";
 
 void SetIniDefaults(IniSettings& settings);
 
-// Loads appFolder/velkan42.ini; a missing file is created with the defaults. Throws FileError.
+// Loads appFolder/velkan42.ini over what settings hold; a missing file is created with the
+// defaults. A line that is neither CP932 nor UTF-8 is ignored. Throws FileError.
 void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder);
 
 // Replaces appFolder/velkan42.ini safely. Throws FileError.

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace v42 {
@@ -50,6 +51,24 @@ std::optional<std::string> Cp932ToUtf8(std::string_view cp932) {
 
 std::optional<std::string> Utf8ToCp932(std::string_view utf8) {
   return Convert("CP932", "UTF-8", utf8);
+}
+
+namespace {
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+}  // namespace
+
+FileEncoding DetectEncoding(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Bom)) return FileEncoding::Utf8;
+  const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return FileEncoding::Cp932;
+  return Convert("UTF-8", "UTF-8", bytes) ? FileEncoding::Utf8 : FileEncoding::Cp932;
+}
+
+std::optional<std::string> DecodeText(std::string_view bytes, FileEncoding encoding) {
+  if (encoding == FileEncoding::Cp932) return Cp932ToUtf8(bytes);
+  if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
+  return Convert("UTF-8", "UTF-8", bytes);
 }
 
 bool IsCp932Representable(std::string_view utf8) { return Utf8ToCp932(utf8).has_value(); }

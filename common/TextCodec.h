@@ -14,6 +14,17 @@ std::optional<std::string> Cp932ToUtf8(std::string_view cp932);
 // nullopt when the text holds a character CP932 cannot represent.
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 
+// How the bytes of a file a user brings are read. The programs write CP932, but a file saved
+// from a Linux text editor is UTF-8: one that starts with a byte order mark or is valid UTF-8
+// holding non-ASCII text counts as UTF-8 (CP932 Japanese text practically never is valid
+// UTF-8); anything else as CP932.
+enum class FileEncoding { Cp932, Utf8 };
+FileEncoding DetectEncoding(std::string_view bytes);
+
+// The bytes as UTF-8 text without a leading byte order mark; nullopt when they are not valid
+// in that encoding.
+std::optional<std::string> DecodeText(std::string_view bytes, FileEncoding encoding);
+
 // For input boxes: true when every character of the text can be stored in a file.
 bool IsCp932Representable(std::string_view utf8);
 

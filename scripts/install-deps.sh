@@ -8,6 +8,10 @@ packages=(
   qt6-base-dev libqt6svg6 libgl-dev
   libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm
   fonts-noto-cjk xvfb xauth x11-utils
+  # Qt's own dialogs in Japanese.
+  qt6-translations-l10n
+  # The Debian package: icons, manual pages, and the checks its test runs.
+  dpkg-dev librsvg2-bin desktop-file-utils appstream lintian xdotool
 )
 
 missing=()

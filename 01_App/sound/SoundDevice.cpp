@@ -10,7 +10,11 @@
 namespace v42 {
 
 bool HasWaveDevice() {
-  if (SDL_WasInit(SDL_INIT_AUDIO) == 0 && SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  if (SDL_WasInit(SDL_INIT_AUDIO) == 0) {
+    // SDL would turn SIGINT and SIGTERM into events nobody reads; the program ends on them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  }
   // A driver that cannot list its devices reports -1 but still has a default output.
   return SDL_GetNumAudioDevices(0) != 0;
 }

@@ -114,9 +114,10 @@ TEST(VersionBox, PaintedInTheClocksColoursAndClosedOnlyByItsButton) {
   IniSettings s;
   s.ApplicationBackColor = 0x102030;
   s.ApplicationFontColor = 0x00FF80;
-  frmVersion box(s);
+  frmVersion box(s, "/srv/時刻表");
   box.open();
   EXPECT_EQ(box.windowTitle(), "ﾊﾞｰｼﾞｮﾝ情報");
+  EXPECT_EQ(box.toolTip(), "保存先: /srv/時刻表");
   EXPECT_EQ(box.palette().color(QPalette::Window), ToQColor(0x102030));
   EXPECT_EQ(box.findChild<QWidget*>("frmVer")->palette().color(QPalette::Window),
             ToQColor(0x102030));

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 
 #include "DataFile.h"
 #include "MessageBox.h"
@@ -21,6 +23,7 @@ int RunCopy(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   v42::MessageBoxSeam::StartRecording();
+  if (argc == 4) v42::MessageBoxSeam::QueueChoice(std::atoi(argv[3]));
   // Printed once the window is up and the event loop runs.
   QTimer::singleShot(0, [] { std::printf("running\n"), std::fflush(stdout); });
   const int code = v42::basVelkan42_Main(app, argv[2]);
@@ -42,13 +45,16 @@ class InstanceTest : public ::testing::Test {
     v42::WriteDataFile(store, folder_.path().toStdString());
   }
 
-  // Starts a copy with the user's runtime folder (where the lock lives) set to ours.
-  std::unique_ptr<QProcess> Start() {
+  // Starts a copy with the user's runtime folder (where the lock lives) set to ours; choice:
+  // the answer to a first-start offer.
+  std::unique_ptr<QProcess> Start(const QString& folder = {}, const QString& choice = {}) {
     auto copy = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", runtime_.path());
     copy->setProcessEnvironment(env);
-    copy->start(self, {"--copy", folder_.path()});
+    QStringList args{"--copy", folder.isEmpty() ? folder_.path() : folder};
+    if (!choice.isEmpty()) args << choice;
+    copy->start(self, args);
     EXPECT_TRUE(copy->waitForStarted(10000));
     return copy;
   }
@@ -84,10 +90,30 @@ TEST_F(InstanceTest, TheSecondCopyIsRefusedAndTheFirstRunsOn) {
   third->waitForFinished(5000);
 }
 
+// Without a timetable the clock offers how to begin; the sample opens the clock on it, and
+// quitting ends it with nothing written.
+TEST_F(InstanceTest, AFirstStartBeginsFromTheSampleOrQuitsWithNothingMade) {
+  QTemporaryDir empty;
+  auto quit = Start(empty.path(), "2");
+  ASSERT_TRUE(quit->waitForFinished(15000));
+  EXPECT_EQ(quit->exitCode(), 0);
+  EXPECT_TRUE(
+      QString::fromUtf8(quit->readAllStandardOutput()).contains("velkan42.dat がまだありません"));
+  EXPECT_TRUE(QDir(empty.path()).isEmpty());
+
+  auto sample = Start(empty.path(), "0");
+  ASSERT_TRUE(WaitForLine(*sample, "running"));
+  v42::TimetableStore store;
+  v42::ReadDataFile(store, empty.path().toStdString());
+  EXPECT_EQ(store.Count, 3);
+  sample->kill();
+  sample->waitForFinished(5000);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 3 && std::string(argv[1]) == "--copy") return RunCopy(argc, argv);
+  if (argc >= 3 && std::string(argv[1]) == "--copy") return RunCopy(argc, argv);
   QCoreApplication app(argc, argv);
   self = QCoreApplication::applicationFilePath();
   ::testing::InitGoogleTest(&argc, argv);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the built clock on the sample timetable under a virtual X display, finds its window,
-# and checks that a second copy is refused with its message box while the first runs on.
+# and checks that a second copy is refused with its message box while the first runs on, and
+# that SIGTERM ends both.
 set -euo pipefail
 
 if [ "${1:-}" = "--inside" ]; then
@@ -21,7 +22,9 @@ if [ "${1:-}" = "--inside" ]; then
   ./Velkan42 & second=$!
   wait_for "2重起動ｴﾗｰ"
   kill -0 "$first"
-  echo "smoke: window shown, second copy refused, first still running"
+  # A logout ends both, the one showing its refusal box too.
+  "$(dirname "$0")/../../scripts/ends-on-sigterm.sh" "$first" "$second"
+  echo "smoke: window shown, second copy refused, first still running; SIGTERM ends both"
   exit 0
 fi
 

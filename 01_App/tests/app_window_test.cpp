@@ -257,6 +257,28 @@ TEST_F(WindowTest, ABadOrMissingDataFileEndsBeforeTheWindow) {
   EXPECT_FALSE(window_->isVisible());
 }
 
+// Hand-written settings: only the keys the file names change, the rest keep their defaults,
+// and a UTF-8 line is read as such.
+TEST_F(WindowTest, ASettingsFileWithoutColoursStartsFromTheDefaults) {
+  TimetableStore store;
+  store.Records[store.Count++] = DayService();
+  WriteDataFile(store, Folder());
+  std::ofstream(Folder() / "velkan42.ini", std::ios::binary)
+      << "\xEF\xBB\xBF"
+         "CommentText_0=本日の運行は終わりました\r\n";
+  context_.AppFolder = Folder();
+  context_.Settings = {};  // as a program starts
+  window_ = std::make_unique<frmVelkan42>(context_);
+  window_->SetClock([] { return QDateTime(QDate(2026, 12, 6), QTime(11, 0)); });
+  ASSERT_TRUE(window_->Form_Load());
+  window_->show();
+  EXPECT_TRUE(MessageBoxSeam::Calls().empty());
+  EXPECT_EQ(window_->centralWidget()->palette().color(QPalette::Window), ToQColor(0xC0C0C0));
+  EXPECT_EQ(Find("lblNowTime")->palette().color(QPalette::WindowText), ToQColor(0x404040));
+  EXPECT_EQ(Text("lblComment_1"), "本日の運行は終わりました");
+  EXPECT_EQ(Find("lblComment_1")->palette().color(QPalette::WindowText), ToQColor(0x004080));
+}
+
 // A file without any timetable is no error to the reader: the window opens empty.
 TEST_F(WindowTest, AnEmptyTimetableFileOpensAnEmptyWindow) {
   context_.AppFolder = Folder();

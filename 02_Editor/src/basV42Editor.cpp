@@ -1,6 +1,10 @@
 #include "basV42Editor.h"
 
+#include <QGuiApplication>
+
 #include "EditorContext.h"
+#include "FirstStart.h"
+#include "FirstStartOffer.h"
 #include "MessageBox.h"
 #include "SingleInstance.h"
 #include "frmV42Editor.h"
@@ -24,6 +28,14 @@ EditorProgram basV42Editor(const std::filesystem::path& appFolder,
                                                    QString::fromStdString(lockFolder.string()));
   if (!program.Guard->TryLock()) {
     ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
+    return program;
+  }
+  // Wayland desktops find the menu entry, and so the icon, of a window by this name.
+  QGuiApplication::setDesktopFileName("io.github.velkan42.V42Editor");
+  const std::filesystem::path executableFolder =
+      QGuiApplication::applicationDirPath().toStdString();
+  if (OfferFirstStart(nullptr, appFolder, StartOptions(SampleFolder(executableFolder))) ==
+      FirstStart::Quit) {
     return program;
   }
   program.Context = std::make_unique<EditorContext>();

@@ -20,7 +20,8 @@ struct EditorProgram {
   std::unique_ptr<frmV42Editor> Window;  // null when the program is to end
 };
 
-// Refuses a second copy, loads the timetables of appFolder and shows the list window.
+// Refuses a second copy, offers a first start when appFolder holds no timetable yet, loads
+// the timetables of appFolder and shows the list window.
 // lockFolder: where the single-instance lock lives (empty = the user's runtime folder).
 EditorProgram basV42Editor(const std::filesystem::path& appFolder,
                            const std::filesystem::path& lockFolder = {});

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "AppFolder.h"
 #include "DataFile.h"
 #include "EditorList.h"
 #include "Fonts.h"
@@ -223,7 +224,8 @@ void frmV42Editor::closeEvent(QCloseEvent* event) {
 }
 
 void frmV42Editor::menuHelpVersion_Click() {
-  ShowMessage(this, VersionText(), kVersionCaption, MsgIcon::Information);
+  ShowMessage(this, VersionText(), kVersionCaption, MsgIcon::Information, QMessageBox::Ok,
+              AppFolderNote(ctx_.AppFolder));
 }
 
 bool frmV42Editor::eventFilter(QObject* watched, QEvent* event) {

@@ -217,6 +217,7 @@ TEST_F(ListWindow, VersionBoxHasItsLineBreaks) {
   EXPECT_EQ(lines[0], QStringLiteral("【ベルカン42エディタ】\u3000Ver 1.10"));
   EXPECT_TRUE(lines[1].isEmpty());
   EXPECT_EQ(Messages()[0].Caption, "ﾊﾞｰｼﾞｮﾝ情報");
+  EXPECT_EQ(Messages()[0].ToolTip, "保存先: " + context_->AppFolder.string());
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Starts the built editor twice on the sample data under the X server that xvfb-run gave us:
-# the first copy shows its list window, the second only the refusal, and the first runs on.
+# the first copy shows its list window, the second only the refusal, and the first runs on;
+# SIGTERM ends both.
 set -u
 bin=$1
 sample=$2
@@ -36,4 +37,5 @@ second=$!
 wait_for "2重起動ｴﾗｰ" || exit 1
 [ "$(windows "ベルカン42エディタ")" -eq 1 ] || { echo "a second list window opened" >&2; exit 1; }
 kill -0 "$first" || { echo "the first copy ended" >&2; exit 1; }
-echo "refused the second copy; the first runs on"
+"$(dirname "$0")/../../scripts/ends-on-sigterm.sh" "$first" "$second" || exit 1
+echo "refused the second copy; the first runs on; SIGTERM ends both"

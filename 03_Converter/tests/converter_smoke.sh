@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Smoke test on a virtual display: the converter shows its window, and a second copy is
-# refused with its message while the first keeps running.
+# refused with its message while the first keeps running; SIGTERM ends both.
 # usage: converter_smoke.sh <V42Converter> (run under xvfb-run)
 set -u
 program=$1
@@ -31,4 +31,5 @@ wait_for_window "ベルカン42コンバータ" || exit 1
 "$program" & second=$!
 wait_for_window "2重起動ｴﾗｰ" || exit 1
 kill -0 "$first" || { echo "the first copy ended" >&2; exit 1; }
-echo "window shown, second copy refused"
+"$(dirname "$0")/../../scripts/ends-on-sigterm.sh" "$first" "$second" || exit 1
+echo "window shown, second copy refused, SIGTERM ends both"

@@ -61,7 +61,7 @@ class ConverterWindowTest : public ::testing::Test {
   }
 
   QTemporaryDir folder;
-  frmV42Converter window;
+  frmV42Converter window{folder.path().toStdString()};
 };
 
 TEST_F(ConverterWindowTest, LoadsCentredAndTheButtonNeedsBothRows) {
@@ -80,7 +80,7 @@ TEST_F(ConverterWindowTest, LoadsCentredAndTheButtonNeedsBothRows) {
   for (const FileOpenCall& call : FileOpenDialogSeam::Calls()) {
     for (const FileFilter& filter : call.Filter)
       offered += filter.Description + "=" + filter.Pattern + " ";
-    offered += call.InitialFolder == QDir::currentPath().toStdString() ? "| " : "(elsewhere) | ";
+    offered += call.InitialFolder == folder.path().toStdString() ? "| " : "(elsewhere) | ";
   }
   const std::string first =
       "ver1.xx 時刻表ﾃﾞｰﾀﾌｧｲﾙ(Data00.dat)=Data00.dat ver2.xx "
@@ -130,6 +130,7 @@ TEST_F(ConverterWindowTest, MenusShowTheVersionAndClose) {
   Find<QAction>("menuHelpVersion")->trigger();
   ExpectLastMessage("【ベルカン42コンバータ】　Ver 1.10\n\nCopyright (C) 2026 Velkan42 Project",
                     "ﾊﾞｰｼﾞｮﾝ情報", MsgIcon::Information);
+  EXPECT_EQ(MessageBoxSeam::Calls().back().ToolTip, "保存先: " + folder.path().toStdString());
   Find<QAction>("menuFileEnd")->trigger();
   EXPECT_FALSE(window.isVisible());
 }
@@ -137,7 +138,7 @@ TEST_F(ConverterWindowTest, MenusShowTheVersionAndClose) {
 TEST_F(ConverterWindowTest, SecondCopyIsRefused) {
   SingleInstance running(kConverterProgramName, folder.path());
   ASSERT_TRUE(running.TryLock());
-  EXPECT_EQ(basV42Converter_Main(*qApp, folder.path()), 1);
+  EXPECT_EQ(basV42Converter_Main(*qApp, folder.path().toStdString(), folder.path()), 1);
   ExpectLastMessage("既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 
 #include "AppFolder.h"
+#include "DataFile.h"
+#include "FirstStart.h"
 #include "TestFiles.h"
 
 namespace v42 {
@@ -53,6 +55,41 @@ TEST(AppFolderTest, OtherwiseThePerUserFolderIsMadeOnFirstUse) {
   ScopedEnv xdg("XDG_DATA_HOME", nullptr);
   ScopedEnv noHome("HOME", nullptr);
   EXPECT_EQ(ResolveAppFolder(exe.path()), exe.path());
+}
+
+TEST(FirstStartTest, TheSampleIsFoundInstalledOrBesideAPortableCopy) {
+  TempFolder root;
+  const std::filesystem::path bin = root / "bin";
+  std::filesystem::create_directories(bin / "examples");
+  std::filesystem::create_directories(root / "share/velkan42");
+  EXPECT_EQ(SampleFolder(bin), std::filesystem::path());  // folders without the file
+  test::WriteBytes(bin / "examples" / kDataFileName, "");
+  EXPECT_EQ(SampleFolder(bin), bin / "examples");
+  test::WriteBytes(root / "share/velkan42" / kDataFileName, "");
+  EXPECT_EQ(SampleFolder(bin), root / "share/velkan42");
+}
+
+TEST(FirstStartTest, OnlyAFolderWithNothingAtTheDataFileNeedsAFirstStart) {
+  TempFolder folder;
+  EXPECT_TRUE(NeedsFirstStart(folder.path()));
+  // A link to nowhere is something the user made: the reader reports it.
+  std::filesystem::create_symlink(folder / "gone", folder / kDataFileName);
+  EXPECT_FALSE(NeedsFirstStart(folder.path()));
+}
+
+TEST(FirstStartTest, TheSampleAndTheEmptyTimetableReadBack) {
+  TempFolder fromSample, empty;
+  StartFromSample(V42_EXAMPLES_DIR, fromSample.path());
+  EXPECT_EQ(test::ReadBytes(fromSample / kDataFileName),
+            test::ReadBytes(std::filesystem::path(V42_EXAMPLES_DIR) / kDataFileName));
+  test::ExpectFileError([&] { StartFromSample(empty.path(), fromSample.path()); },
+                        "ファイル存在エラー");
+
+  StartEmpty(empty.path());
+  TimetableStore store;
+  ReadDataFile(store, empty.path());
+  EXPECT_EQ(store.Count, 1);
+  EXPECT_EQ(store.Records[0], (TimetableRecord{.Title = "新規データ"}));
 }
 
 }  // namespace

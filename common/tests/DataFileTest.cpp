@@ -81,6 +81,7 @@ TEST(DataFile, FormatErrorsLeaveTheStoreAsItWas) {
       {"type colour beyond 32 bits", "******[TypeData]******\r\n>\r\na,,Normal,4294967296,1\r\n"},
       {"grid colour beyond 32 bits", "******[GridColor]******\r\n>\r\n1,2,3,4,5,-2147483649\r\n"},
       {"bytes that are not CP932", "\x80\x80>\r\n<\r\n"},
+      {"a cut character after a byte order mark", "\xEF\xBB\xBFt>\r\n6,\xE6\x9D\r\n<\r\n"},
   };
   const TimetableStore before = ReadText("元のまま>\r\n8\r\n<\r\n");
   for (const auto& c : cases) {
@@ -89,6 +90,23 @@ TEST(DataFile, FormatErrorsLeaveTheStoreAsItWas) {
                           "velkan42.datのファイル形式が不正です。", c.what);
     EXPECT_EQ(store.Records, before.Records) << c.what;
     EXPECT_EQ(store.Count, 1) << c.what;
+  }
+}
+
+// A timetable saved as UTF-8 by a Linux text editor reads as the CP932 file it came from.
+TEST(DataFile, UnicodeFilesReadLikeTheirCp932Original) {
+  const std::string cp932 = test::ReadBytes(V42_GOLDEN_DIR "/worked_example.dat");
+  const std::string utf8 = Cp932ToUtf8(cp932).value();
+  ASSERT_NE(utf8, cp932);  // the example holds Japanese text
+  TimetableStore original;
+  ReadInto(utf8, original);
+  for (const std::string& bytes : {utf8, "\xEF\xBB\xBF" + utf8}) {
+    TempFolder folder;
+    test::WriteBytes(folder / kDataFileName, bytes);
+    TimetableStore store;
+    ReadDataFile(store, folder.path());
+    EXPECT_EQ(store.Records, original.Records);
+    EXPECT_EQ(store.Count, original.Count);
   }
 }
 

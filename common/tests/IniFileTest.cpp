@@ -11,6 +11,24 @@ namespace {
 
 using test::TempFolder;
 
+// What reading a file of these bytes over the defaults gives; the file stays as it was.
+IniSettings ReadOverDefaults(const std::string& bytes) {
+  TempFolder folder;
+  test::WriteBytes(folder / kIniFileName, bytes);
+  IniSettings settings;
+  SetIniDefaults(settings);
+  ReadIniFile(settings, folder.path());
+  EXPECT_EQ(test::ReadBytes(folder / kIniFileName), bytes);
+  return settings;
+}
+
+IniSettings DefaultsWith(const std::function<void(IniSettings&)>& change) {
+  IniSettings settings;
+  SetIniDefaults(settings);
+  change(settings);
+  return settings;
+}
+
 TEST(IniFile, FirstRunCreatesTheTwelveDefaultLinesAndWrittenSettingsReadBack) {
   TempFolder folder, other;
   IniSettings s;
@@ -71,14 +89,7 @@ TEST(IniFile, LinesAsRead) {
       {"YearEndHoliday=ON\r\nYearEndHoliday=on\r\n", [](IniSettings&) {}},
   };
   for (const auto& c : cases) {
-    TempFolder folder;
-    test::WriteCp932(folder / kIniFileName, c.text);
-    IniSettings expected;
-    SetIniDefaults(expected);
-    IniSettings settings = expected;
-    ReadIniFile(settings, folder.path());
-    c.change(expected);
-    EXPECT_EQ(settings, expected) << c.text;
+    EXPECT_EQ(ReadOverDefaults(Utf8ToCp932(c.text).value()), DefaultsWith(c.change)) << c.text;
   }
 }
 
@@ -108,7 +119,7 @@ TEST(IniFile, DayTablesAreWrittenOnlyWhileTheClockChoosesAndThenRoundTrip) {
   EXPECT_EQ(back, s);
 }
 
-TEST(IniFile, AnUnreadableFileIsKeptAndBytesThatAreNotCp932AreTheFormatError) {
+TEST(IniFile, AnUnreadableFileIsKept) {
   TempFolder folder;
   std::filesystem::create_directory(folder / kIniFileName);
   IniSettings settings;
@@ -117,11 +128,48 @@ TEST(IniFile, AnUnreadableFileIsKeptAndBytesThatAreNotCp932AreTheFormatError) {
   SetIniDefaults(defaults);
   EXPECT_EQ(settings, defaults);
   EXPECT_TRUE(std::filesystem::is_directory(folder / kIniFileName));
+}
 
-  std::filesystem::remove(folder / kIniFileName);
-  test::WriteBytes(folder / kIniFileName, "CommentText_0=\xFD\xFE\r\n");
-  test::ExpectFileError([&] { ReadIniFile(settings, folder.path()); }, "ファイル形式エラー",
-                        "velkan42.iniのファイル形式が不正です。");
+// Files saved by a Linux text editor, or damaged by one, read as far as they can be read;
+// the file itself is never rewritten.
+TEST(IniFile, UnicodeFilesAndBrokenLines) {
+  const std::string utf8 = "CommentText_1=ﾊﾞｽ 通過\r\nCommentColor_1=255\r\n";
+  const auto cp932 = [](std::string_view text) { return Utf8ToCp932(text).value(); };
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::function<void(IniSettings&)> change;
+  } cases[] = {
+      {"UTF-8 with a byte order mark", "\xEF\xBB\xBF" + utf8,
+       [](IniSettings& s) {
+         s.Comments[1] = {"ﾊﾞｽ 通過", 255};
+       }},
+      {"UTF-8 without one", utf8,
+       [](IniSettings& s) {
+         s.Comments[1] = {"ﾊﾞｽ 通過", 255};
+       }},
+      {"a byte order mark before ASCII only", "\xEF\xBB\xBFMoveTimes_Min=2\r\n",
+       [](IniSettings& s) { s.MoveTimes_Min = 2; }},
+      {"a line of neither among CP932 ones",
+       cp932("CommentText_0=終電\r\n") + "CommentText_2=\xFD\xFE\r\nMoveTimes_Min=5\r\n",
+       [](IniSettings& s) {
+         s.Comments[0].Text = "終電";
+         s.MoveTimes_Min = 5;
+       }},
+      {"a UTF-8 line added to a CP932 file", cp932("CommentText_0=終電\r\n") + utf8,
+       [](IniSettings& s) {
+         s.Comments[0].Text = "終電";
+         s.Comments[1] = {"ﾊﾞｽ 通過", 255};
+       }},
+      // The cut character would be a valid CP932 one; the byte order mark says it is not.
+      {"a cut line in a UTF-8 file",
+       "\xEF\xBB\xBF"
+       "CommentText_1=\xE6\x9D\r\nCommentText_0=終点\r\n",
+       [](IniSettings& s) { s.Comments[0].Text = "終点"; }},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ReadOverDefaults(c.bytes), DefaultsWith(c.change)) << c.what;
+  }
 }
 
 }  // namespace

@@ -17,15 +17,24 @@ struct MessageCall {
   std::string Caption;
   MsgIcon Icon = MsgIcon::None;
   QMessageBox::StandardButtons Buttons = QMessageBox::Ok;
+  std::string ToolTip;
+  std::vector<std::string> Choices;  // the buttons of ShowChoice
 };
 
-// Shows a modal box; returns the button pressed. Text and caption are UTF-8.
+// Shows a modal box; returns the button pressed. Text, caption and tool tip are UTF-8.
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const std::string& text,
                                         const std::string& caption, MsgIcon icon,
-                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+                                        QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+                                        const std::string& toolTip = {});
+
+// Shows a modal box with one button per choice, in order, the first the default; returns the
+// index of the pressed one. Escape, closing the box or the program ending pick the last.
+int ShowChoice(QWidget* parent, const std::string& text, const std::string& caption, MsgIcon icon,
+               const std::vector<std::string>& choices);
 
 // The test seam. While recording, no box is shown: each call is appended to Calls() and
-// answered with the next queued answer, or with the first of its buttons when none is queued.
+// answered with the next queued answer, or with the first of its buttons when none is queued;
+// a ShowChoice call with the next queued choice, or as Escape would when none is queued.
 class MessageBoxSeam {
  public:
   static void StartRecording();
@@ -34,6 +43,7 @@ class MessageBoxSeam {
   static const std::vector<MessageCall>& Calls();
   static void ClearCalls();
   static void QueueAnswer(QMessageBox::StandardButton answer);
+  static void QueueChoice(int index);
 };
 
 }  // namespace v42

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QListView>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -45,6 +46,20 @@ TEST(MessageBoxTest, ShowsTextCaptionAndIcon) {
   EXPECT_EQ(text, QString::fromUtf8("既に起動されています"));
   EXPECT_EQ(caption, QString::fromUtf8("2重起動ｴﾗｰ"));
   EXPECT_EQ(icon, QMessageBox::Critical);
+}
+
+TEST(MessageBoxTest, AChoiceBoxOffersItsChoicesInOrderAndEscapeTakesTheLast) {
+  QStringList shown;
+  WhenModalShows<QMessageBox>([&](QMessageBox& box) {
+    for (QAbstractButton* button : box.buttons()) shown << button->text();
+    EXPECT_EQ(box.defaultButton()->text(), "一");
+    box.buttons()[shown.indexOf("二")]->click();
+  });
+  EXPECT_EQ(ShowChoice(nullptr, "t", "c", MsgIcon::Question, {"一", "二", "三"}), 1);
+  shown.sort();
+  EXPECT_EQ(shown, QStringList({"一", "三", "二"}));
+  WhenModalShows<QMessageBox>([](QMessageBox& box) { QTest::keyClick(&box, Qt::Key_Escape); });
+  EXPECT_EQ(ShowChoice(nullptr, "t", "c", MsgIcon::Question, {"一", "二", "三"}), 2);
 }
 
 TEST(MessageBoxTest, RecordingShowsNothingAndAnswers) {
