@@ -33,6 +33,14 @@ void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
     s.MessageSoundFlag = SoundFlagOf(value);
   } else if (key == "MessageSoundFile") {
     s.MessageSoundFile = value;
+  } else if (key == "TrayIcon") {
+    s.Desktop.TrayIcon = value != "OFF";
+  } else if (key == "AlertStyle") {
+    s.Desktop.Alert = value == "BLINK"    ? DesktopSettings::AlertBlink
+                      : value == "NOTIFY" ? DesktopSettings::AlertNotify
+                                          : DesktopSettings::AlertBoth;
+  } else if (key == "DimPassed") {
+    s.Desktop.DimPassed = value == "ON";
   } else {
     for (int i = 0; i < kCommentCount; ++i) {
       const std::string n = std::to_string(i);
@@ -59,6 +67,7 @@ void SetIniDefaults(IniSettings& settings) {
   settings.MessageSoundFile.clear();
   settings.MessageBlinkFlag = 1;
   settings.MoveTimes_Min = 0;
+  settings.Desktop = {};
 }
 
 void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) {
@@ -74,6 +83,8 @@ void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) 
   }
   const auto text = Cp932ToUtf8(ReadFileBytes(file));
   if (!text) throw FormatError(kIniFileName);
+  // A default extra has no line, so a value left from an earlier read must not survive.
+  settings.Desktop = {};
   ForEachIniLine(*text, [&settings](std::string_view key, std::string_view value) {
     ApplyLine(settings, key, value);
   });
@@ -94,6 +105,11 @@ void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appF
   if (!settings.MessageSoundFile.empty()) {
     text += Line("MessageSoundFile", settings.MessageSoundFile);
   }
+  const DesktopSettings& desktop = settings.Desktop;
+  if (!desktop.TrayIcon) text += Line("TrayIcon", "OFF");
+  if (desktop.Alert == DesktopSettings::AlertBlink) text += Line("AlertStyle", "BLINK");
+  if (desktop.Alert == DesktopSettings::AlertNotify) text += Line("AlertStyle", "NOTIFY");
+  if (desktop.DimPassed) text += Line("DimPassed", "ON");
   // A line break inside a value would split its line and lose the rest of the setting.
   for (const std::string* value : {&settings.Comments[0].Text, &settings.Comments[1].Text,
                                    &settings.Comments[2].Text, &settings.MessageSoundFile}) {
