@@ -484,8 +484,7 @@ void frmVelkan42::TrayToggle() {
   if (isVisible() && !isMinimized()) {
     hide();
   } else {
-    showNormal();
-    raise();
+    showNormal();  // a window mapped anew comes up on top
     activateWindow();
   }
 }

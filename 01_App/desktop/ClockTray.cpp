@@ -10,7 +10,7 @@
 namespace v42 {
 
 ClockTray::ClockTray(QObject* parent)
-    : QObject(parent), menu_(new QMenu), timetables_(menu_->addMenu("時刻表(&T)")) {
+    : QObject(parent), icon_(this), menu_(new QMenu), timetables_(menu_->addMenu("時刻表(&T)")) {
   icon_.setObjectName("trayIcon");
   menu_->setObjectName("trayMenu");
   timetables_->setObjectName("trayTimetables");
