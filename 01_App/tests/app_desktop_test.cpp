@@ -96,7 +96,7 @@ TEST_F(DesktopTest, DialogSwitchesTheTrayOffAndDimmingOnAndWritesOnlyOnOk) {
   EXPECT_TRUE(dialog()->findChild<QRadioButton*>("optAlert_2")->isChecked());
   dialog()->findChild<QCheckBox*>("chkDimPassed")->setChecked(true);
   QTest::mouseClick(dialog()->findChild<QPushButton*>("comCancel"), Qt::LeftButton);
-  QTRY_COMPARE(dialog(), nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog() == nullptr; }, 5000));
   EXPECT_EQ(fileText(), before);
   EXPECT_EQ(grid->CellForeColorAt(3, 1), 0);
 
@@ -105,7 +105,7 @@ TEST_F(DesktopTest, DialogSwitchesTheTrayOffAndDimmingOnAndWritesOnlyOnOk) {
   dialog()->findChild<QRadioButton*>("optAlert_1")->setChecked(true);
   dialog()->findChild<QCheckBox*>("chkDimPassed")->setChecked(true);
   QTest::mouseClick(dialog()->findChild<QPushButton*>("comOK"), Qt::LeftButton);
-  QTRY_COMPARE(dialog(), nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog() == nullptr; }, 5000));
   EXPECT_EQ(fileText(), before + "TrayIcon=OFF\r\nAlertStyle=NOTIFY\r\nDimPassed=ON\r\n");
   EXPECT_EQ(window_->Tray(), nullptr);
 
