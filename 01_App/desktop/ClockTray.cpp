@@ -28,8 +28,6 @@ ClockTray::ClockTray(QObject* parent)
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     if (why == QSystemTrayIcon::Trigger) emit ToggleRequested();
   });
-  // Without a tray the icon is never shown, and Qt has nothing to complain about.
-  if (QSystemTrayIcon::isSystemTrayAvailable()) icon_.show();
 }
 
 // The menu has no parent widget to take it along.
@@ -55,6 +53,9 @@ void ClockTray::Show(const QString& number, const QString& toolTip, int current,
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(Draw(number, fore, back, size));
     icon_.setIcon(icon);
+    // Without a tray the icon is never shown, and Qt has nothing to complain about; a panel
+    // that starts later gets the icon with its next number.
+    if (!icon_.isVisible() && QSystemTrayIcon::isSystemTrayAvailable()) icon_.show();
   }
   if (toolTip != icon_.toolTip()) icon_.setToolTip(toolTip);
   const QList<QAction*> actions = group_->actions();
