@@ -3,19 +3,38 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTest>
 #include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "AppFixture.h"
 #include "FlexGrid.h"
+
+namespace {
+// Before main: the binary runs itself again inside dbus-run-session, so nothing here ever
+// reaches the desktop's own session bus; the private bus ends with the test.
+[[maybe_unused]] const bool kOnPrivateBus = [] {
+  if (std::getenv("V42_PRIVATE_BUS") != nullptr) return true;
+  setenv("V42_PRIVATE_BUS", "1", 1);
+  std::ifstream in("/proc/self/cmdline", std::ios::binary);
+  std::vector<std::string> words{"dbus-run-session", "--"};
+  for (std::string word; std::getline(in, word, '\0');) words.push_back(word);
+  std::vector<char*> args;
+  for (std::string& word : words) args.push_back(word.data());
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+  std::perror("dbus-run-session");
+  std::_Exit(1);
+}();
+}  // namespace
 
 namespace v42::apptest {
 
@@ -164,32 +183,5 @@ TEST_F(NotifyTest, NoServiceMeansTheWindowAndNoMessage) {
 
 }  // namespace
 }  // namespace v42::apptest
-
-namespace {
-void FailOnWarning(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtDebugMsg || type == QtInfoMsg) return;
-  if (message.contains(QLatin1String("propagateSizeHints"))) return;  // offscreen's own
-  ADD_FAILURE() << "Qt warning: " << message.toStdString();
-}
-}  // namespace
-
-int main(int argc, char** argv) {
-  // Never the desktop's own bus: run again inside a private one, which ends with the test.
-  if (!qEnvironmentVariableIsSet("V42_PRIVATE_BUS")) {
-    qputenv("V42_PRIVATE_BUS", "1");
-    std::vector<char*> args{const_cast<char*>("dbus-run-session"), const_cast<char*>("--")};
-    args.insert(args.end(), argv, argv + argc);
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    std::perror("dbus-run-session");
-    return 1;
-  }
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QStandardPaths::setTestModeEnabled(true);
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  qInstallMessageHandler(FailOnWarning);
-  return RUN_ALL_TESTS();
-}
 
 #include "app_notify_test.moc"
