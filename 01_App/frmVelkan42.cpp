@@ -453,8 +453,8 @@ void frmVelkan42::ShowState() {
 
 void frmVelkan42::TraySet() {
   if (!context_.Settings.Desktop.TrayIcon) {
+    if (tray_ && !isVisible()) show();  // hidden from the tray, it would have no way back
     tray_.reset();
-    if (!isVisible()) show();  // hidden from the tray, it would have no way back
     return;
   }
   if (tray_) return;

@@ -100,6 +100,11 @@ TEST_F(DesktopTest, DialogSwitchesTheTrayOffAndDimmingOnAndWritesOnlyOnOk) {
   EXPECT_EQ(fileText(), before);
   EXPECT_EQ(grid->CellForeColorAt(3, 1), 0);
 
+  // Hidden from the tray, the window comes back when the tray goes.
+  emit window_->Tray()
+      ->findChild<QSystemTrayIcon*>("trayIcon")
+      ->activated(QSystemTrayIcon::Trigger);
+  ASSERT_FALSE(window_->isVisible());
   menu->trigger();
   dialog()->findChild<QCheckBox*>("chkTrayIcon")->setChecked(false);
   dialog()->findChild<QRadioButton*>("optAlert_1")->setChecked(true);
@@ -108,6 +113,7 @@ TEST_F(DesktopTest, DialogSwitchesTheTrayOffAndDimmingOnAndWritesOnlyOnOk) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialog() == nullptr; }, 5000));
   EXPECT_EQ(fileText(), before + "TrayIcon=OFF\r\nAlertStyle=NOTIFY\r\nDimPassed=ON\r\n");
   EXPECT_EQ(window_->Tray(), nullptr);
+  EXPECT_TRUE(window_->isVisible());
 
   // Passed cells fade, the 1st keeps its colours, and the minute moves the line on.
   EXPECT_EQ(grid->CellForeColorAt(3, 1), 0x999999);
