@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <set>
-#include <vector>
 
 #include "ClockDesktop.h"
 #include "ClockFixture.h"
@@ -39,19 +38,6 @@ TEST(Tray, NumberAndToolTipFollowTheChosenDepartureElseTheFirst) {
             "平日\n1st  運行は終了しました。\n2nd  運行は終了しました。\nSet  なし");
 }
 
-TEST(Tray, NumberChangesOnlyWhenTheMinuteDoes) {
-  TestClock clock({DayService()}, 8, 13, 30, Settings(1));  // reach is a minute ahead
-  std::vector<std::string> numbers{TrayNumber(clock)};
-  for (int i = 0; i < 4 * 60; ++i) {
-    clock.Jump(1);
-    if (TrayNumber(clock) == numbers.back()) continue;
-    EXPECT_EQ(clock.at % 60, 0) << "changed at second " << clock.at % 60;
-    numbers.push_back(TrayNumber(clock));
-  }
-  // 8:14 reaches 8:15 at 8:14: the 1st moves to 8:20 then.
-  EXPECT_EQ(numbers, (std::vector<std::string>{"1", "5", "4", "3", "2"}));
-}
-
 TEST(Notice, SaysTheChosenDepartureAndTheMinutesLeftAtTheAlert) {
   const struct {
     int hour, minute, row, col, lead;
@@ -59,7 +45,6 @@ TEST(Notice, SaysTheChosenDepartureAndTheMinutesLeftAtTheAlert) {
   } cases[] = {
       {8, 10, 3, 2, 3, "8:20 発車まで あと3分"},
       {7, 0, 3, 3, 90, "8:50 発車まで あと1時間30分"},
-      {7, 0, 3, 3, 100, "8:50 発車まで あと1時間40分"},
       {8, 50, 3, 3, 3, "8:50 発車"},  // chosen as it leaves: nothing to count
   };
   for (const auto& c : cases) {
