@@ -10,7 +10,10 @@
 namespace v42 {
 
 ClockTray::ClockTray(QObject* parent)
-    : QObject(parent), icon_(this), menu_(new QMenu), timetables_(menu_->addMenu("時刻表(&T)")) {
+    : QObject(parent),
+      menu_(std::make_unique<QMenu>()),
+      icon_(this),
+      timetables_(menu_->addMenu("時刻表(&T)")) {
   icon_.setObjectName("trayIcon");
   menu_->setObjectName("trayMenu");
   timetables_->setObjectName("trayTimetables");
@@ -24,14 +27,13 @@ ClockTray::ClockTray(QObject* parent)
   connect(menu_->addAction("ﾊﾞｰｼﾞｮﾝ情報"), &QAction::triggered, this, &ClockTray::VersionRequested);
   menu_->addSeparator();
   connect(menu_->addAction("終了(&E)"), &QAction::triggered, this, &ClockTray::QuitRequested);
-  icon_.setContextMenu(menu_);
+  icon_.setContextMenu(menu_.get());
   connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
     if (why == QSystemTrayIcon::Trigger) emit ToggleRequested();
   });
 }
 
-// The menu has no parent widget to take it along.
-ClockTray::~ClockTray() { delete menu_; }
+ClockTray::~ClockTray() = default;
 
 void ClockTray::SetTimetables(const QStringList& titles, int current) {
   for (QAction* action : group_->actions()) delete action;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QSystemTrayIcon>
+#include <memory>
 
 #include "Model.h"
 
@@ -31,7 +32,7 @@ class ClockTray : public QObject {
   const QString& Number() const { return number_; }
   QString ToolTip() const { return icon_.toolTip(); }
   QIcon Icon() const { return icon_.icon(); }
-  QMenu* Menu() const { return menu_; }
+  QMenu* Menu() const { return menu_.get(); }
 
   // The icon at one size: the number on the clock's background.
   static QPixmap Draw(const QString& number, Color fore, Color back, int size);
@@ -45,8 +46,10 @@ class ClockTray : public QObject {
   void QuitRequested();
 
  private:
+  // The icon goes before its menu: on a StatusNotifier panel it still speaks of the menu as
+  // it unregisters.
+  std::unique_ptr<QMenu> menu_;
   QSystemTrayIcon icon_;
-  QMenu* menu_;
   QMenu* timetables_;
   QActionGroup* group_;
   QString number_;
