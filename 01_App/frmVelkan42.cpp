@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QGroupBox>
@@ -11,6 +12,8 @@
 #include <QScreen>
 #include <QWindowStateChangeEvent>
 
+#include "ClockDesktop.h"
+#include "ClockTray.h"
 #include "DataFile.h"
 #include "EtchedFrame.h"
 #include "FlexGrid.h"
@@ -19,13 +22,11 @@
 #include "MessageBox.h"
 #include "OleColor.h"
 #include "Twips.h"
-#include "frmMsg.h"
-#include "frmVersion.h"
-#if __has_include("frmOption.h")
 #include "frmDayTable.h"
+#include "frmDesktop.h"
+#include "frmMsg.h"
 #include "frmOption.h"
-#define V42_HAS_OPTIONS 1
-#endif
+#include "frmVersion.h"
 
 namespace v42 {
 namespace {
@@ -53,6 +54,11 @@ frmVelkan42::frmVelkan42(ClockContext& context, QWidget* parent)
                               Qt::WindowCloseButtonHint),
       context_(context),
       clockSource_([] { return QDateTime::currentDateTime(); }) {
+  connect(&notifier_, &DesktopNotifier::Failed, this, [this] {
+    // Told to notify only, but nobody took it: the window still says it.
+    if (!(context_.Settings.Desktop.Alert & DesktopSettings::AlertBlink) && !alert_)
+      OpenAlertWindow();
+  });
   setObjectName("frmVelkan42");
   setWindowTitle(kCaption);
   setWindowIcon(AppIcon());
@@ -82,11 +88,12 @@ void frmVelkan42::BuildMenus() {
   QAction* menuOptionIni = menuOption->addAction("設定(&S)");
   menuOptionIni->setObjectName("menuOptionIni");
   connect(menuOptionIni, &QAction::triggered, this, &frmVelkan42::menuOptionIni_Click);
-#ifdef V42_HAS_OPTIONS
   QAction* menuOptionDayTable = menuOption->addAction(frmDayTable::kMenuText);
   menuOptionDayTable->setObjectName("menuOptionDayTable");
   connect(menuOptionDayTable, &QAction::triggered, this, &frmVelkan42::menuOptionDayTable_Click);
-#endif
+  QAction* menuOptionDesktop = menuOption->addAction("ﾃﾞｽｸﾄｯﾌﾟ(&K)");
+  menuOptionDesktop->setObjectName("menuOptionDesktop");
+  connect(menuOptionDesktop, &QAction::triggered, this, &frmVelkan42::menuOptionDesktop_Click);
 
   QMenu* menuHelp = menuBar()->addMenu("ﾍﾙﾌﾟ(&H)");
   menuHelp->setObjectName("menuHelp");
@@ -231,6 +238,7 @@ bool frmVelkan42::Form_Load() {
   FGridWrite();
   FGridTypeColor();
   FormSizeSet();
+  TraySet();
   ShowState();
 
   const QRect screen =
@@ -276,6 +284,25 @@ void frmVelkan42::Timer1_Timer() {
 }
 
 void frmVelkan42::ShowAlert() {
+  const std::uint8_t style = context_.Settings.Desktop.Alert;
+  if (style & DesktopSettings::AlertNotify) {
+    const AlertNotice notice = NoticeOf(*clock_);
+    const bool sent = notifier_.Notify(Q(notice.Summary), Q(notice.Body));
+    if (!(style & DesktopSettings::AlertBlink)) {
+      if (!sent) {
+        OpenAlertWindow();
+        return;
+      }
+      // No window to wait for: the clock goes on as after closing one.
+      clock_->AlertClosed(Now());
+      ShowState();
+      return;
+    }
+  }
+  OpenAlertWindow();
+}
+
+void frmVelkan42::OpenAlertWindow() {
   alert_ = new frmMsg(context_.Settings, this, this);
   alert_->setAttribute(Qt::WA_DeleteOnClose);
   connect(alert_, &QDialog::finished, this, &frmVelkan42::AlertFinished);
@@ -283,6 +310,7 @@ void frmVelkan42::ShowAlert() {
 }
 
 void frmVelkan42::AlertFinished() {
+  notifier_.Close();
   if (isMinimized()) showNormal();
   clock_->AlertClosed(Now());
   ShowState();
@@ -432,7 +460,7 @@ void frmVelkan42::ShowState() {
   const int rows = std::min(clock.GridRows(), FGrid->Rows());
   for (int r = 0; r < rows; ++r) {
     for (int c = 0; c < FGrid->Cols(); ++c) {
-      const CellLook look = clock.Look(r, c);
+      const CellLook look = ShownLook(clock, r, c, context_.Settings.Desktop.DimPassed);
       CellLook& shown = shownLooks_[r][c];
       if (look.Fore != shown.Fore) FGrid->SetCellForeColorAt(r, c, look.Fore);
       if (look.Back != shown.Back) FGrid->SetCellBackColorAt(r, c, look.Back);
@@ -444,6 +472,47 @@ void frmVelkan42::ShowState() {
     shownFirstX_ = clock.CellX(1);
     shownFirstY_ = clock.CellY(1);
     if (shownFirstX_ > 0 && shownFirstY_ >= 0) FGrid->SetCurrentCell(shownFirstY_, shownFirstX_);
+  }
+  TrayShow();
+}
+
+// ---- the tray icon ----
+
+void frmVelkan42::TraySet() {
+  if (!context_.Settings.Desktop.TrayIcon) {
+    if (tray_ && !isVisible()) show();  // hidden from the tray, it would have no way back
+    tray_.reset();
+    return;
+  }
+  if (tray_) return;
+  tray_ = std::make_unique<ClockTray>();
+  QStringList titles;
+  for (int i = 0; i < context_.Store.Count; ++i) titles << Q(context_.Store.Records[i].Title);
+  tray_->SetTimetables(titles, clock_->TableNo());
+  connect(tray_.get(), &ClockTray::ToggleRequested, this, &frmVelkan42::TrayToggle);
+  connect(tray_.get(), &ClockTray::TimetableChosen, Combo, &QComboBox::setCurrentIndex);
+  connect(tray_.get(), &ClockTray::OptionsRequested, this, &frmVelkan42::menuOptionIni_Click);
+  connect(tray_.get(), &ClockTray::DesktopOptionsRequested, this,
+          &frmVelkan42::menuOptionDesktop_Click);
+  connect(tray_.get(), &ClockTray::VersionRequested, this, &frmVelkan42::menuHelpVersion_Click);
+  // Hidden, the window's closing would not end the program.
+  connect(tray_.get(), &ClockTray::QuitRequested, qApp, &QCoreApplication::quit);
+}
+
+void frmVelkan42::TrayShow() {
+  if (!tray_) return;
+  const std::string title =
+      clock_->HasTimetable() ? context_.Store.Records[clock_->TableNo()].Title : kCaption;
+  tray_->Show(Q(TrayNumber(*clock_)), Q(TrayToolTip(*clock_, title)), clock_->TableNo(),
+              context_.Settings.ApplicationFontColor, context_.Settings.ApplicationBackColor);
+}
+
+void frmVelkan42::TrayToggle() {
+  if (isVisible() && !isMinimized()) {
+    hide();
+  } else {
+    showNormal();  // a window mapped anew comes up on top
+    activateWindow();
   }
 }
 
@@ -477,7 +546,6 @@ void frmVelkan42::Choose() {
 }
 
 void frmVelkan42::menuOptionIni_Click() {
-#ifdef V42_HAS_OPTIONS
   auto* dialog = new frmOption(context_.Settings, context_.AppFolder, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   // The dialog writes the file on OK; either way the clock takes what the file holds now.
@@ -495,11 +563,19 @@ void frmVelkan42::menuOptionIni_Click() {
     ShowState();
   });
   dialog->open();
-#endif
+}
+
+void frmVelkan42::menuOptionDesktop_Click() {
+  auto* dialog = new frmDesktop(context_.Settings, context_.AppFolder, this);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  connect(dialog, &QDialog::accepted, this, [this] {
+    TraySet();
+    ShowState();  // dimming on or off
+  });
+  dialog->open();
 }
 
 void frmVelkan42::menuOptionDayTable_Click() {
-#ifdef V42_HAS_OPTIONS
   auto* dialog = new frmDayTable(context_.Settings, context_.Store, context_.AppFolder, this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   // Saved settings choose at once: the user has just said which timetable today runs on.
@@ -508,7 +584,6 @@ void frmVelkan42::menuOptionDayTable_Click() {
     ChooseDayTable();
   });
   dialog->open();
-#endif
 }
 
 void frmVelkan42::menuHelpVersion_Click() {

@@ -11,6 +11,7 @@
 
 #include "DayChoice.h"
 #include "DepartureClock.h"
+#include "DesktopNotifier.h"
 #include "basVelkan42.h"
 #include "frmMsg.h"
 
@@ -22,6 +23,7 @@ class QMenu;
 
 namespace v42 {
 
+class ClockTray;
 class FlexGrid;
 
 class frmVelkan42 : public QMainWindow {
@@ -43,6 +45,7 @@ class frmVelkan42 : public QMainWindow {
 
   const DepartureClock& Clock() const { return *clock_; }
   frmMsg* Alert() const { return alert_; }
+  ClockTray* Tray() const { return tray_.get(); }  // null while the tray icon is off
 
   static constexpr const char* kCaption = "ベルカン 42";
   // Each tick is scheduled this long after the next whole second.
@@ -52,6 +55,7 @@ class frmVelkan42 : public QMainWindow {
   void Timer1_Timer();
   void menuOptionIni_Click();
   void menuOptionDayTable_Click();
+  void menuOptionDesktop_Click();
   void menuHelpVersion_Click();
   void menuFileEnd_Click();
 
@@ -78,11 +82,15 @@ class frmVelkan42 : public QMainWindow {
   void FGrid_KeyPress(int& keyAscii);
   void Choose();
   void ShowAlert();
+  void OpenAlertWindow();
   void AlertFinished();
   void ArmTimer();
   void ChooseDayTable();  // the service day's timetable, when a new service day begins
   ClockTime Now() const;
   bool ReportFileError(const FileError& error);
+  void TraySet();
+  void TrayShow();
+  void TrayToggle();
 
   ClockContext& context_;
   std::unique_ptr<DepartureClock> clock_;
@@ -93,6 +101,8 @@ class frmVelkan42 : public QMainWindow {
   qint64 lastSecond_ = -1;  // the wall-clock second the label shows
   QTimer Timer1;
   QPointer<frmMsg> alert_;
+  std::unique_ptr<ClockTray> tray_;
+  DesktopNotifier notifier_;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
   int shownFirstX_ = -1, shownFirstY_ = -1;
 

@@ -64,6 +64,14 @@ void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
     s.MessageSoundFlag = SoundFlagOf(value);
   } else if (key == "MessageSoundFile") {
     s.MessageSoundFile = value;
+  } else if (key == "TrayIcon") {
+    s.Desktop.TrayIcon = value != "OFF";
+  } else if (key == "AlertStyle") {
+    s.Desktop.Alert = value == "BLINK"    ? DesktopSettings::AlertBlink
+                      : value == "NOTIFY" ? DesktopSettings::AlertNotify
+                                          : DesktopSettings::AlertBoth;
+  } else if (key == "DimPassed") {
+    s.Desktop.DimPassed = value == "ON";
   } else {
     for (int i = 0; i < kCommentCount; ++i) {
       const std::string n = std::to_string(i);
@@ -109,6 +117,7 @@ void SetIniDefaults(IniSettings& settings) {
   settings.MessageBlinkFlag = 1;
   settings.MoveTimes_Min = 0;
   settings.DayTables = {};
+  settings.Desktop = {};
 }
 
 void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) {
@@ -122,6 +131,9 @@ void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) 
     }
     return;
   }
+  // Extras at their default have no line, so values left from an earlier read must not survive.
+  settings.DayTables = {};
+  settings.Desktop = {};
   ForEachIniLine(DecodeLines(ReadFileBytes(file)),
                  [&settings](std::string_view key, std::string_view value) {
                    ApplyLine(settings, key, value);
@@ -150,6 +162,11 @@ void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appF
     text += Line("DayStartHour", std::to_string(d.DayStartHour));
     text += Line("YearEndHoliday", d.YearEndHoliday ? "ON" : "OFF");
   }
+  const DesktopSettings& desktop = settings.Desktop;
+  if (!desktop.TrayIcon) text += Line("TrayIcon", "OFF");
+  if (desktop.Alert == DesktopSettings::AlertBlink) text += Line("AlertStyle", "BLINK");
+  if (desktop.Alert == DesktopSettings::AlertNotify) text += Line("AlertStyle", "NOTIFY");
+  if (desktop.DimPassed) text += Line("DimPassed", "ON");
   // A line break inside a value would split its line and lose the rest of the setting.
   for (const std::string* value : {&settings.Comments[0].Text, &settings.Comments[1].Text,
                                    &settings.Comments[2].Text, &settings.MessageSoundFile}) {

@@ -75,7 +75,18 @@ struct DayTableSettings {
   bool operator==(const DayTableSettings&) const = default;
 };
 
-// Zero until read or defaulted.
+// The clock's desktop extras. A key is written only when it differs from its default, so a
+// file without them (a default one, or one from an older program) reads as these defaults.
+struct DesktopSettings {
+  enum AlertStyle : std::uint8_t { AlertBlink = 1, AlertNotify = 2, AlertBoth = 3 };
+  bool TrayIcon = true;
+  std::uint8_t Alert = AlertBoth;
+  bool DimPassed = false;  // changes how the grid looks, so it waits to be switched on
+  bool operator==(const DesktopSettings&) const = default;
+};
+
+// Zero until read or defaulted, except the extras after the first keys, which start at their
+// defaults.
 struct IniSettings {
   Color ApplicationFontColor = 0, ApplicationBackColor = 0;
   std::array<CommentEntry, kCommentCount> Comments{};
@@ -85,6 +96,7 @@ struct IniSettings {
   std::uint8_t MessageBlinkFlag = 0;
   std::int16_t MoveTimes_Min = 0;
   DayTableSettings DayTables{};
+  DesktopSettings Desktop{};
   bool operator==(const IniSettings&) const = default;
 };
 

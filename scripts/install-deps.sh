@@ -7,7 +7,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6svg6 libgl-dev
   libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm
-  fonts-noto-cjk xvfb xauth x11-utils
+  fonts-noto-cjk xvfb xauth x11-utils dbus
   # Qt's own dialogs in Japanese.
   qt6-translations-l10n
   # The Debian package: icons, manual pages, and the checks its test runs.

@@ -2,9 +2,14 @@
 // program that only updates a label each second.
 //   app_tick_bench clock <seconds> <folder with velkan42.dat>
 //   app_tick_bench minimal <seconds>
+//   app_tick_bench trayhost <seconds>   (a panel's tray on the session bus, for the icon)
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDateTime>
 #include <QLabel>
 #include <QTimer>
@@ -90,6 +95,62 @@ int Minimal(QApplication& app, int seconds) {
   return 0;
 }
 
+// Stands in for a desktop panel: holds the tray's registry on the session bus, so the clock
+// shows its icon, and fetches the icon's picture and tooltip whenever the icon says they
+// changed, as a panel does.
+class TrayHost : public QObject, protected QDBusContext {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.kde.StatusNotifierWatcher")
+  Q_PROPERTY(bool IsStatusNotifierHostRegistered READ HostRegistered)
+  Q_PROPERTY(int ProtocolVersion READ ProtocolVersion)
+  Q_PROPERTY(QStringList RegisteredStatusNotifierItems READ Items)
+
+ public:
+  bool HostRegistered() const { return true; }
+  int ProtocolVersion() const { return 0; }
+  QStringList Items() const { return items_; }
+  int Fetches() const { return fetches_; }
+
+ public slots:
+  void RegisterStatusNotifierItem(const QString& service) {
+    items_ << service;
+    const QString owner = message().service();
+    for (const char* changed : {"NewIcon", "NewToolTip"})
+      QDBusConnection::sessionBus().connect(
+          owner, "/StatusNotifierItem", "org.kde.StatusNotifierItem", changed, this, SLOT(Fetch()));
+    item_ = owner;
+    Fetch();
+  }
+  void RegisterStatusNotifierHost(const QString&) {}
+  void Fetch() {
+    ++fetches_;
+    QDBusMessage get = QDBusMessage::createMethodCall(item_, "/StatusNotifierItem",
+                                                      "org.freedesktop.DBus.Properties", "GetAll");
+    get << QStringLiteral("org.kde.StatusNotifierItem");
+    QDBusConnection::sessionBus().asyncCall(get);
+  }
+
+ private:
+  QStringList items_;
+  QString item_;
+  int fetches_ = 0;
+};
+
+int Tray(QApplication& app, int seconds) {
+  TrayHost host;
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.registerObject("/StatusNotifierWatcher", &host, QDBusConnection::ExportAllContents) ||
+      !bus.registerService("org.kde.StatusNotifierWatcher"))
+    return 1;
+  std::printf("ready\n");
+  std::fflush(stdout);
+  QTimer::singleShot((seconds + 3) * 1000, &app, &QApplication::quit);
+  app.exec();
+  std::printf("trayhost: items %lld, fetches %d\n", static_cast<long long>(host.Items().size()),
+              host.Fetches());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -98,6 +159,11 @@ int main(int argc, char** argv) {
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 60;
   if (mode == "clock" && argc > 3) return Clock(app, seconds, argv[3]);
   if (mode == "minimal") return Minimal(app, seconds);
-  std::fprintf(stderr, "usage: %s clock <seconds> <folder> | minimal <seconds>\n", argv[0]);
+  if (mode == "trayhost") return Tray(app, seconds);
+  std::fprintf(stderr,
+               "usage: %s clock <seconds> <folder> | minimal <seconds> | trayhost <seconds>\n",
+               argv[0]);
   return 2;
 }
+
+#include "app_tick_bench.moc"

@@ -336,10 +336,12 @@ void DepartureClock::ComonTimeCalc(int index, std::int16_t cType) {
   if (cType == 0) {
     if (panel.Time.empty()) {
       panel.Minutes.clear();
+      minutesLeft_[index] = -1;
       return;
     }
     const std::int16_t hours = H0 > H1 ? static_cast<std::int16_t>(H1 + 24) : H1;
     const std::int16_t t = static_cast<std::int16_t>(Minutes(hours - H0, M1) - M0);
+    minutesLeft_[index] = t;
     panel.Minutes = std::to_string(t);
     panel.MinutesFontSize = t > 999 ? 9 : 12;
     return;
@@ -354,6 +356,7 @@ void DepartureClock::ComonTimeCalc(int index, std::int16_t cType) {
     SetComment(panel, 1);  // chosen before the 1st: it has passed
   }
 
+  minutesLeft_[index] = t < 1 ? -1 : t;
   if (t < 1) {
     panel.Minutes.clear();
   } else if (t <= 59) {

@@ -62,6 +62,8 @@ class DepartureClock {
   int TableNo() const { return TableNo_; }
   bool HasTimetable() const { return TableNo_ < store_.Count; }
   const MinuteLayout& Panel0Layout() const { return minuteLayout_; }
+  // The minutes a panel counts down, as a number; -1 when its minutes label is empty.
+  int MinutesLeft(int i) const { return minutesLeft_.at(i); }
   const GridColorSet& GridColors() const;        // of the timetable on show
   std::string CellText(int row, int col) const;  // what the grid cell shows; empty = no value
   // The grid's column count for a whole store: every slot that holds a departure in any
@@ -111,6 +113,7 @@ class DepartureClock {
   std::string nowText_;
   std::int16_t nowHour_ = 0, nowMinute_ = 0;
   std::array<PanelText, 3> panels_{};
+  std::array<int, 3> minutesLeft_{-1, -1, -1};
   std::string unitText_ = "分前";
   MinuteLayout minuteLayout_{};
   int rows_ = 0;

@@ -119,6 +119,45 @@ TEST(IniFile, DayTablesAreWrittenOnlyWhileTheClockChoosesAndThenRoundTrip) {
   EXPECT_EQ(back, s);
 }
 
+// The desktop extras have lines only when they differ from their defaults; a file without
+// them must also reset values kept in memory from an earlier read.
+TEST(IniFile, DesktopExtrasRoundTripAndTheirDefaultsLeaveNoLine) {
+  IniSettings s;
+  SetIniDefaults(s);
+  const struct {
+    DesktopSettings desktop;
+    const char* lines;
+  } cases[] = {
+      {{false, DesktopSettings::AlertBoth, false}, "TrayIcon=OFF\r\n"},
+      {{true, DesktopSettings::AlertBlink, false}, "AlertStyle=BLINK\r\n"},
+      {{true, DesktopSettings::AlertNotify, true}, "AlertStyle=NOTIFY\r\nDimPassed=ON\r\n"},
+      {{false, DesktopSettings::AlertNotify, true},
+       "TrayIcon=OFF\r\nAlertStyle=NOTIFY\r\nDimPassed=ON\r\n"},
+  };
+  for (const auto& c : cases) {
+    TempFolder folder;
+    s.Desktop = c.desktop;
+    WriteIniFile(s, folder.path());
+    EXPECT_EQ(test::ReadBytes(folder / kIniFileName),
+              test::Golden("default_settings.ini") + c.lines);
+    IniSettings back;
+    SetIniDefaults(back);
+    ReadIniFile(back, folder.path());
+    EXPECT_EQ(back, s) << c.lines;
+
+    s.Desktop = {};
+    WriteIniFile(s, folder.path());
+    back.Desktop = c.desktop;
+    ReadIniFile(back, folder.path());
+    EXPECT_EQ(back.Desktop, DesktopSettings{}) << c.lines;
+  }
+  // Words the program never writes read as the defaults.
+  TempFolder folder;
+  test::WriteCp932(folder / kIniFileName, "TrayIcon=off\r\nAlertStyle=BOTH\r\nDimPassed=1\r\n");
+  ReadIniFile(s, folder.path());
+  EXPECT_EQ(s.Desktop, DesktopSettings{});
+}
+
 TEST(IniFile, AnUnreadableFileIsKept) {
   TempFolder folder;
   std::filesystem::create_directory(folder / kIniFileName);

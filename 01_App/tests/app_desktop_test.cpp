@@ -1,0 +1,130 @@
+// The clock window's tray icon, its desktop dialog and the dimming of passed departures.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSystemTrayIcon>
+#include <QTest>
+#include <fstream>
+#include <iterator>
+
+#include "AppFixture.h"
+#include "ClockTray.h"
+#include "FlexGrid.h"
+#include "OleColor.h"
+#include "frmDesktop.h"
+
+namespace v42::apptest {
+namespace {
+
+using DesktopTest = AppFixture;
+
+constexpr Color kFore = 0x0000FF, kBack = 0x00FFFF;  // red on yellow
+
+// How many pixels of the icon at 32 pixels have each of the two colours.
+std::pair<int, int> ColourCounts(const QIcon& icon) {
+  const QImage image = icon.pixmap(32).toImage();
+  int fore = 0, back = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      fore += image.pixelColor(x, y) == ToQColor(kFore);
+      back += image.pixelColor(x, y) == ToQColor(kBack);
+    }
+  return {fore, back};
+}
+
+TEST_F(DesktopTest, TrayCountsDownInTheClocksColoursAndRedrawsOnlyWhenTheMinuteChanges) {
+  settings_.ApplicationFontColor = kFore;
+  settings_.ApplicationBackColor = kBack;
+  Open({DayService(), NightService()}, QTime(8, 12, 58));
+  ClockTray* tray = window_->Tray();
+  ASSERT_NE(tray, nullptr);
+  EXPECT_EQ(tray->Number(), "3");
+  EXPECT_EQ(tray->ToolTip(), "平日\n1st  8:15  3分前\n2nd  8:20  8分前\nSet  なし");
+  const auto [fore, back] = ColourCounts(tray->Icon());
+  EXPECT_GT(fore, 10);       // the digits
+  EXPECT_GT(back, 32 * 16);  // the ground around them
+  const qint64 drawn = tray->Icon().cacheKey();
+  TickAt(QTime(8, 12, 59));
+  EXPECT_EQ(tray->Icon().cacheKey(), drawn);
+  TickAt(QTime(8, 13, 0));
+  EXPECT_EQ(tray->Number(), "2");
+  EXPECT_NE(tray->Icon().cacheKey(), drawn);
+
+  // The menu's timetables switch the window's, and follow it.
+  QMenu* timetables = tray->Menu()->findChild<QMenu*>("trayTimetables");
+  ASSERT_NE(timetables, nullptr);
+  ASSERT_EQ(timetables->actions().size(), 2);
+  EXPECT_EQ(timetables->actions()[0]->text(), "平日");
+  EXPECT_TRUE(timetables->actions()[0]->isChecked());
+  timetables->actions()[1]->trigger();
+  EXPECT_EQ(Find<QComboBox>("Combo")->currentIndex(), 1);
+  EXPECT_EQ(tray->Number(), "13h");  // the night service starts at 22:10
+  EXPECT_TRUE(tray->ToolTip().startsWith("深夜\n"));
+  Find<QComboBox>("Combo")->setCurrentIndex(0);
+  EXPECT_TRUE(timetables->actions()[0]->isChecked());
+
+  // A left click hides the window and the next one brings it back.
+  auto* icon = tray->findChild<QSystemTrayIcon*>("trayIcon");
+  ASSERT_NE(icon, nullptr);
+  emit icon->activated(QSystemTrayIcon::Trigger);
+  EXPECT_FALSE(window_->isVisible());
+  emit icon->activated(QSystemTrayIcon::Context);  // the menu's click leaves it
+  EXPECT_FALSE(window_->isVisible());
+  emit icon->activated(QSystemTrayIcon::Trigger);
+  EXPECT_TRUE(window_->isVisible());
+}
+
+TEST_F(DesktopTest, DialogSwitchesTheTrayOffAndDimmingOnAndWritesOnlyOnOk) {
+  Open({DayService()}, QTime(8, 16, 59));
+  auto* grid = Find<FlexGrid>("FGrid");
+  EXPECT_EQ(grid->CellForeColorAt(3, 1), 0);  // 8:15 has gone, but dimming is off
+  auto* menu = Find<QAction>("menuOptionDesktop");
+  const auto dialog = [&] { return window_->findChild<frmDesktop*>("frmDesktop"); };
+  const auto fileText = [&] {
+    std::ifstream in(Folder() / kIniFileName, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string before = fileText();
+
+  menu->trigger();
+  ASSERT_NE(dialog(), nullptr);
+  EXPECT_TRUE(dialog()->findChild<QCheckBox*>("chkTrayIcon")->isChecked());
+  EXPECT_TRUE(dialog()->findChild<QRadioButton*>("optAlert_2")->isChecked());
+  dialog()->findChild<QCheckBox*>("chkDimPassed")->setChecked(true);
+  QTest::mouseClick(dialog()->findChild<QPushButton*>("comCancel"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog() == nullptr; }, 5000));
+  EXPECT_EQ(fileText(), before);
+  EXPECT_EQ(grid->CellForeColorAt(3, 1), 0);
+
+  // Hidden from the tray, the window comes back when the tray goes.
+  emit window_->Tray()
+      ->findChild<QSystemTrayIcon*>("trayIcon")
+      ->activated(QSystemTrayIcon::Trigger);
+  ASSERT_FALSE(window_->isVisible());
+  menu->trigger();
+  dialog()->findChild<QCheckBox*>("chkTrayIcon")->setChecked(false);
+  dialog()->findChild<QRadioButton*>("optAlert_1")->setChecked(true);
+  dialog()->findChild<QCheckBox*>("chkDimPassed")->setChecked(true);
+  QTest::mouseClick(dialog()->findChild<QPushButton*>("comOK"), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog() == nullptr; }, 5000));
+  EXPECT_EQ(fileText(), before + "TrayIcon=OFF\r\nAlertStyle=NOTIFY\r\nDimPassed=ON\r\n");
+  EXPECT_EQ(window_->Tray(), nullptr);
+  EXPECT_TRUE(window_->isVisible());
+
+  // Passed cells fade, the 1st keeps its colours, and the minute moves the line on.
+  EXPECT_EQ(grid->CellForeColorAt(3, 1), 0x999999);
+  EXPECT_EQ(grid->CellBackColorAt(3, 2), 0x0000FF);
+  EXPECT_EQ(grid->CellForeColorAt(3, 2), kBlack);
+  TickAt(QTime(8, 20));
+  EXPECT_EQ(grid->CellForeColorAt(3, 2), 0x999999);
+  EXPECT_EQ(grid->CellBackColorAt(3, 2), 0);
+  EXPECT_EQ(grid->CellBackColorAt(3, 3), 0x0000FF);
+  EXPECT_EQ(grid->CellForeColorAt(5, 1), 0);  // 10:05 still to come
+}
+
+}  // namespace
+}  // namespace v42::apptest
