@@ -443,8 +443,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
   auto source = archive->OpenFile(kStopTimes);
   ProgressMeter meter(progress, source->Size());
   CsvReader csv(*source, kStopTimes, meter);
-  const int tripCol = csv.RequiredColumn("trip_id"),
-            arrivalCol = csv.RequiredColumn("arrival_time"),
+  const int tripCol = csv.RequiredColumn("trip_id"), arrivalCol = csv.Column("arrival_time"),
             departureCol = csv.RequiredColumn("departure_time"),
             stopCol = csv.RequiredColumn("stop_id"),
             sequenceCol = csv.RequiredColumn("stop_sequence"),

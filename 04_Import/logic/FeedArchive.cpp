@@ -29,25 +29,26 @@ std::string TooLarge(std::uint64_t size) {
 // still inflate without end.
 class GuardedSource : public ByteSource {
  public:
-  GuardedSource(std::string name, std::uint64_t size) : name_(std::move(name)), size_(size) {}
+  GuardedSource(std::string name, std::uint64_t size, std::uint64_t limit)
+      : name_(std::move(name)), size_(size), limit_(limit) {}
   std::uint64_t Size() const override { return size_; }
 
  protected:
   void Count(std::size_t n) {
     read_ += n;
-    if (read_ > kMaxFileBytes) ThrowFeedError(name_, 0, TooLarge(read_));
+    if (read_ > limit_) ThrowFeedError(name_, 0, TooLarge(read_));
   }
   std::string name_;
 
  private:
-  std::uint64_t size_ = 0;
+  std::uint64_t size_ = 0, limit_ = 0;
   std::uint64_t read_ = 0;
 };
 
 class PlainFile : public GuardedSource {
  public:
-  PlainFile(const fs::path& path, std::string name, std::uint64_t size)
-      : GuardedSource(std::move(name), size), file_(std::fopen(path.c_str(), "rb")) {
+  PlainFile(const fs::path& path, std::string name, std::uint64_t size, std::uint64_t limit)
+      : GuardedSource(std::move(name), size, limit), file_(std::fopen(path.c_str(), "rb")) {
     if (file_ == nullptr) ThrowFeedError(name_, 0, "ファイルを開けません。");
   }
   ~PlainFile() override { std::fclose(file_); }
@@ -77,8 +78,8 @@ class FolderArchive : public FeedArchive {
   std::unique_ptr<ByteSource> OpenFile(std::string_view name) override {
     if (!Has(name)) ThrowFeedError(name, 0, "ファイルがありません。");
     const std::uint64_t size = SizeOf(name);
-    if (size > kMaxFileBytes) ThrowFeedError(name, 0, TooLarge(size));
-    return std::make_unique<PlainFile>(folder_ / name, std::string(name), size);
+    if (size > maxFileBytes_) ThrowFeedError(name, 0, TooLarge(size));
+    return std::make_unique<PlainFile>(folder_ / name, std::string(name), size, maxFileBytes_);
   }
 
  private:
@@ -87,8 +88,8 @@ class FolderArchive : public FeedArchive {
 
 class ZipEntry : public GuardedSource {
  public:
-  ZipEntry(zip_file_t* file, std::string name, std::uint64_t size)
-      : GuardedSource(std::move(name), size), file_(file) {}
+  ZipEntry(zip_file_t* file, std::string name, std::uint64_t size, std::uint64_t limit)
+      : GuardedSource(std::move(name), size, limit), file_(file) {}
   ~ZipEntry() override { zip_fclose(file_); }
   std::size_t Read(char* buffer, std::size_t size) override {
     const zip_int64_t n = zip_fread(file_, buffer, size);
@@ -129,12 +130,12 @@ class ZipArchive : public FeedArchive {
     const zip_int64_t index = Locate(name);
     if (index < 0) ThrowFeedError(name, 0, "ファイルがありません。");
     const std::uint64_t size = SizeOf(name);
-    if (size > kMaxFileBytes) ThrowFeedError(name, 0, TooLarge(size));
+    if (size > maxFileBytes_) ThrowFeedError(name, 0, TooLarge(size));
     zip_file_t* file = zip_fopen_index(zip_, index, 0);
     if (file == nullptr) {
       ThrowFeedError(name, 0, std::string("ZIPから取り出せません(") + zip_strerror(zip_) + ")。");
     }
-    return std::make_unique<ZipEntry>(file, std::string(name), size);
+    return std::make_unique<ZipEntry>(file, std::string(name), size, maxFileBytes_);
   }
 
  private:
@@ -158,11 +159,18 @@ class ZipArchive : public FeedArchive {
 
 }  // namespace
 
-std::unique_ptr<FeedArchive> FeedArchive::Open(const fs::path& feed) {
+std::unique_ptr<FeedArchive> FeedArchive::Open(const fs::path& feed, std::uint64_t maxFileBytes) {
   std::error_code ec;
-  if (fs::is_directory(feed, ec)) return std::make_unique<FolderArchive>(feed);
-  if (!fs::is_regular_file(feed, ec)) ThrowFeedError(feed.string(), 0, "見つかりません。");
-  return std::make_unique<ZipArchive>(feed);
+  std::unique_ptr<FeedArchive> archive;
+  if (fs::is_directory(feed, ec)) {
+    archive = std::make_unique<FolderArchive>(feed);
+  } else if (fs::is_regular_file(feed, ec)) {
+    archive = std::make_unique<ZipArchive>(feed);
+  } else {
+    ThrowFeedError(feed.string(), 0, "見つかりません。");
+  }
+  archive->maxFileBytes_ = maxFileBytes;
+  return archive;
 }
 
 }  // namespace v42::gtfs

@@ -26,14 +26,19 @@ class ByteSource {
 class FeedArchive {
  public:
   // A folder, or else a zip file. Throws FileError when it is neither or cannot be read.
-  static std::unique_ptr<FeedArchive> Open(const std::filesystem::path& feed);
+  // maxFileBytes is lowered only by tests, which cannot afford gigabytes.
+  static std::unique_ptr<FeedArchive> Open(const std::filesystem::path& feed,
+                                           std::uint64_t maxFileBytes = kMaxFileBytes);
   virtual ~FeedArchive() = default;
 
   // The feed's file of that name (a zip may keep the files in one folder level).
   virtual bool Has(std::string_view name) const = 0;
   virtual std::uint64_t SizeOf(std::string_view name) const = 0;
-  // Throws FileError when the file is missing or larger than kMaxFileBytes.
+  // Throws FileError when the file is missing, or larger than the limit (now or as it is read).
   virtual std::unique_ptr<ByteSource> OpenFile(std::string_view name) = 0;
+
+ protected:
+  std::uint64_t maxFileBytes_ = kMaxFileBytes;
 };
 
 // "<file>の<line>行目: <what>" (line 0: "<file>: <what>"), with the import caption.
