@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 
 #include "CsvReader.h"
 #include "FeedArchive.h"
@@ -59,13 +60,56 @@ bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A whole non-negative number; nullopt for anything else.
+// A whole non-negative number below a billion; nullopt for anything else.
 std::optional<int> ParseCount(std::string_view s) {
+  if (s.empty() || s.size() > 9) return std::nullopt;
   int value = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (ec != std::errc() || end != s.data() + s.size() || value < 0) return std::nullopt;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
   return value;
 }
+
+// The stop ids in one flat open-addressed table: the lookup made for every row of
+// stop_times.txt, where the cache misses of a node-based map cost more than the parsing.
+class StopLookup {
+ public:
+  explicit StopLookup(const std::vector<Feed::Data::Stop>& stops) : stops_(stops) {
+    std::size_t size = 16;
+    while (size < stops.size() * 2) size <<= 1;
+    mask_ = size - 1;
+    slots_.assign(size, Slot{});
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+      const std::uint64_t hash = Hash(stops[i].Id);
+      std::size_t p = hash & mask_;
+      while (slots_[p].Index >= 0) p = (p + 1) & mask_;
+      slots_[p] = {hash, static_cast<int>(i)};
+    }
+  }
+  // The stop's index, or -1.
+  int Find(std::string_view id) const {
+    const std::uint64_t hash = Hash(id);
+    for (std::size_t p = hash & mask_; slots_[p].Index >= 0; p = (p + 1) & mask_) {
+      if (slots_[p].Hash == hash && stops_[slots_[p].Index].Id == id) return slots_[p].Index;
+    }
+    return -1;
+  }
+
+ private:
+  static std::uint64_t Hash(std::string_view s) {  // FNV-1a
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (char c : s) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    return hash;
+  }
+  struct Slot {
+    std::uint64_t Hash = 0;
+    int Index = -1;
+  };
+  const std::vector<Feed::Data::Stop>& stops_;
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+};
 
 // An optional whole number among the allowed values: empty gives the fallback.
 int ParseChoice(const CsvReader& csv, int column, std::string_view name, int fallback,
@@ -148,6 +192,7 @@ class Translations {
   std::vector<const Entry*> Of(std::string_view table, std::string_view field,
                                std::string_view recordId, std::string_view value) const {
     std::vector<const Entry*> found;
+    if (byRecord_.empty() && byValue_.empty()) return found;  // most feeds: no keys to build
     Collect(byRecord_, Key(table, field, recordId), found);
     Collect(byValue_, Key(table, field, value), found);
     Collect(byValue_, Key({}, {}, value), found);
@@ -440,7 +485,8 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
     wanted[i] = static_cast<int>(i) == chosen->second || d.Stops[i].Parent == chosen->second;
 
   auto archive = FeedArchive::Open(d.Path);
-  auto source = archive->OpenFile(kStopTimes);
+  auto source = ReadAhead(archive->OpenFile(kStopTimes));
+  const StopLookup stops(d.Stops);
   ProgressMeter meter(progress, source->Size());
   CsvReader csv(*source, kStopTimes, meter);
   const int tripCol = csv.RequiredColumn("trip_id"), arrivalCol = csv.Column("arrival_time"),
@@ -476,8 +522,8 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       lastTripId = tripId;
     }
     const std::string_view rowStop = csv.RequiredField(stopCol, "stop_id");
-    const auto s = d.StopIndex.find(rowStop);
-    if (s == d.StopIndex.end()) csv.Fail("stop_id「" + std::string(rowStop) + "」がありません。");
+    const int rowStopIndex = stops.Find(rowStop);
+    if (rowStopIndex < 0) csv.Fail("stop_id「" + std::string(rowStop) + "」がありません。");
     const auto sequence = ParseCount(csv.Field(sequenceCol));
     if (!sequence)
       csv.Fail("「stop_sequence」の値「" + std::string(csv.Field(sequenceCol)) + "」が不正です。");
@@ -488,7 +534,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       firstSequence[trip] = *sequence;
       firstTime[trip] = departure >= 0 ? departure : arrival;
     }
-    if (wanted[s->second] && departure >= 0 && pickup != 1) {
+    if (wanted[rowStopIndex] && departure >= 0 && pickup != 1) {
       calls.push_back({trip, *sequence, departure, std::string(csv.Field(headsignCol))});
     }
   }

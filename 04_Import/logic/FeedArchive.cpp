@@ -2,8 +2,15 @@
 
 #include <zip.h>
 
+#include <condition_variable>
 #include <cstdio>
+#include <cstring>
+#include <deque>
+#include <exception>
+#include <mutex>
 #include <system_error>
+#include <thread>
+#include <vector>
 
 #include "GtfsImport.h"
 
@@ -157,7 +164,93 @@ class ZipArchive : public FeedArchive {
   zip_t* zip_ = nullptr;
 };
 
+class ReadAheadSource : public ByteSource {
+ public:
+  explicit ReadAheadSource(std::unique_ptr<ByteSource> inner) : inner_(std::move(inner)) {
+    for (int i = 0; i < kChunks; ++i) free_.emplace_back(kChunkBytes);
+    worker_ = std::thread([this] { Fill(); });
+  }
+  ~ReadAheadSource() override {
+    {
+      const std::lock_guard lock(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+  }
+  std::uint64_t Size() const override { return inner_->Size(); }
+  std::size_t Read(char* buffer, std::size_t size) override {
+    if (offset_ == current_.Size) {
+      if (current_.End) return 0;
+      std::unique_lock lock(mutex_);
+      if (!current_.Bytes.empty()) free_.push_back(std::move(current_.Bytes));
+      changed_.notify_all();
+      changed_.wait(lock, [this] { return !ready_.empty(); });
+      current_ = std::move(ready_.front());
+      ready_.pop_front();
+      offset_ = 0;
+      if (current_.Error) std::rethrow_exception(current_.Error);
+      if (current_.End) return 0;
+    }
+    const std::size_t n = std::min(size, current_.Size - offset_);
+    std::memcpy(buffer, current_.Bytes.data() + offset_, n);
+    offset_ += n;
+    return n;
+  }
+
+ private:
+  static constexpr int kChunks = 3;
+  static constexpr std::size_t kChunkBytes = 1 << 20;
+  struct Chunk {
+    std::vector<char> Bytes;
+    std::size_t Size = 0;
+    bool End = false;
+    std::exception_ptr Error;
+  };
+
+  void Fill() {
+    for (;;) {
+      Chunk chunk;
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [this] { return stop_ || !free_.empty(); });
+        if (stop_) return;
+        chunk.Bytes = std::move(free_.back());
+        free_.pop_back();
+      }
+      try {
+        chunk.Size = inner_->Read(chunk.Bytes.data(), chunk.Bytes.size());
+        chunk.End = chunk.Size == 0;
+      } catch (...) {
+        chunk.Error = std::current_exception();
+        chunk.End = true;
+      }
+      const bool end = chunk.End;
+      {
+        const std::lock_guard lock(mutex_);
+        ready_.push_back(std::move(chunk));
+      }
+      changed_.notify_all();
+      if (end) return;
+    }
+  }
+
+  std::unique_ptr<ByteSource> inner_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Chunk> ready_;
+  std::vector<std::vector<char>> free_;
+  bool stop_ = false;
+  Chunk current_;
+  std::size_t offset_ = 0;
+  std::thread worker_;  // last: it starts after everything it uses
+};
+
 }  // namespace
+
+std::unique_ptr<ByteSource> ReadAhead(std::unique_ptr<ByteSource> source) {
+  return std::make_unique<ReadAheadSource>(std::move(source));
+}
 
 std::unique_ptr<FeedArchive> FeedArchive::Open(const fs::path& feed, std::uint64_t maxFileBytes) {
   std::error_code ec;

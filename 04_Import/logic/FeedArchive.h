@@ -41,6 +41,10 @@ class FeedArchive {
   std::uint64_t maxFileBytes_ = kMaxFileBytes;
 };
 
+// Reads the source ahead on a thread of its own, so that inflating the next chunk of a zip
+// overlaps parsing this one. Errors of the source come out of Read as they would have.
+std::unique_ptr<ByteSource> ReadAhead(std::unique_ptr<ByteSource> source);
+
 // "<file>の<line>行目: <what>" (line 0: "<file>: <what>"), with the import caption.
 [[noreturn]] void ThrowFeedError(std::string_view file, std::uint64_t line, std::string_view what);
 
