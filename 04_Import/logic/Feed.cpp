@@ -55,6 +55,7 @@ std::vector<int> Feed::Data::ServiceDays() const {
 namespace {
 
 constexpr const char* kStopTimes = "stop_times.txt";
+constexpr std::size_t kMaxStopDepartures = 1'000'000;
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -552,9 +553,15 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       continue;
     }
     const int offset = firstTime[call.Trip] >= 0 ? call.Time - firstTime[call.Trip] : 0;
-    for (const Data::Frequency& f : frequencies)
+    for (const Data::Frequency& f : frequencies) {
+      // A headway of seconds over many days is no timetable; stop before memory runs out.
+      const auto count = static_cast<std::size_t>(std::max(0, (f.End - f.Start) / f.Headway));
+      if (rows->Departures.size() + count > kMaxStopDepartures) {
+        ThrowFeedError("frequencies.txt", 0, "停留所「" + stop.Id + "」の発車が多すぎます。");
+      }
       for (int start = f.Start; start < f.End; start += f.Headway)
         rows->Departures.push_back({call.Trip, start + offset, call.Headsign});
+    }
   }
   return StopDepartures(std::move(rows));
 }

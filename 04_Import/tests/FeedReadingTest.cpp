@@ -100,6 +100,8 @@ TEST(FeedReading, DamageNamesFileAndLine) {
        "stop_times.txtの3行目: trip_id「T7」がありません。"},
       {"stop_times.txt", stopTimesHead + "T1,08:10:00,08:10:00,S1,x\n",
        "stop_times.txtの2行目: 「stop_sequence」の値「x」が不正です。"},
+      {"frequencies.txt", "trip_id,start_time,end_time,headway_secs\nT1,00:00:00,500:00:00,1\n",
+       "frequencies.txt: 停留所「S1」の発車が多すぎます。"},
   };
   test::TempFolder dir;
   for (const Case& c : cases) {
