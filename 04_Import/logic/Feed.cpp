@@ -36,20 +36,21 @@ bool Feed::Data::Service::Runs(int day) const {
   return (Weekdays >> weekday) & 1;
 }
 
-std::vector<int> Feed::Data::ServiceDays() const {
+std::pair<int, int> Feed::Data::DayRange() const {
   int first = INT_MAX, last = INT_MIN;
   for (const Service& s : Services) {
     if (s.Start <= s.End) first = std::min(first, s.Start), last = std::max(last, s.End);
-    if (!s.Added.empty())
-      first = std::min(first, s.Added.front()), last = std::max(last, s.Added.back());
+    if (!s.Added.empty()) {
+      first = std::min(first, s.Added.front());
+      last = std::max(last, s.Added.back());
+    }
   }
-  std::vector<int> days;
-  for (int day = first; day <= last && first <= last; ++day) {
-    if (std::any_of(Services.begin(), Services.end(),
-                    [day](const Service& s) { return s.Runs(day); }))
-      days.push_back(day);
-  }
-  return days;
+  return {first, last};
+}
+
+bool Feed::Data::AnyRuns(int day) const {
+  return std::any_of(Services.begin(), Services.end(),
+                     [day](const Service& s) { return s.Runs(day); });
 }
 
 namespace {
@@ -416,7 +417,8 @@ Feed Feed::Open(const fs::path& feed, const Progress& progress) {
   if (archive->Has("agency.txt")) {
     reader.ReadFile("agency.txt", [&](CsvReader& csv) {
       const int id = csv.Column("agency_id");
-      while (csv.Next()) agencies.emplace(csv.Field(id), 0);
+      while (csv.Next())
+        if (!csv.Field(id).empty()) agencies.emplace(csv.Field(id), 0);
     });
   }
   if (archive->Has("translations.txt"))
@@ -454,23 +456,25 @@ std::optional<StopMatch> Feed::StopById(std::string_view stopId) const {
 }
 
 std::optional<CivilDate> Feed::FirstDate() const {
-  const auto days = data_->ServiceDays();
-  if (days.empty()) return std::nullopt;
-  return DateOfDay(days.front());
+  const auto [first, last] = data_->DayRange();
+  for (int day = first; day <= last; ++day)
+    if (data_->AnyRuns(day)) return DateOfDay(day);
+  return std::nullopt;
 }
 
 std::optional<CivilDate> Feed::LastDate() const {
-  const auto days = data_->ServiceDays();
-  if (days.empty()) return std::nullopt;
-  return DateOfDay(days.back());
+  const auto [first, last] = data_->DayRange();
+  for (int day = last; day >= first; --day)
+    if (data_->AnyRuns(day)) return DateOfDay(day);
+  return std::nullopt;
 }
 
 std::optional<CivilDate> Feed::DateOfKind(DayKind kind, CivilDate from, bool yearEndHoliday) const {
-  const int start = DayNumber(from);
-  for (int day : data_->ServiceDays()) {
-    if (day < start) continue;
+  const auto [first, last] = data_->DayRange();
+  for (int day = std::max(first, DayNumber(from)); day <= last; ++day) {
     const CivilDate date = DateOfDay(day);
-    if (DayKindOf(date.Year, date.Month, date.Day, yearEndHoliday) == kind) return date;
+    if (DayKindOf(date.Year, date.Month, date.Day, yearEndHoliday) == kind && data_->AnyRuns(day))
+      return date;
   }
   return std::nullopt;
 }
