@@ -490,7 +490,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
     wanted[i] = static_cast<int>(i) == chosen->second || d.Stops[i].Parent == chosen->second;
 
   auto archive = FeedArchive::Open(d.Path);
-  auto source = ReadAhead(archive->OpenFile(kStopTimes));
+  auto source = archive->OpenFile(kStopTimes);
   const StopLookup stops(d.Stops);
   ProgressMeter meter(progress, source->Size());
   CsvReader csv(*source, kStopTimes, meter);

@@ -28,6 +28,8 @@ void ThrowFeedError(std::string_view file, std::uint64_t line, std::string_view 
 
 namespace {
 
+constexpr std::uint64_t kReadAheadBytes = 4 << 20;
+
 std::string TooLarge(std::uint64_t size) {
   return "展開後の大きさ(" + std::to_string(size) + "バイト)が大きすぎます。";
 }
@@ -142,7 +144,10 @@ class ZipArchive : public FeedArchive {
     if (file == nullptr) {
       ThrowFeedError(name, 0, std::string("ZIPから取り出せません(") + zip_strerror(zip_) + ")。");
     }
-    return std::make_unique<ZipEntry>(file, std::string(name), size, maxFileBytes_);
+    auto entry = std::make_unique<ZipEntry>(file, std::string(name), size, maxFileBytes_);
+    // A big entry inflates on a thread of its own, overlapping the parsing of what came before.
+    if (size > kReadAheadBytes) return ReadAhead(std::move(entry));
+    return entry;
   }
 
  private:

@@ -43,6 +43,7 @@ class FeedArchive {
 
 // Reads the source ahead on a thread of its own, so that inflating the next chunk of a zip
 // overlaps parsing this one. Errors of the source come out of Read as they would have.
+// OpenFile of a zip does this for big files by itself.
 std::unique_ptr<ByteSource> ReadAhead(std::unique_ptr<ByteSource> source);
 
 // "<file>の<line>行目: <what>" (line 0: "<file>: <what>"), with the import caption.

@@ -18,6 +18,9 @@ TEST(FeedReading, CsvFormsOfRealFeeds) {
   // BOM, CR LF, columns in another order, an unknown column, quoted commas, quotes and a
   // line break, and a missing optional column (no parent_station at all).
   TestFeed feed;
+  // One agency needs no agency_id, even where the routes still give one.
+  feed.Files["agency.txt"] =
+      "agency_name,agency_url,agency_timezone\nバス,https://example.jp,Asia/Tokyo\n";
   feed.Files["stops.txt"] =
       "\xEF\xBB\xBFzone_id,stop_name,stop_id\r\n"
       "Z,\"駅前, \"\"北口\"\"\",S1\r\n"
@@ -155,6 +158,43 @@ TEST(FeedReading, DamagedOrOversizedZipIsRefused) {
               std::string::npos);
     EXPECT_NO_THROW(archive->OpenFile("routes.txt"));
   }
+}
+
+// Bytes 0, 1, 2, ... in reads of odd sizes, then the damage a zip reports at its end.
+class PatternSource : public gtfs::ByteSource {
+ public:
+  explicit PatternSource(std::size_t size) : size_(size) {}
+  std::size_t Read(char* buffer, std::size_t size) override {
+    if (done_ == size_) gtfs::ThrowFeedError("stop_times.txt", 0, "壊れています。");
+    const std::size_t n = std::min({size, size_ - done_, std::size_t{777777}});
+    for (std::size_t i = 0; i < n; ++i) buffer[i] = static_cast<char>((done_ + i) % 251);
+    done_ += n;
+    return n;
+  }
+  std::uint64_t Size() const override { return size_; }
+
+ private:
+  std::size_t size_, done_ = 0;
+};
+
+TEST(FeedReading, ReadAheadHandsOnEveryByteAndTheSourcesError) {
+  constexpr std::size_t kSize = 5'000'000;
+  auto source = gtfs::ReadAhead(std::make_unique<PatternSource>(kSize));
+  EXPECT_EQ(source->Size(), kSize);
+  std::vector<char> buffer(300'000);
+  std::size_t got = 0;
+  bool same = true;
+  const std::string message = test::ImportError([&] {
+    for (std::size_t n; (n = source->Read(buffer.data(), buffer.size())) > 0; got += n)
+      for (std::size_t i = 0; i < n; ++i)
+        same = same && buffer[i] == static_cast<char>((got + i) % 251);
+  });
+  EXPECT_EQ(got, kSize);
+  EXPECT_TRUE(same);
+  EXPECT_EQ(message, "stop_times.txt: 壊れています。");
+  // Dropped half-way, it stops its thread without reading on.
+  auto dropped = gtfs::ReadAhead(std::make_unique<PatternSource>(kSize));
+  EXPECT_GT(dropped->Read(buffer.data(), buffer.size()), 0u);
 }
 
 TEST(FeedReading, ProgressRisesToTheTotalAndCancelStops) {
