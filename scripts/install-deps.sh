@@ -6,7 +6,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6svg6 libgl-dev
-  libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm
+  libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm libzip-dev
   fonts-noto-cjk xvfb xauth x11-utils dbus
   # Qt's own dialogs in Japanese.
   qt6-translations-l10n

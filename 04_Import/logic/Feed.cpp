@@ -1,0 +1,575 @@
+// Reading a feed: every file but stop_times.txt at once, stop_times.txt one pass per stop.
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+
+#include "CsvReader.h"
+#include "FeedArchive.h"
+#include "FeedData.h"
+#include "ImportText.h"
+
+namespace v42::gtfs {
+
+namespace fs = std::filesystem;
+
+int DayNumber(const CivilDate& date) {
+  using namespace std::chrono;
+  const year_month_day ymd{year{date.Year}, month{static_cast<unsigned>(date.Month)},
+                           day{static_cast<unsigned>(date.Day)}};
+  return static_cast<int>(sys_days{ymd}.time_since_epoch().count());
+}
+
+CivilDate DateOfDay(int dayNumber) {
+  using namespace std::chrono;
+  const year_month_day ymd{sys_days{days{dayNumber}}};
+  return {static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+          static_cast<int>(static_cast<unsigned>(ymd.day()))};
+}
+
+bool Feed::Data::Service::Runs(int day) const {
+  if (std::binary_search(Removed.begin(), Removed.end(), day)) return false;
+  if (std::binary_search(Added.begin(), Added.end(), day)) return true;
+  if (day < Start || day > End) return false;
+  // 1970-01-01 was a Thursday: day 0 is bit 3.
+  const int weekday = ((day % 7) + 7 + 3) % 7;
+  return (Weekdays >> weekday) & 1;
+}
+
+std::pair<int, int> Feed::Data::DayRange() const {
+  int first = INT_MAX, last = INT_MIN;
+  for (const Service& s : Services) {
+    if (s.Start <= s.End) first = std::min(first, s.Start), last = std::max(last, s.End);
+    if (!s.Added.empty()) {
+      first = std::min(first, s.Added.front());
+      last = std::max(last, s.Added.back());
+    }
+  }
+  return {first, last};
+}
+
+bool Feed::Data::AnyRuns(int day) const {
+  return std::any_of(Services.begin(), Services.end(),
+                     [day](const Service& s) { return s.Runs(day); });
+}
+
+namespace {
+
+constexpr const char* kStopTimes = "stop_times.txt";
+constexpr std::size_t kMaxStopDepartures = 1'000'000;
+
+bool IsDigits(std::string_view s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A whole non-negative number below a billion; nullopt for anything else.
+std::optional<int> ParseCount(std::string_view s) {
+  if (s.empty() || s.size() > 9) return std::nullopt;
+  int value = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// The stop ids in one flat open-addressed table: the lookup made for every row of
+// stop_times.txt, where the cache misses of a node-based map cost more than the parsing.
+class StopLookup {
+ public:
+  explicit StopLookup(const std::vector<Feed::Data::Stop>& stops) : stops_(stops) {
+    std::size_t size = 16;
+    while (size < stops.size() * 2) size <<= 1;
+    mask_ = size - 1;
+    slots_.assign(size, Slot{});
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+      const std::uint64_t hash = Hash(stops[i].Id);
+      std::size_t p = hash & mask_;
+      while (slots_[p].Index >= 0) p = (p + 1) & mask_;
+      slots_[p] = {hash, static_cast<int>(i)};
+    }
+  }
+  // The stop's index, or -1.
+  int Find(std::string_view id) const {
+    const std::uint64_t hash = Hash(id);
+    for (std::size_t p = hash & mask_; slots_[p].Index >= 0; p = (p + 1) & mask_) {
+      if (slots_[p].Hash == hash && stops_[slots_[p].Index].Id == id) return slots_[p].Index;
+    }
+    return -1;
+  }
+
+ private:
+  static std::uint64_t Hash(std::string_view s) {  // FNV-1a
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (char c : s) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    return hash;
+  }
+  struct Slot {
+    std::uint64_t Hash = 0;
+    int Index = -1;
+  };
+  const std::vector<Feed::Data::Stop>& stops_;
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+};
+
+// An optional whole number among the allowed values: empty gives the fallback.
+int ParseChoice(const CsvReader& csv, int column, std::string_view name, int fallback,
+                int maxValue) {
+  const std::string_view text = csv.Field(column);
+  if (text.empty()) return fallback;
+  const auto value = ParseCount(text);
+  if (!value || *value > maxValue) {
+    csv.Fail("「" + std::string(name) + "」の値「" + std::string(text) + "」が不正です。");
+  }
+  return *value;
+}
+
+int ParseDay(const CsvReader& csv, int column, std::string_view name) {
+  const std::string_view text = csv.RequiredField(column, name);
+  if (text.size() == 8 && IsDigits(text)) {
+    const CivilDate date{
+        (text[0] - '0') * 1000 + (text[1] - '0') * 100 + (text[2] - '0') * 10 + (text[3] - '0'),
+        (text[4] - '0') * 10 + (text[5] - '0'), (text[6] - '0') * 10 + (text[7] - '0')};
+    const std::chrono::year_month_day ymd{std::chrono::year{date.Year},
+                                          std::chrono::month{static_cast<unsigned>(date.Month)},
+                                          std::chrono::day{static_cast<unsigned>(date.Day)}};
+    if (ymd.ok()) return DayNumber(date);
+  }
+  csv.Fail("日付「" + std::string(text) + "」が不正です。");
+}
+
+int ParseTimeField(const CsvReader& csv, int column, std::string_view name) {
+  const std::string_view text = csv.RequiredField(column, name);
+  const auto seconds = ParseGtfsTime(text);
+  if (!seconds) csv.Fail("時刻「" + std::string(text) + "」が不正です。");
+  return *seconds;
+}
+
+// "RRGGBB" as an OLE colour; a malformed colour is only a look, so it falls back to the
+// default rather than refusing the whole feed.
+std::optional<Color> ParseColor(std::string_view text) {
+  if (text.size() != 6) return std::nullopt;
+  unsigned rgb = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + 6, rgb, 16);
+  if (ec != std::errc() || end != text.data() + 6) return std::nullopt;
+  const Color ole = static_cast<Color>(((rgb & 0xFF) << 16) | (rgb & 0xFF00) | (rgb >> 16));
+  return ole == 0 ? kBlack : ole;  // 0 would mean "no colour of its own"
+}
+
+bool IsJapanese(std::string_view language) {
+  return language.size() == 2 && (language[0] | 0x20) == 'j' && (language[1] | 0x20) == 'a';
+}
+
+// Both forms of translations.txt: GTFS's table/field/record or value, and GTFS-JP's trans_id,
+// which names the original text in any table.
+class Translations {
+ public:
+  void Read(CsvReader& csv) {
+    if (csv.Column("trans_id") >= 0) {
+      const int id = csv.RequiredColumn("trans_id"), lang = csv.RequiredColumn("lang"),
+                text = csv.RequiredColumn("translation");
+      while (csv.Next())
+        byValue_[Key({}, {}, csv.Field(id))].push_back(
+            {std::string(csv.Field(lang)), std::string(csv.Field(text))});
+      return;
+    }
+    const int table = csv.RequiredColumn("table_name"), field = csv.RequiredColumn("field_name"),
+              lang = csv.RequiredColumn("language"), text = csv.RequiredColumn("translation"),
+              record = csv.Column("record_id"), value = csv.Column("field_value");
+    while (csv.Next()) {
+      Entry entry{std::string(csv.Field(lang)), std::string(csv.Field(text))};
+      if (!csv.Field(record).empty()) {
+        byRecord_[Key(csv.Field(table), csv.Field(field), csv.Field(record))].push_back(entry);
+      } else if (!csv.Field(value).empty()) {
+        byValue_[Key(csv.Field(table), csv.Field(field), csv.Field(value))].push_back(entry);
+      }
+    }
+  }
+
+  struct Entry {
+    std::string Language, Text;
+  };
+  // Every translation of the field, by record first, then by its text.
+  std::vector<const Entry*> Of(std::string_view table, std::string_view field,
+                               std::string_view recordId, std::string_view value) const {
+    std::vector<const Entry*> found;
+    if (byRecord_.empty() && byValue_.empty()) return found;  // most feeds: no keys to build
+    Collect(byRecord_, Key(table, field, recordId), found);
+    Collect(byValue_, Key(table, field, value), found);
+    Collect(byValue_, Key({}, {}, value), found);
+    return found;
+  }
+  std::string Japanese(std::string_view table, std::string_view field, std::string_view recordId,
+                       std::string_view value) const {
+    for (const Entry* e : Of(table, field, recordId, value))
+      if (IsJapanese(e->Language)) return e->Text;
+    return std::string(value);
+  }
+
+ private:
+  static std::string Key(std::string_view table, std::string_view field, std::string_view id) {
+    std::string key(table);
+    key += '\x1F';
+    key += field;
+    key += '\x1F';
+    key += id;
+    return key;
+  }
+  static void Collect(const StringMap<std::vector<Entry>>& map, const std::string& key,
+                      std::vector<const Entry*>& found) {
+    const auto it = map.find(key);
+    if (it == map.end()) return;
+    for (const Entry& e : it->second) found.push_back(&e);
+  }
+  StringMap<std::vector<Entry>> byRecord_, byValue_;
+};
+
+class FeedReader {
+ public:
+  FeedReader(FeedArchive& archive, const Progress& progress, std::uint64_t total)
+      : archive_(archive), meter_(progress, total) {}
+
+  template <class RowFn>
+  void ReadFile(std::string_view name, const RowFn& perFile) {
+    auto source = archive_.OpenFile(name);
+    CsvReader csv(*source, std::string(name), meter_);
+    perFile(csv);
+  }
+
+ private:
+  FeedArchive& archive_;
+  ProgressMeter meter_;
+};
+
+constexpr const char* kSmallFiles[] = {"agency.txt", "translations.txt", "stops.txt",
+                                       "routes.txt", "calendar.txt",     "calendar_dates.txt",
+                                       "trips.txt",  "frequencies.txt"};
+
+void ReadStops(CsvReader& csv, Feed::Data& d, const Translations& tr) {
+  const int id = csv.RequiredColumn("stop_id"), name = csv.Column("stop_name"),
+            parent = csv.Column("parent_station"), type = csv.Column("location_type");
+  std::vector<std::pair<std::string, std::uint64_t>> parents;  // parent id and line, per stop
+  while (csv.Next()) {
+    Feed::Data::Stop stop;
+    stop.Id = csv.RequiredField(id, "stop_id");
+    stop.Name = csv.Field(name);
+    stop.LocationType = ParseChoice(csv, type, "location_type", 0, 4);
+    if (!d.StopIndex.emplace(stop.Id, static_cast<int>(d.Stops.size())).second) {
+      csv.Fail("stop_id「" + stop.Id + "」が重複しています。");
+    }
+    std::string search = FoldForSearch(stop.Name);
+    const auto translations = tr.Of("stops", "stop_name", stop.Id, stop.Name);
+    for (const auto* e : translations) search += '\n' + FoldForSearch(e->Text);
+    stop.SearchText = std::move(search);
+    stop.DisplayName = tr.Japanese("stops", "stop_name", stop.Id, stop.Name);
+    parents.emplace_back(csv.Field(parent), csv.Line());
+    d.Stops.push_back(std::move(stop));
+  }
+  for (std::size_t i = 0; i < d.Stops.size(); ++i) {
+    if (parents[i].first.empty()) continue;
+    const auto it = d.StopIndex.find(parents[i].first);
+    if (it == d.StopIndex.end()) {
+      ThrowFeedError("stops.txt", parents[i].second,
+                     "parent_station「" + parents[i].first + "」がありません。");
+    }
+    d.Stops[i].Parent = it->second;
+  }
+}
+
+void ReadRoutes(CsvReader& csv, Feed::Data& d, const Translations& tr,
+                const StringMap<int>& agencies) {
+  const int id = csv.RequiredColumn("route_id"), agency = csv.Column("agency_id"),
+            shortName = csv.Column("route_short_name"), longName = csv.Column("route_long_name"),
+            color = csv.Column("route_color"), textColor = csv.Column("route_text_color");
+  while (csv.Next()) {
+    Feed::Data::Route route;
+    route.Id = csv.RequiredField(id, "route_id");
+    const std::string_view a = csv.Field(agency);
+    if (!a.empty() && !agencies.empty() && !agencies.contains(a)) {
+      csv.Fail("agency_id「" + std::string(a) + "」がありません。");
+    }
+    route.Name = !csv.Field(shortName).empty()
+                     ? tr.Japanese("routes", "route_short_name", route.Id, csv.Field(shortName))
+                     : tr.Japanese("routes", "route_long_name", route.Id, csv.Field(longName));
+    route.Back = ParseColor(csv.Field(color));
+    route.Fore = ParseColor(csv.Field(textColor));
+    if (!d.RouteIndex.emplace(route.Id, static_cast<int>(d.Routes.size())).second) {
+      csv.Fail("route_id「" + route.Id + "」が重複しています。");
+    }
+    d.Routes.push_back(std::move(route));
+  }
+}
+
+int ServiceOf(Feed::Data& d, std::string_view id) {
+  const auto [it, added] =
+      d.ServiceIndex.emplace(std::string(id), static_cast<int>(d.Services.size()));
+  if (added) d.Services.emplace_back();
+  return it->second;
+}
+
+void ReadCalendar(CsvReader& csv, Feed::Data& d) {
+  static constexpr const char* kDays[] = {"monday", "tuesday",  "wednesday", "thursday",
+                                          "friday", "saturday", "sunday"};
+  const int id = csv.RequiredColumn("service_id"), start = csv.RequiredColumn("start_date"),
+            end = csv.RequiredColumn("end_date");
+  int day[7];
+  for (int i = 0; i < 7; ++i) day[i] = csv.RequiredColumn(kDays[i]);
+  while (csv.Next()) {
+    Feed::Data::Service& s = d.Services[ServiceOf(d, csv.RequiredField(id, "service_id"))];
+    s.Weekdays = 0;
+    for (int i = 0; i < 7; ++i)
+      if (ParseChoice(csv, day[i], kDays[i], 0, 1) == 1) s.Weekdays |= 1 << i;
+    s.Start = ParseDay(csv, start, "start_date");
+    s.End = ParseDay(csv, end, "end_date");
+  }
+}
+
+void ReadCalendarDates(CsvReader& csv, Feed::Data& d) {
+  const int id = csv.RequiredColumn("service_id"), date = csv.RequiredColumn("date"),
+            type = csv.RequiredColumn("exception_type");
+  while (csv.Next()) {
+    Feed::Data::Service& s = d.Services[ServiceOf(d, csv.RequiredField(id, "service_id"))];
+    const int day = ParseDay(csv, date, "date");
+    const int kind = ParseChoice(csv, type, "exception_type", 0, 2);
+    if (kind == 0) csv.Fail("「exception_type」が空か不正です。");
+    (kind == 1 ? s.Added : s.Removed).push_back(day);
+  }
+  for (auto& s : d.Services) {
+    std::sort(s.Added.begin(), s.Added.end());
+    std::sort(s.Removed.begin(), s.Removed.end());
+  }
+}
+
+void ReadTrips(CsvReader& csv, Feed::Data& d, const Translations& tr) {
+  const int route = csv.RequiredColumn("route_id"), service = csv.RequiredColumn("service_id"),
+            id = csv.RequiredColumn("trip_id"), headsign = csv.Column("trip_headsign"),
+            direction = csv.Column("direction_id");
+  while (csv.Next()) {
+    Feed::Data::Trip trip;
+    const std::string_view routeId = csv.RequiredField(route, "route_id");
+    const auto r = d.RouteIndex.find(routeId);
+    if (r == d.RouteIndex.end()) csv.Fail("route_id「" + std::string(routeId) + "」がありません。");
+    trip.Route = r->second;
+    const std::string_view serviceId = csv.RequiredField(service, "service_id");
+    const auto s = d.ServiceIndex.find(serviceId);
+    if (s == d.ServiceIndex.end()) {
+      csv.Fail("service_id「" + std::string(serviceId) +
+               "」が calendar.txt にも calendar_dates.txt にもありません。");
+    }
+    trip.Service = s->second;
+    trip.Headsign = csv.Field(headsign);
+    trip.Direction = ParseChoice(csv, direction, "direction_id", -1, 1);
+    const std::string_view tripId = csv.RequiredField(id, "trip_id");
+    if (!trip.Headsign.empty()) {
+      const std::string ja = tr.Japanese("trips", "trip_headsign", tripId, trip.Headsign);
+      if (ja != trip.Headsign) d.HeadsignJa.emplace(trip.Headsign, ja);
+    }
+    if (!d.TripIndex.emplace(tripId, static_cast<int>(d.Trips.size())).second) {
+      csv.Fail("trip_id「" + std::string(tripId) + "」が重複しています。");
+    }
+    d.Trips.push_back(std::move(trip));
+  }
+}
+
+void ReadFrequencies(CsvReader& csv, Feed::Data& d) {
+  const int id = csv.RequiredColumn("trip_id"), start = csv.RequiredColumn("start_time"),
+            end = csv.RequiredColumn("end_time"), headway = csv.RequiredColumn("headway_secs");
+  while (csv.Next()) {
+    const std::string_view tripId = csv.RequiredField(id, "trip_id");
+    const auto t = d.TripIndex.find(tripId);
+    if (t == d.TripIndex.end()) csv.Fail("trip_id「" + std::string(tripId) + "」がありません。");
+    Feed::Data::Frequency f;
+    f.Start = ParseTimeField(csv, start, "start_time");
+    f.End = ParseTimeField(csv, end, "end_time");
+    const auto secs = ParseCount(csv.Field(headway));
+    if (!secs || *secs == 0)
+      csv.Fail("「headway_secs」の値「" + std::string(csv.Field(headway)) + "」が不正です。");
+    f.Headway = *secs;
+    d.Trips[t->second].Frequencies.push_back(f);
+  }
+}
+
+}  // namespace
+
+Feed::Feed(std::shared_ptr<const Data> data) : data_(std::move(data)) {}
+Feed::Feed(const Feed&) = default;
+Feed& Feed::operator=(const Feed&) = default;
+Feed::Feed(Feed&&) noexcept = default;
+Feed& Feed::operator=(Feed&&) noexcept = default;
+Feed::~Feed() = default;
+
+Feed Feed::Open(const fs::path& feed, const Progress& progress) {
+  auto archive = FeedArchive::Open(feed);
+  for (const char* required : {"stops.txt", "routes.txt", "trips.txt", kStopTimes}) {
+    if (!archive->Has(required))
+      ThrowFeedError(required, 0, "フィードにこのファイルがありません。");
+  }
+  if (!archive->Has("calendar.txt") && !archive->Has("calendar_dates.txt")) {
+    ThrowFeedError("calendar.txt", 0, "calendar.txt と calendar_dates.txt のどちらもありません。");
+  }
+  std::uint64_t total = 0;
+  for (const char* name : kSmallFiles) total += archive->SizeOf(name);
+  FeedReader reader(*archive, progress, total);
+
+  auto d = std::make_shared<Data>();
+  d->Path = feed;
+  StringMap<int> agencies;
+  Translations tr;
+  if (archive->Has("agency.txt")) {
+    reader.ReadFile("agency.txt", [&](CsvReader& csv) {
+      const int id = csv.Column("agency_id");
+      while (csv.Next())
+        if (!csv.Field(id).empty()) agencies.emplace(csv.Field(id), 0);
+    });
+  }
+  if (archive->Has("translations.txt"))
+    reader.ReadFile("translations.txt", [&](CsvReader& csv) { tr.Read(csv); });
+  reader.ReadFile("stops.txt", [&](CsvReader& csv) { ReadStops(csv, *d, tr); });
+  reader.ReadFile("routes.txt", [&](CsvReader& csv) { ReadRoutes(csv, *d, tr, agencies); });
+  if (archive->Has("calendar.txt"))
+    reader.ReadFile("calendar.txt", [&](CsvReader& csv) { ReadCalendar(csv, *d); });
+  if (archive->Has("calendar_dates.txt")) {
+    reader.ReadFile("calendar_dates.txt", [&](CsvReader& csv) { ReadCalendarDates(csv, *d); });
+  }
+  reader.ReadFile("trips.txt", [&](CsvReader& csv) { ReadTrips(csv, *d, tr); });
+  if (archive->Has("frequencies.txt")) {
+    reader.ReadFile("frequencies.txt", [&](CsvReader& csv) { ReadFrequencies(csv, *d); });
+  }
+  return Feed(std::move(d));
+}
+
+std::vector<StopMatch> Feed::FindStops(std::string_view text) const {
+  std::vector<StopMatch> found;
+  const std::string wanted = FoldForSearch(text);
+  if (wanted.empty()) return found;
+  for (const Data::Stop& stop : data_->Stops) {
+    if (stop.LocationType > 1) continue;  // entrances and nodes are not boarded
+    if (stop.SearchText.find(wanted) != std::string::npos) found.push_back({stop.Id, stop.Name});
+  }
+  return found;
+}
+
+std::optional<StopMatch> Feed::StopById(std::string_view stopId) const {
+  const auto it = data_->StopIndex.find(stopId);
+  if (it == data_->StopIndex.end()) return std::nullopt;
+  const Data::Stop& stop = data_->Stops[it->second];
+  return StopMatch{stop.Id, stop.Name};
+}
+
+std::optional<CivilDate> Feed::FirstDate() const {
+  const auto [first, last] = data_->DayRange();
+  for (int day = first; day <= last; ++day)
+    if (data_->AnyRuns(day)) return DateOfDay(day);
+  return std::nullopt;
+}
+
+std::optional<CivilDate> Feed::LastDate() const {
+  const auto [first, last] = data_->DayRange();
+  for (int day = last; day >= first; --day)
+    if (data_->AnyRuns(day)) return DateOfDay(day);
+  return std::nullopt;
+}
+
+std::optional<CivilDate> Feed::DateOfKind(DayKind kind, CivilDate from, bool yearEndHoliday) const {
+  const auto [first, last] = data_->DayRange();
+  for (int day = std::max(first, DayNumber(from)); day <= last; ++day) {
+    const CivilDate date = DateOfDay(day);
+    if (DayKindOf(date.Year, date.Month, date.Day, yearEndHoliday) == kind && data_->AnyRuns(day))
+      return date;
+  }
+  return std::nullopt;
+}
+
+StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress) const {
+  const Data& d = *data_;
+  const auto chosen = d.StopIndex.find(stopId);
+  if (chosen == d.StopIndex.end()) {
+    ThrowFeedError("stops.txt", 0, "停留所「" + std::string(stopId) + "」がありません。");
+  }
+  std::vector<char> wanted(d.Stops.size(), 0);
+  for (std::size_t i = 0; i < d.Stops.size(); ++i)
+    wanted[i] = static_cast<int>(i) == chosen->second || d.Stops[i].Parent == chosen->second;
+
+  auto archive = FeedArchive::Open(d.Path);
+  auto source = archive->OpenFile(kStopTimes);
+  const StopLookup stops(d.Stops);
+  ProgressMeter meter(progress, source->Size());
+  CsvReader csv(*source, kStopTimes, meter);
+  const int tripCol = csv.RequiredColumn("trip_id"), arrivalCol = csv.Column("arrival_time"),
+            departureCol = csv.RequiredColumn("departure_time"),
+            stopCol = csv.RequiredColumn("stop_id"),
+            sequenceCol = csv.RequiredColumn("stop_sequence"),
+            pickupCol = csv.Column("pickup_type"), headsignCol = csv.Column("stop_headsign");
+
+  // Whether a row is a trip's last stop, and a frequency trip's offsets, are only known
+  // after the whole file: keep per trip its last sequence and its first time.
+  std::vector<int> lastSequence(d.Trips.size(), -1), firstSequence(d.Trips.size(), INT_MAX),
+      firstTime(d.Trips.size(), -1);
+  struct Call {
+    int Trip, Sequence, Time;
+    std::string Headsign;
+  };
+  std::vector<Call> calls;
+  std::string lastTripId;
+  int trip = -1;
+  const auto timeOf = [&](int column) {
+    const std::string_view text = csv.Field(column);
+    if (text.empty()) return -1;
+    const auto seconds = ParseGtfsTime(text);
+    if (!seconds) csv.Fail("時刻「" + std::string(text) + "」が不正です。");
+    return *seconds;
+  };
+  while (csv.Next()) {
+    const std::string_view tripId = csv.Field(tripCol);
+    if (trip < 0 || tripId != lastTripId) {  // rows come grouped by trip in practice
+      const auto t = d.TripIndex.find(tripId);
+      if (t == d.TripIndex.end()) csv.Fail("trip_id「" + std::string(tripId) + "」がありません。");
+      trip = t->second;
+      lastTripId = tripId;
+    }
+    const std::string_view rowStop = csv.RequiredField(stopCol, "stop_id");
+    const int rowStopIndex = stops.Find(rowStop);
+    if (rowStopIndex < 0) csv.Fail("stop_id「" + std::string(rowStop) + "」がありません。");
+    const auto sequence = ParseCount(csv.Field(sequenceCol));
+    if (!sequence)
+      csv.Fail("「stop_sequence」の値「" + std::string(csv.Field(sequenceCol)) + "」が不正です。");
+    const int arrival = timeOf(arrivalCol), departure = timeOf(departureCol);
+    const int pickup = ParseChoice(csv, pickupCol, "pickup_type", 0, 3);
+    lastSequence[trip] = std::max(lastSequence[trip], *sequence);
+    if (*sequence < firstSequence[trip]) {
+      firstSequence[trip] = *sequence;
+      firstTime[trip] = departure >= 0 ? departure : arrival;
+    }
+    if (wanted[rowStopIndex] && departure >= 0 && pickup != 1) {
+      calls.push_back({trip, *sequence, departure, std::string(csv.Field(headsignCol))});
+    }
+  }
+
+  auto rows = std::make_shared<StopDepartures::Rows>();
+  rows->Source = data_;
+  const Data::Stop& stop = d.Stops[chosen->second];
+  rows->Stop = {stop.Id, stop.Name};
+  rows->DisplayName = stop.DisplayName;
+  for (Call& call : calls) {
+    if (call.Sequence == lastSequence[call.Trip]) continue;  // nobody boards at the end
+    const auto& frequencies = d.Trips[call.Trip].Frequencies;
+    if (frequencies.empty()) {
+      rows->Departures.push_back({call.Trip, call.Time, std::move(call.Headsign)});
+      continue;
+    }
+    const int offset = firstTime[call.Trip] >= 0 ? call.Time - firstTime[call.Trip] : 0;
+    for (const Data::Frequency& f : frequencies) {
+      // A headway of seconds over many days is no timetable; stop before memory runs out.
+      const auto count = static_cast<std::size_t>(std::max(0, (f.End - f.Start) / f.Headway));
+      if (rows->Departures.size() + count > kMaxStopDepartures) {
+        ThrowFeedError("frequencies.txt", 0, "停留所「" + stop.Id + "」の発車が多すぎます。");
+      }
+      for (int start = f.Start; start < f.End; start += f.Headway)
+        rows->Departures.push_back({call.Trip, start + offset, call.Headsign});
+    }
+  }
+  return StopDepartures(std::move(rows));
+}
+
+}  // namespace v42::gtfs

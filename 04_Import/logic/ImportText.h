@@ -1,0 +1,23 @@
+// Text rules of the import: the search folding, and fitting names into the timetable's boxes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace v42::gtfs {
+
+// For "contains" searches: full-width ASCII and the ideographic space become ASCII, half-width
+// katakana full-width (voiced marks joined), katakana hiragana, and letters lower case.
+std::string FoldForSearch(std::string_view utf8);
+
+// The text as a title or kind name box can hold it: characters CP932 cannot hold become "〓",
+// the ones the data file reserves become their full-width forms, control characters a space,
+// and the result is cut to maxChars characters.
+std::string FitField(std::string_view utf8, int maxChars);
+
+// "HH:MM:SS", the hour allowed past 24 and one digit long; seconds of the service day.
+// nullopt when the text is not such a time (an empty text is not one either).
+std::optional<int> ParseGtfsTime(std::string_view text);
+
+}  // namespace v42::gtfs
