@@ -5,11 +5,13 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <optional>
 
 #include "DataFile.h"
 #include "EditorList.h"
 #include "Fonts.h"
 #include "MessageBox.h"
+#include "TableOrigins.h"
 #include "Twips.h"
 #include "frmDataEdit.h"
 
@@ -109,6 +111,7 @@ bool frmV42Editor::Form_Load() {
     ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
     return false;
   }
+  ctx_.Origins.Reset(ctx_.Store.Count);
   CentreOnScreen(this);
   ListTitles();
   ButtonStateSet();
@@ -148,15 +151,19 @@ void frmV42Editor::cmdAct_Click(int index) {
     case kAllDelete:
       lstDataList_->clear();
       AllDelete(store);
+      ctx_.Origins.Reset(0);
       break;
     case kDelete:
       if (sel < 0) break;
       delete lstDataList_->takeItem(sel);
       DeleteAt(store, sel);
+      ctx_.Origins.Erase(sel);
       lstDataList_->clearSelection();
       break;
     case kAddNew:
-      if (AddNew(store)) lstDataList_->addItem(QString::fromUtf8(kNewTitle));
+      if (!AddNew(store)) break;
+      ctx_.Origins.Insert(store.Count - 1);
+      lstDataList_->addItem(QString::fromUtf8(kNewTitle));
       break;
     case kEdit:
       if (sel >= 0) EditSelected(sel);
@@ -165,6 +172,7 @@ void frmV42Editor::cmdAct_Click(int index) {
     case kDown: {
       const int to = index == kUp ? MoveUp(store, sel) : MoveDown(store, sel);
       if (to == sel) break;
+      ctx_.Origins.Swap(sel, to);
       lstDataList_->item(sel)->setText(QString::fromStdString(store.Records[sel].Title));
       lstDataList_->item(to)->setText(QString::fromStdString(store.Records[to].Title));
       Select(to);
@@ -195,7 +203,17 @@ void frmV42Editor::menuFileSave_Click() {
     ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
     return;
   }
+  // The clock's day timetables follow theirs at once, not after the user closes the notice.
+  std::optional<FileError> settingsError;
+  try {
+    FollowDayTables(ctx_.Origins, ctx_.Store.Count, ctx_.AppFolder);
+  } catch (const FileError& error) {
+    settingsError = error;
+  }
   ShowMessage(this, kSavedMessage, kNoticeCaption, MsgIcon::Information);
+  if (settingsError) {
+    ShowMessage(this, settingsError->what(), settingsError->Caption, MsgIcon::Critical);
+  }
 }
 
 void frmV42Editor::menuHelpVersion_Click() {
