@@ -37,10 +37,12 @@ int TableOrigins::Current(int saved, int count) const {
 }
 
 void FollowDayTables(TableOrigins& origins, int count, const std::filesystem::path& appFolder) {
+  // Read over the defaults as the clock reads it: a key the file lacks is written back as the
+  // value the clock has been using, not as zero.
   IniSettings settings;
+  SetIniDefaults(settings);
   bool readable = FileExists(appFolder / kIniFileName);
   try {
-    // Read as the clock reads it, so that every other setting is written back as it acts.
     if (readable) ReadIniFile(settings, appFolder);
   } catch (const FileError&) {
     readable = false;  // the clock reports it; a file that cannot be read is not rewritten
