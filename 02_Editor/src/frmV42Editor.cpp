@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
-#include <optional>
 
 #include "DataFile.h"
 #include "EditorList.h"
@@ -37,6 +36,16 @@ constexpr std::array<ButtonDesign, 6> kButtons{{
     {"▲", 3735, 0, 420, 855},
     {"▼", 3735, 840, 420, 855},
 }};
+
+// Once velkan42.dat is saved the clock's day timetables follow theirs. A settings file that
+// cannot be written is told at once; the timetables are saved either way.
+void FollowDayTablesOf(QWidget* parent, EditorContext& ctx) {
+  try {
+    FollowDayTables(ctx.Origins, ctx.Store.Count, ctx.AppFolder);
+  } catch (const FileError& error) {
+    ShowMessage(parent, error.what(), error.Caption, MsgIcon::Critical);
+  }
+}
 
 }  // namespace
 
@@ -107,11 +116,11 @@ bool frmV42Editor::Form_Load() {
     ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
     return false;
   }
+  ctx_.Origins.Reset(ctx_.Store.Count);
   if (ctx_.Store.Count == 0) {
     ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
     return false;
   }
-  ctx_.Origins.Reset(ctx_.Store.Count);
   CentreOnScreen(this);
   ListTitles();
   ButtonStateSet();
@@ -198,22 +207,13 @@ void frmV42Editor::EditSelected(int sel) {
 void frmV42Editor::menuFileSave_Click() {
   try {
     WriteDataFile(ctx_.Store, ctx_.AppFolder);
+    FollowDayTablesOf(this, ctx_);
   } catch (const FileError& error) {
     // Nothing was replaced; the timetables stay in memory so that the user can try again.
     ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
     return;
   }
-  // The clock's day timetables follow theirs at once, not after the user closes the notice.
-  std::optional<FileError> settingsError;
-  try {
-    FollowDayTables(ctx_.Origins, ctx_.Store.Count, ctx_.AppFolder);
-  } catch (const FileError& error) {
-    settingsError = error;
-  }
   ShowMessage(this, kSavedMessage, kNoticeCaption, MsgIcon::Information);
-  if (settingsError) {
-    ShowMessage(this, settingsError->what(), settingsError->Caption, MsgIcon::Critical);
-  }
 }
 
 void frmV42Editor::menuHelpVersion_Click() {

@@ -99,9 +99,9 @@ TEST_F(ListWindow, SaveTakesTheClocksDayTimetablesAlong) {
   ReadDataFile(read, Folder());
   EXPECT_EQ(read.Records[0].Title, "休日");
   ASSERT_EQ(Messages().size(), 2u);
-  EXPECT_EQ(Messages()[0].Text, "ファイルを保存しました。");
-  EXPECT_EQ(Messages()[1].Caption, "ファイル書込エラー");
-  EXPECT_EQ(Messages()[1].Icon, MsgIcon::Critical);
+  EXPECT_EQ(Messages()[0].Caption, "ファイル書込エラー");
+  EXPECT_EQ(Messages()[0].Icon, MsgIcon::Critical);
+  EXPECT_EQ(Messages()[1].Text, "ファイルを保存しました。");
   EXPECT_EQ(Bytes(Folder() / kIniFileName), iniBefore);
   MessageBoxSeam::ClearCalls();
 
