@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "Model.h"
+#include "TableOrigins.h"
 
 namespace v42 {
 
@@ -13,6 +14,7 @@ struct EditorContext {
   std::filesystem::path AppFolder;
   std::uint8_t EditIndex = 0;  // the timetable the departure editor opens
   TimetableRecord WorkRecord;  // its working copy, shared with the editor's dialogs
+  TableOrigins Origins;        // where the saved timetables stand in the list now
 };
 
 }  // namespace v42

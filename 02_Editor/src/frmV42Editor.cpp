@@ -12,6 +12,7 @@
 #include "EditorList.h"
 #include "Fonts.h"
 #include "MessageBox.h"
+#include "TableOrigins.h"
 #include "Twips.h"
 #include "frmDataEdit.h"
 
@@ -38,6 +39,16 @@ constexpr std::array<ButtonDesign, 6> kButtons{{
     {"▲", 3735, 0, 420, 855},
     {"▼", 3735, 840, 420, 855},
 }};
+
+// Once velkan42.dat is saved the clock's day timetables follow theirs. A settings file that
+// cannot be written is told at once; the timetables are saved either way.
+void FollowDayTablesOf(QWidget* parent, EditorContext& ctx) {
+  try {
+    FollowDayTables(ctx.Origins, ctx.Store.Count, ctx.AppFolder);
+  } catch (const FileError& error) {
+    ShowMessage(parent, error.what(), error.Caption, MsgIcon::Critical);
+  }
+}
 
 }  // namespace
 
@@ -108,6 +119,7 @@ bool frmV42Editor::Form_Load() {
     ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
     return false;
   }
+  ctx_.Origins.Reset(ctx_.Store.Count);
   if (ctx_.Store.Count == 0) {
     ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
     return false;
@@ -152,15 +164,19 @@ void frmV42Editor::cmdAct_Click(int index) {
     case kAllDelete:
       lstDataList_->clear();
       AllDelete(store);
+      ctx_.Origins.Reset(0);
       break;
     case kDelete:
       if (sel < 0) break;
       delete lstDataList_->takeItem(sel);
       DeleteAt(store, sel);
+      ctx_.Origins.Erase(sel);
       lstDataList_->clearSelection();
       break;
     case kAddNew:
-      if (AddNew(store)) lstDataList_->addItem(QString::fromUtf8(kNewTitle));
+      if (!AddNew(store)) break;
+      ctx_.Origins.Insert(store.Count - 1);
+      lstDataList_->addItem(QString::fromUtf8(kNewTitle));
       break;
     case kEdit:
       if (sel >= 0) EditSelected(sel);
@@ -169,6 +185,7 @@ void frmV42Editor::cmdAct_Click(int index) {
     case kDown: {
       const int to = index == kUp ? MoveUp(store, sel) : MoveDown(store, sel);
       if (to == sel) break;
+      ctx_.Origins.Swap(sel, to);
       lstDataList_->item(sel)->setText(QString::fromStdString(store.Records[sel].Title));
       lstDataList_->item(to)->setText(QString::fromStdString(store.Records[to].Title));
       Select(to);
@@ -196,6 +213,7 @@ void frmV42Editor::menuFileSave_Click() { Save(); }
 bool frmV42Editor::Save() {
   try {
     WriteDataFile(ctx_.Store, ctx_.AppFolder);
+    FollowDayTablesOf(this, ctx_);
   } catch (const FileError& error) {
     // Nothing was replaced; the timetables stay in memory so that the user can try again.
     ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);

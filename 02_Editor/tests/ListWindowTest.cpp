@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "EditorFixture.h"
+#include "IniFile.h"
 
 namespace v42::test {
 namespace {
@@ -63,6 +64,51 @@ TEST_F(ListWindow, AddNewEightTimesFillsTheList) {
   EXPECT_EQ(ListTexts(), expected);
   EXPECT_EQ(Store().Count, 9);
   EXPECT_EQ(States(), (On{true, false, false, false, false, false}));
+}
+
+// The clock's day timetables are numbers into the saved list; they must name the same
+// timetables after the list was reordered, also when the first try to write them failed.
+TEST_F(ListWindow, SaveTakesTheClocksDayTimetablesAlong) {
+  Open({Timetable("平日", 6, {}), Timetable("土曜", 6, {}), Timetable("休日", 6, {})});
+  IniSettings settings;
+  SetIniDefaults(settings);
+  settings.DayTables.Tables = {0, 1, 2};
+  settings.DayTables.DayStartHour = 4;
+  // Longer than the data file, so that a size limit lets that through and stops this one.
+  const auto dataSize = static_cast<rlim_t>(Bytes(Folder() / kDataFileName).size());
+  settings.Comments[0].Text = std::string(dataSize + 1024, 'x');
+  WriteIniFile(settings, Folder());
+  const std::string iniBefore = Bytes(Folder() / kIniFileName);
+
+  SelectEntry(2);
+  Act(4);  // ▲ twice: 休日, 平日, 土曜
+  Act(4);
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{dataSize + 512, saved.rlim_max};
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  Menu("menuFileSave");
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, oldHandler);
+  TimetableStore read;
+  ReadDataFile(read, Folder());
+  EXPECT_EQ(read.Records[0].Title, "休日");
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Messages()[0].Caption, "ファイル書込エラー");
+  EXPECT_EQ(Messages()[0].Icon, MsgIcon::Critical);
+  EXPECT_EQ(Messages()[1].Text, "ファイルを保存しました。");
+  EXPECT_EQ(Bytes(Folder() / kIniFileName), iniBefore);
+  MessageBoxSeam::ClearCalls();
+
+  SelectEntry(1);
+  Act(1);  // DELETE 平日
+  Menu("menuFileSave");
+  ExpectMessage("ファイルを保存しました。", "通知メッセージ", MsgIcon::Information);
+  settings.DayTables.Tables = {-1, 1, 0};
+  IniSettings back;
+  ReadIniFile(back, Folder());
+  EXPECT_EQ(back, settings);
 }
 
 TEST_F(ListWindow, DeleteTheLastByButtonAndTheFirstByKey) {
