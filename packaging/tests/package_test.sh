@@ -76,11 +76,10 @@ for file in usr/share/metainfo/$id.Velkan42.metainfo.xml usr/share/velkan42/velk
             usr/share/doc/velkan42/copyright usr/share/doc/velkan42/changelog.gz; do
   [ -e "$root/$file" ] || { echo "missing /$file" >&2; missing=1; }
 done
-# The import command has no menu entry, but a manual page once it is built.
-if [ -e "$root/usr/bin/V42Import" ] && [ ! -e "$root/usr/share/man/man1/V42Import.1.gz" ]; then
-  echo "missing /usr/share/man/man1/V42Import.1.gz" >&2
-  missing=1
-fi
+# The import command has no menu entry, but a manual page.
+for file in usr/bin/V42Import usr/share/man/man1/V42Import.1.gz; do
+  [ -e "$root/$file" ] || { echo "missing /$file" >&2; missing=1; }
+done
 [ "$missing" -eq 0 ]
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 ||
   { echo "the dependencies were not computed from the binaries" >&2; exit 1; }
@@ -107,6 +106,6 @@ done
 [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
 DISPLAY=:$(cat "$work/display") HOME=$home XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb \
   SDL_AUDIODRIVER=dummy LC_ALL=C.UTF-8 env -u XDG_DATA_HOME "$0" --inside "$root" "$home"
-[ -z "$(ls -A "$root/usr/bin" | grep -v -e '^Velkan42$' -e '^V42Editor$' -e '^V42Converter$')" ] ||
+[ -z "$(ls -A "$root/usr/bin" | grep -v -e '^Velkan42$' -e '^V42Editor$' -e '^V42Converter$' -e '^V42Import$')" ] ||
   { echo "files were written beside the executables" >&2; exit 1; }
 echo "the unpacked clock keeps its files in $home/.local/share/velkan42"
