@@ -1,6 +1,7 @@
 #include "frmV42Editor.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
@@ -12,6 +13,7 @@
 #include "MessageBox.h"
 #include "Twips.h"
 #include "frmDataEdit.h"
+#include "frmGtfsImport.h"
 
 namespace v42 {
 
@@ -83,6 +85,9 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   auto* save = menuFile->addAction(QStringLiteral("保存(&S)"));
   save->setObjectName("menuFileSave");
   connect(save, &QAction::triggered, this, [this] { menuFileSave_Click(); });
+  auto* import = menuFile->addAction(QStringLiteral("GTFSから取り込み(&G)..."));
+  import->setObjectName("menuFileImport");
+  connect(import, &QAction::triggered, this, [this] { menuFileImport_Click(); });
   menuFile->addSeparator()->setObjectName("menuFileBar");
   auto* end = menuFile->addAction(QStringLiteral("終了(&E)"));
   end->setObjectName("menuFileEnd");
@@ -196,6 +201,17 @@ void frmV42Editor::menuFileSave_Click() {
     return;
   }
   ShowMessage(this, kSavedMessage, kNoticeCaption, MsgIcon::Information);
+}
+
+void frmV42Editor::menuFileImport_Click() {
+  const QDate today = QDate::currentDate();
+  auto* dialog = new frmGtfsImport(ctx_, {today.year(), today.month(), today.day()}, this);
+  connect(dialog, &QDialog::accepted, this, [this] {
+    ListTitles();
+    Select(ctx_.Store.Count - 1);
+    ButtonStateSet();
+  });
+  dialog->ShowModal();
 }
 
 void frmV42Editor::menuHelpVersion_Click() {

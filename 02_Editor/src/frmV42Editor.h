@@ -38,6 +38,7 @@ class frmV42Editor : public QMainWindow {
   void Select(int index);
   void EditSelected(int sel);
   void menuFileSave_Click();
+  void menuFileImport_Click();
   void menuHelpVersion_Click();
 
   EditorContext& ctx_;
