@@ -239,11 +239,11 @@ void frmGtfsImport::RunRead(const QString& label, std::function<void(const gtfs:
   prgLoad_ = new QProgressDialog(label, QStringLiteral("キャンセル"), 0, kProgressSteps, this);
   prgLoad_->setObjectName("prgLoad");
   prgLoad_->setWindowModality(Qt::WindowModal);
-  prgLoad_->setMinimumDuration(0);
   prgLoad_->setAutoReset(false);
   prgLoad_->setAutoClose(false);
   connect(prgLoad_, &QProgressDialog::canceled, this, [this] { cancel_ = true; });
-  prgLoad_->setValue(0);
+  // Shown at once: the window behind it takes no clicks until the read has ended.
+  prgLoad_->show();
 
   QProgressDialog* bar = prgLoad_;
   gtfs::Progress progress;
@@ -276,7 +276,8 @@ void frmGtfsImport::ReadFinished() {
   worker_->wait();
   delete worker_;
   worker_ = nullptr;
-  prgLoad_->close();
+  // Hidden, not closed: closing a progress dialog reports a cancel.
+  prgLoad_->hide();
   prgLoad_->deleteLater();
   prgLoad_ = nullptr;
   const auto done = std::move(done_);
