@@ -1,5 +1,7 @@
 #include "frmGtfsImport.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDateEdit>
@@ -31,8 +33,8 @@ namespace v42 {
 
 namespace {
 
-constexpr int kDateBox = 3;           // optDay's button beside the date box
-constexpr int kPreviewMinSlots = 12;  // the preview's minute columns, at the least
+constexpr int kDateBox = 3;     // optDay's button beside the date box
+constexpr int kColWidth = 330;  // twips, as the departure editor's grid
 constexpr int kProgressSteps = 1000;
 
 QDate ToQDate(const CivilDate& date) { return QDate(date.Year, date.Month, date.Day); }
@@ -474,7 +476,9 @@ void frmGtfsImport::ShowPreview() {
   if (txtTitle_->text().isEmpty())
     txtTitle_->setPlaceholderText(QString::fromStdString(record.Title));
 
-  int rows = 0, cols = kPreviewMinSlots;
+  // As many columns as the grid has room for, more when a row needs them.
+  int rows = 0,
+      cols = std::clamp(FGrid_->viewport()->width() / TwipsToPixelsX(kColWidth), 2, kSlotCount);
   for (const DepartureRow& row : record.Departures) {
     if (row[0].Value == kEmptyValue) break;
     ++rows;
@@ -485,7 +489,7 @@ void frmGtfsImport::ShowPreview() {
   FGrid_->SetCols(cols);
   FGrid_->SetRows(rows);
   FGrid_->SetFixedCols(1);
-  FGrid_->SetAllColWidths(330);
+  FGrid_->SetAllColWidths(kColWidth);
   FGrid_->SetForeColor(record.GridColors.BaseForeColor);
   FGrid_->SetBackColor(record.GridColors.BaseBackColor);
   for (int r = 0; r < rows; ++r) {
