@@ -59,6 +59,20 @@ std::optional<std::vector<std::string>> TickedKeys(const QListWidget* list) {
   return keys;
 }
 
+// Radio buttons named name_0, name_1, ... as one group, the first chosen.
+QButtonGroup* Options(QObject* owner, const char* name,
+                      std::initializer_list<const char*> captions) {
+  auto* group = new QButtonGroup(owner);
+  int id = 0;
+  for (const char* caption : captions) {
+    auto* option = new QRadioButton(QString::fromUtf8(caption));
+    option->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(id));
+    group->addButton(option, id++);
+  }
+  group->button(0)->setChecked(true);
+  return group;
+}
+
 QGroupBox* Frame(const char* caption, QLayout* layout) {
   auto* box = new QGroupBox(QString::fromUtf8(caption));
   box->setLayout(layout);
@@ -92,7 +106,12 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   connect(txtStop_, &QLineEdit::textChanged, this, [this] { txtStop_Change(); });
   lstStops_ = new QListWidget;
   lstStops_->setObjectName("lstStops");
-  connect(lstStops_, &QListWidget::currentRowChanged, this, [this] { lstStops_Click(); });
+  // A click or Enter reads the stop; moving through the list with the keys does not, as a
+  // read of a big feed takes a while.
+  connect(lstStops_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { lstStops_Click(item); });
+  connect(lstStops_, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { lstStops_Click(item); });
   auto* stopBox = new QVBoxLayout;
   stopBox->addLayout(feedRow);
   stopBox->addWidget(txtStop_);
@@ -124,16 +143,9 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   linesBox->addLayout(directions);
 
   // --- the day, the kinds and the title
-  optDay_ = new QButtonGroup(this);
+  optDay_ = Options(this, "optDay", {"平日", "土曜", "休日", "日付"});
   auto* dayBox = new QGridLayout;
-  const char* days[] = {"平日", "土曜", "休日", "日付"};
-  for (int i = 0; i < 4; ++i) {
-    auto* option = new QRadioButton(QString::fromUtf8(days[i]));
-    option->setObjectName(QStringLiteral("optDay_%1").arg(i));
-    optDay_->addButton(option, i);
-    dayBox->addWidget(option, 0, i);
-  }
-  optDay_->button(0)->setChecked(true);
+  for (int i = 0; i < 4; ++i) dayBox->addWidget(optDay_->button(i), 0, i);
   connect(optDay_, &QButtonGroup::idToggled, this, [this](int, bool on) {
     if (on) DayChanged();
   });
@@ -147,16 +159,9 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   dayBox->addWidget(dtpDate_, 1, 0, 1, 2);
   dayBox->addWidget(lblDate_, 1, 2, 1, 2);
 
-  optTypes_ = new QButtonGroup(this);
+  optTypes_ = Options(this, "optTypes", {"路線ごと", "行先ごと"});
   auto* typesBox = new QHBoxLayout;
-  const char* groupings[] = {"路線ごと", "行先ごと"};
-  for (int i = 0; i < 2; ++i) {
-    auto* option = new QRadioButton(QString::fromUtf8(groupings[i]));
-    option->setObjectName(QStringLiteral("optTypes_%1").arg(i));
-    optTypes_->addButton(option, i);
-    typesBox->addWidget(option);
-  }
-  optTypes_->button(0)->setChecked(true);
+  for (QAbstractButton* option : optTypes_->buttons()) typesBox->addWidget(option);
   connect(optTypes_, &QButtonGroup::idToggled, this, [this](int, bool on) {
     if (on) Rebuild();
   });
@@ -233,6 +238,8 @@ frmGtfsImport::~frmGtfsImport() {
 
 void frmGtfsImport::RunRead(const QString& label, std::function<void(const gtfs::Progress&)> read,
                             std::function<void()> done) {
+  // One read at a time: its progress dialog keeps the window from starting another.
+  if (worker_) return;
   cancel_ = false;
   cancelled_ = false;
   error_.clear();
@@ -276,7 +283,7 @@ void frmGtfsImport::RunRead(const QString& label, std::function<void(const gtfs:
 
 void frmGtfsImport::ReadFinished() {
   worker_->wait();
-  delete worker_;
+  worker_->deleteLater();
   worker_ = nullptr;
   // Hidden, not closed: closing a progress dialog reports a cancel.
   prgLoad_->hide();
@@ -322,7 +329,6 @@ void frmGtfsImport::OpenFeed(const std::string& path) {
         feedPath_ = path;
         txtFeed_->setText(QString::fromStdString(path));
         departures_.reset();
-        stopRow_ = -1;
         txtStop_->setEnabled(true);
         if (const auto first = feed_->FirstDate(), last = feed_->LastDate(); first && last) {
           dtpDate_->setDateRange(ToQDate(*first), ToQDate(*last));
@@ -338,38 +344,38 @@ void frmGtfsImport::OpenFeed(const std::string& path) {
 
 void frmGtfsImport::txtStop_Change() {
   if (!feed_) return;
-  const QSignalBlocker quiet(lstStops_);
   lstStops_->clear();
   for (const gtfs::StopMatch& stop : feed_->FindStops(txtStop_->text().toStdString())) {
     auto* item = new QListWidgetItem(QString::fromStdString(stop.Name), lstStops_);
     item->setData(Qt::UserRole, QString::fromStdString(stop.Id));
     item->setToolTip(QString::fromStdString(stop.Id));
-    if (departures_ && departures_->Stop().Id == stop.Id) lstStops_->setCurrentItem(item);
   }
-  stopRow_ = lstStops_->currentRow();
+  MarkReadStop();
 }
 
-void frmGtfsImport::lstStops_Click() {
-  const int row = lstStops_->currentRow();
-  if (row < 0 || row == stopRow_) return;
-  const std::string id = lstStops_->item(row)->data(Qt::UserRole).toString().toStdString();
-  // Until the read ends the list shows the stop that the lines and the preview belong to.
-  {
-    const QSignalBlocker quiet(lstStops_);
-    lstStops_->setCurrentRow(stopRow_);
+void frmGtfsImport::MarkReadStop() {
+  const QString id = departures_ ? QString::fromStdString(departures_->Stop().Id) : QString();
+  for (int i = 0; i < lstStops_->count(); ++i) {
+    QListWidgetItem* item = lstStops_->item(i);
+    QFont font = item->font();
+    font.setBold(item->data(Qt::UserRole).toString() == id);
+    item->setFont(font);
   }
+}
+
+void frmGtfsImport::lstStops_Click(const QListWidgetItem* item) {
+  const std::string id = item->data(Qt::UserRole).toString().toStdString();
+  if (departures_ && departures_->Stop().Id == id) return;
   auto read = std::make_shared<std::optional<gtfs::StopDepartures>>();
   const gtfs::Feed* feed = &*feed_;
   RunRead(
-      QStringLiteral("「%1」の時刻を読んでいます...").arg(lstStops_->item(row)->text()),
+      QStringLiteral("「%1」の時刻を読んでいます...").arg(item->text()),
       [read, feed, id](const gtfs::Progress& progress) {
         read->emplace(feed->ReadStop(id, progress));
       },
-      [this, read, row] {
+      [this, read] {
         departures_ = std::move(*read);
-        const QSignalBlocker quiet(lstStops_);
-        lstStops_->setCurrentRow(row);
-        stopRow_ = row;
+        MarkReadStop();
         FillLines();
         Rebuild();
       });

@@ -20,6 +20,7 @@ class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPlainTextEdit;
 class QProgressDialog;
 class QPushButton;
@@ -52,7 +53,8 @@ class frmGtfsImport : public EditorDialog {
   void cmdFeed_Click();
   void OpenFeed(const std::string& path);
   void txtStop_Change();
-  void lstStops_Click();
+  void lstStops_Click(const QListWidgetItem* item);
+  void MarkReadStop();  // the stop of the lines and the preview in bold
   void FillLines();
   void DayChanged();
   void Rebuild();
@@ -82,7 +84,6 @@ class frmGtfsImport : public EditorDialog {
   std::optional<gtfs::Feed> feed_;
   std::string feedPath_;
   std::optional<gtfs::StopDepartures> departures_;
-  int stopRow_ = -1;  // the row of lstStops whose departures are read
   std::optional<CivilDate> date_;
   std::optional<gtfs::ImportResult> preview_;
 

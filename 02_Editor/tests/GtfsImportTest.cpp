@@ -125,6 +125,13 @@ class GtfsImport : public EditorFixture {
     for (int i = 0; i < widget->count(); ++i) texts << widget->item(i)->text();
     return texts;
   }
+  // Which of the found stops the lines and the preview belong to: the one in bold.
+  std::vector<bool> ReadStops() {
+    std::vector<bool> bold;
+    auto* stops = Control<QListWidget>("lstStops");
+    for (int i = 0; i < stops->count(); ++i) bold.push_back(stops->item(i)->font().bold());
+    return bold;
+  }
   void PickStop(int row) {
     auto* stops = Control<QListWidget>("lstStops");
     QTest::mouseClick(stops->viewport(), Qt::LeftButton, {},
@@ -248,17 +255,19 @@ TEST_F(GtfsImport, CancelledReadsLeaveTheFeedTheStopAndThePreviewAsTheyWere) {
   ASSERT_NE(Progress(), nullptr);
   Click(Progress()->findChild<QPushButton*>());
   QTRY_VERIFY(!Reading());
-  EXPECT_EQ(Control<QListWidget>("lstStops")->currentRow(), 0);
+  EXPECT_EQ(ReadStops(), (std::vector<bool>{true, false}));
   EXPECT_EQ(Items("lstRoutes"), (QStringList{"1系統", "2系統"}));
   ASSERT_TRUE(dialog_->Preview().has_value());
   EXPECT_EQ(dialog_->Preview()->Record, before);
   EXPECT_TRUE(Messages().empty());
 
-  // The same stop picked again reads again.
+  // Picked again, it is read.
   PickStop(1);
   QTRY_VERIFY(!Reading());
-  EXPECT_EQ(Control<QListWidget>("lstStops")->currentRow(), 1);
+  EXPECT_EQ(ReadStops(), (std::vector<bool>{false, true}));
   EXPECT_TRUE(Items("lstRoutes").isEmpty());
+  Search("北口");
+  EXPECT_EQ(ReadStops(), (std::vector<bool>{true}));
 }
 
 TEST_F(GtfsImport, ABrokenFeedIsReportedAndTheLoadedOneStays) {
