@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstdint>
 
 #include "CsvReader.h"
 #include "FeedArchive.h"
@@ -35,37 +36,82 @@ bool Feed::Data::Service::Runs(int day) const {
   return (Weekdays >> weekday) & 1;
 }
 
-std::vector<int> Feed::Data::ServiceDays() const {
+std::pair<int, int> Feed::Data::DayRange() const {
   int first = INT_MAX, last = INT_MIN;
   for (const Service& s : Services) {
     if (s.Start <= s.End) first = std::min(first, s.Start), last = std::max(last, s.End);
-    if (!s.Added.empty())
-      first = std::min(first, s.Added.front()), last = std::max(last, s.Added.back());
+    if (!s.Added.empty()) {
+      first = std::min(first, s.Added.front());
+      last = std::max(last, s.Added.back());
+    }
   }
-  std::vector<int> days;
-  for (int day = first; day <= last && first <= last; ++day) {
-    if (std::any_of(Services.begin(), Services.end(),
-                    [day](const Service& s) { return s.Runs(day); }))
-      days.push_back(day);
-  }
-  return days;
+  return {first, last};
+}
+
+bool Feed::Data::AnyRuns(int day) const {
+  return std::any_of(Services.begin(), Services.end(),
+                     [day](const Service& s) { return s.Runs(day); });
 }
 
 namespace {
 
 constexpr const char* kStopTimes = "stop_times.txt";
+constexpr std::size_t kMaxStopDepartures = 1'000'000;
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// A whole non-negative number; nullopt for anything else.
+// A whole non-negative number below a billion; nullopt for anything else.
 std::optional<int> ParseCount(std::string_view s) {
+  if (s.empty() || s.size() > 9) return std::nullopt;
   int value = 0;
-  const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-  if (ec != std::errc() || end != s.data() + s.size() || value < 0) return std::nullopt;
+  for (char c : s) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = value * 10 + (c - '0');
+  }
   return value;
 }
+
+// The stop ids in one flat open-addressed table: the lookup made for every row of
+// stop_times.txt, where the cache misses of a node-based map cost more than the parsing.
+class StopLookup {
+ public:
+  explicit StopLookup(const std::vector<Feed::Data::Stop>& stops) : stops_(stops) {
+    std::size_t size = 16;
+    while (size < stops.size() * 2) size <<= 1;
+    mask_ = size - 1;
+    slots_.assign(size, Slot{});
+    for (std::size_t i = 0; i < stops.size(); ++i) {
+      const std::uint64_t hash = Hash(stops[i].Id);
+      std::size_t p = hash & mask_;
+      while (slots_[p].Index >= 0) p = (p + 1) & mask_;
+      slots_[p] = {hash, static_cast<int>(i)};
+    }
+  }
+  // The stop's index, or -1.
+  int Find(std::string_view id) const {
+    const std::uint64_t hash = Hash(id);
+    for (std::size_t p = hash & mask_; slots_[p].Index >= 0; p = (p + 1) & mask_) {
+      if (slots_[p].Hash == hash && stops_[slots_[p].Index].Id == id) return slots_[p].Index;
+    }
+    return -1;
+  }
+
+ private:
+  static std::uint64_t Hash(std::string_view s) {  // FNV-1a
+    std::uint64_t hash = 14695981039346656037ULL;
+    for (char c : s) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ULL;
+    return hash;
+  }
+  struct Slot {
+    std::uint64_t Hash = 0;
+    int Index = -1;
+  };
+  const std::vector<Feed::Data::Stop>& stops_;
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+};
 
 // An optional whole number among the allowed values: empty gives the fallback.
 int ParseChoice(const CsvReader& csv, int column, std::string_view name, int fallback,
@@ -148,6 +194,7 @@ class Translations {
   std::vector<const Entry*> Of(std::string_view table, std::string_view field,
                                std::string_view recordId, std::string_view value) const {
     std::vector<const Entry*> found;
+    if (byRecord_.empty() && byValue_.empty()) return found;  // most feeds: no keys to build
     Collect(byRecord_, Key(table, field, recordId), found);
     Collect(byValue_, Key(table, field, value), found);
     Collect(byValue_, Key({}, {}, value), found);
@@ -370,7 +417,8 @@ Feed Feed::Open(const fs::path& feed, const Progress& progress) {
   if (archive->Has("agency.txt")) {
     reader.ReadFile("agency.txt", [&](CsvReader& csv) {
       const int id = csv.Column("agency_id");
-      while (csv.Next()) agencies.emplace(csv.Field(id), 0);
+      while (csv.Next())
+        if (!csv.Field(id).empty()) agencies.emplace(csv.Field(id), 0);
     });
   }
   if (archive->Has("translations.txt"))
@@ -408,23 +456,25 @@ std::optional<StopMatch> Feed::StopById(std::string_view stopId) const {
 }
 
 std::optional<CivilDate> Feed::FirstDate() const {
-  const auto days = data_->ServiceDays();
-  if (days.empty()) return std::nullopt;
-  return DateOfDay(days.front());
+  const auto [first, last] = data_->DayRange();
+  for (int day = first; day <= last; ++day)
+    if (data_->AnyRuns(day)) return DateOfDay(day);
+  return std::nullopt;
 }
 
 std::optional<CivilDate> Feed::LastDate() const {
-  const auto days = data_->ServiceDays();
-  if (days.empty()) return std::nullopt;
-  return DateOfDay(days.back());
+  const auto [first, last] = data_->DayRange();
+  for (int day = last; day >= first; --day)
+    if (data_->AnyRuns(day)) return DateOfDay(day);
+  return std::nullopt;
 }
 
 std::optional<CivilDate> Feed::DateOfKind(DayKind kind, CivilDate from, bool yearEndHoliday) const {
-  const int start = DayNumber(from);
-  for (int day : data_->ServiceDays()) {
-    if (day < start) continue;
+  const auto [first, last] = data_->DayRange();
+  for (int day = std::max(first, DayNumber(from)); day <= last; ++day) {
     const CivilDate date = DateOfDay(day);
-    if (DayKindOf(date.Year, date.Month, date.Day, yearEndHoliday) == kind) return date;
+    if (DayKindOf(date.Year, date.Month, date.Day, yearEndHoliday) == kind && data_->AnyRuns(day))
+      return date;
   }
   return std::nullopt;
 }
@@ -441,10 +491,10 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
 
   auto archive = FeedArchive::Open(d.Path);
   auto source = archive->OpenFile(kStopTimes);
+  const StopLookup stops(d.Stops);
   ProgressMeter meter(progress, source->Size());
   CsvReader csv(*source, kStopTimes, meter);
-  const int tripCol = csv.RequiredColumn("trip_id"),
-            arrivalCol = csv.RequiredColumn("arrival_time"),
+  const int tripCol = csv.RequiredColumn("trip_id"), arrivalCol = csv.Column("arrival_time"),
             departureCol = csv.RequiredColumn("departure_time"),
             stopCol = csv.RequiredColumn("stop_id"),
             sequenceCol = csv.RequiredColumn("stop_sequence"),
@@ -477,8 +527,8 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       lastTripId = tripId;
     }
     const std::string_view rowStop = csv.RequiredField(stopCol, "stop_id");
-    const auto s = d.StopIndex.find(rowStop);
-    if (s == d.StopIndex.end()) csv.Fail("stop_id「" + std::string(rowStop) + "」がありません。");
+    const int rowStopIndex = stops.Find(rowStop);
+    if (rowStopIndex < 0) csv.Fail("stop_id「" + std::string(rowStop) + "」がありません。");
     const auto sequence = ParseCount(csv.Field(sequenceCol));
     if (!sequence)
       csv.Fail("「stop_sequence」の値「" + std::string(csv.Field(sequenceCol)) + "」が不正です。");
@@ -489,7 +539,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       firstSequence[trip] = *sequence;
       firstTime[trip] = departure >= 0 ? departure : arrival;
     }
-    if (wanted[s->second] && departure >= 0 && pickup != 1) {
+    if (wanted[rowStopIndex] && departure >= 0 && pickup != 1) {
       calls.push_back({trip, *sequence, departure, std::string(csv.Field(headsignCol))});
     }
   }
@@ -507,9 +557,15 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       continue;
     }
     const int offset = firstTime[call.Trip] >= 0 ? call.Time - firstTime[call.Trip] : 0;
-    for (const Data::Frequency& f : frequencies)
+    for (const Data::Frequency& f : frequencies) {
+      // A headway of seconds over many days is no timetable; stop before memory runs out.
+      const auto count = static_cast<std::size_t>(std::max(0, (f.End - f.Start) / f.Headway));
+      if (rows->Departures.size() + count > kMaxStopDepartures) {
+        ThrowFeedError("frequencies.txt", 0, "停留所「" + stop.Id + "」の発車が多すぎます。");
+      }
       for (int start = f.Start; start < f.End; start += f.Headway)
         rows->Departures.push_back({call.Trip, start + offset, call.Headsign});
+    }
   }
   return StopDepartures(std::move(rows));
 }

@@ -26,15 +26,25 @@ class ByteSource {
 class FeedArchive {
  public:
   // A folder, or else a zip file. Throws FileError when it is neither or cannot be read.
-  static std::unique_ptr<FeedArchive> Open(const std::filesystem::path& feed);
+  // maxFileBytes is lowered only by tests, which cannot afford gigabytes.
+  static std::unique_ptr<FeedArchive> Open(const std::filesystem::path& feed,
+                                           std::uint64_t maxFileBytes = kMaxFileBytes);
   virtual ~FeedArchive() = default;
 
   // The feed's file of that name (a zip may keep the files in one folder level).
   virtual bool Has(std::string_view name) const = 0;
   virtual std::uint64_t SizeOf(std::string_view name) const = 0;
-  // Throws FileError when the file is missing or larger than kMaxFileBytes.
+  // Throws FileError when the file is missing, or larger than the limit (now or as it is read).
   virtual std::unique_ptr<ByteSource> OpenFile(std::string_view name) = 0;
+
+ protected:
+  std::uint64_t maxFileBytes_ = kMaxFileBytes;
 };
+
+// Reads the source ahead on a thread of its own, so that inflating the next chunk of a zip
+// overlaps parsing this one. Errors of the source come out of Read as they would have.
+// OpenFile of a zip does this for big files by itself.
+std::unique_ptr<ByteSource> ReadAhead(std::unique_ptr<ByteSource> source);
 
 // "<file>の<line>行目: <what>" (line 0: "<file>: <what>"), with the import caption.
 [[noreturn]] void ThrowFeedError(std::string_view file, std::uint64_t line, std::string_view what);

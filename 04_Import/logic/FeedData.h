@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "GtfsImport.h"
@@ -63,8 +64,9 @@ struct Feed::Data {
 
   StringMap<std::string> HeadsignJa;  // a headsign and its "ja" translation
 
-  // The days any service runs on, ascending; empty when none does.
-  std::vector<int> ServiceDays() const;
+  // The first and last day of any service's calendar or added dates; first > last for none.
+  std::pair<int, int> DayRange() const;
+  bool AnyRuns(int day) const;
 };
 
 struct StopDepartures::Rows {

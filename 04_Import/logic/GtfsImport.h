@@ -63,12 +63,12 @@ struct ServingLines {
 enum class TypeGrouping { Route, Headsign };
 
 struct ImportChoice {
-  CivilDate Date;                      // the service date
-  std::vector<std::string> RouteIds;   // empty: every route
-  std::vector<std::string> Headsigns;  // empty: every headsign
-  std::optional<int> Direction;        // nullopt: both directions
+  CivilDate Date{};                      // the service date
+  std::vector<std::string> RouteIds{};   // empty: every route
+  std::vector<std::string> Headsigns{};  // empty: every headsign
+  std::optional<int> Direction{};        // nullopt: both directions
   TypeGrouping Types = TypeGrouping::Route;
-  std::string Title;            // empty: the stop name and the date's day kind
+  std::string Title{};          // empty: the stop name and the date's day kind
   bool YearEndHoliday = false;  // for the day kind in that default title
 };
 

@@ -121,19 +121,19 @@ std::string FitField(std::string_view utf8, int maxChars) {
 std::optional<int> ParseGtfsTime(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  const auto digit = [&](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
-  const std::size_t colon = text.find(':');
-  if (colon == 0 || colon == std::string_view::npos || colon > 3) return std::nullopt;
-  if (text.size() != colon + 6 || text[colon + 3] != ':') return std::nullopt;
+  // The hour: one to three digits before the first colon; then exactly ":MM:SS".
+  std::size_t i = 0;
   int hours = 0;
-  for (std::size_t i = 0; i < colon; ++i) {
-    if (!digit(i)) return std::nullopt;
-    hours = hours * 10 + (text[i] - '0');
+  while (i < text.size() && i < 3 && text[i] >= '0' && text[i] <= '9')
+    hours = hours * 10 + (text[i++] - '0');
+  if (i == 0 || text.size() != i + 6 || text[i] != ':' || text[i + 3] != ':') return std::nullopt;
+  int digits[4];
+  const std::size_t at[4] = {i + 1, i + 2, i + 4, i + 5};
+  for (int k = 0; k < 4; ++k) {
+    digits[k] = text[at[k]] - '0';
+    if (digits[k] < 0 || digits[k] > 9) return std::nullopt;
   }
-  for (std::size_t i : {colon + 1, colon + 2, colon + 4, colon + 5})
-    if (!digit(i)) return std::nullopt;
-  const int minutes = (text[colon + 1] - '0') * 10 + (text[colon + 2] - '0');
-  const int seconds = (text[colon + 4] - '0') * 10 + (text[colon + 5] - '0');
+  const int minutes = digits[0] * 10 + digits[1], seconds = digits[2] * 10 + digits[3];
   if (minutes > 59 || seconds > 59) return std::nullopt;
   return hours * 3600 + minutes * 60 + seconds;
 }
