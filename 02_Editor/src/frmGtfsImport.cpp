@@ -232,6 +232,7 @@ frmGtfsImport::~frmGtfsImport() {
   // The read holds references into this window; stop it before they go.
   cancel_ = true;
   worker_->wait();
+  delete worker_;
 }
 
 // --- reading off the GUI thread ----------------------------------------------------------------
@@ -247,6 +248,7 @@ void frmGtfsImport::RunRead(const QString& label, std::function<void(const gtfs:
 
   prgLoad_ = new QProgressDialog(label, QStringLiteral("キャンセル"), 0, kProgressSteps, this);
   prgLoad_->setObjectName("prgLoad");
+  prgLoad_->setWindowTitle(windowTitle());
   prgLoad_->setWindowModality(Qt::WindowModal);
   prgLoad_->setAutoReset(false);
   prgLoad_->setAutoClose(false);
@@ -273,7 +275,7 @@ void frmGtfsImport::RunRead(const QString& label, std::function<void(const gtfs:
       errorCaption_ = error.Caption;
     } catch (const std::exception& error) {
       // Out of memory on an absurd feed, for one: the window stays and says so.
-      error_ = error.what();
+      error_ = std::string("フィードを読めませんでした。(") + error.what() + ")";
       errorCaption_ = gtfs::kImportErrorCaption;
     }
   });
@@ -393,7 +395,7 @@ void frmGtfsImport::FillLines() {
     lstHeadsigns_->clear();
     for (const std::string& headsign : lines.Headsigns) {
       const QString text = QString::fromStdString(headsign);
-      AddCheckItem(lstHeadsigns_, text.isEmpty() ? QStringLiteral("(行先なし)") : text, text);
+      AddCheckItem(lstHeadsigns_, text, text);
     }
   }
   for (int i = 0; i < 2; ++i) {
