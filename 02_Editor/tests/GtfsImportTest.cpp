@@ -270,6 +270,15 @@ TEST_F(GtfsImport, CancelledReadsLeaveTheFeedTheStopAndThePreviewAsTheyWere) {
   EXPECT_EQ(ReadStops(), (std::vector<bool>{true}));
 }
 
+TEST_F(GtfsImport, TheEditorClosedMidReadStopsTheReadFirst) {
+  Open({Timetable("平日", 6, {{{10, 0}}})});
+  ASSERT_NE(OpenFromMenu(), nullptr);
+  ChooseFeed(WriteFeed("feed", kFeed));
+  ASSERT_NE(Progress(), nullptr);
+  window_.reset();
+  EXPECT_TRUE(dialog_.isNull());
+}
+
 TEST_F(GtfsImport, ABrokenFeedIsReportedAndTheLoadedOneStays) {
   ReadyAtStation();
   Files broken = kFeed;
