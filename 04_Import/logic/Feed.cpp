@@ -393,6 +393,8 @@ void ReadFrequencies(CsvReader& csv, Feed::Data& d) {
 }  // namespace
 
 Feed::Feed(std::shared_ptr<const Data> data) : data_(std::move(data)) {}
+Feed::Feed(const Feed&) = default;
+Feed& Feed::operator=(const Feed&) = default;
 Feed::Feed(Feed&&) noexcept = default;
 Feed& Feed::operator=(Feed&&) noexcept = default;
 Feed::~Feed() = default;
@@ -544,7 +546,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
     }
   }
 
-  auto rows = std::make_unique<StopDepartures::Rows>();
+  auto rows = std::make_shared<StopDepartures::Rows>();
   rows->Source = data_;
   const Data::Stop& stop = d.Stops[chosen->second];
   rows->Stop = {stop.Id, stop.Name};

@@ -109,6 +109,9 @@ class Feed {
   // Throws FileError naming the file and line at anything damaged, or Cancelled.
   static Feed Open(const std::filesystem::path& feed, const Progress& progress = {});
 
+  // Copies share the read data, which never changes: cheap, and safe across threads.
+  Feed(const Feed&);
+  Feed& operator=(const Feed&);
   Feed(Feed&&) noexcept;
   Feed& operator=(Feed&&) noexcept;
   ~Feed();
@@ -140,6 +143,9 @@ class Feed {
 // The departures of one stop on every day of the feed; it keeps what it needs of the feed.
 class StopDepartures {
  public:
+  // Copies share the rows, as Feed's do.
+  StopDepartures(const StopDepartures&);
+  StopDepartures& operator=(const StopDepartures&);
   StopDepartures(StopDepartures&&) noexcept;
   StopDepartures& operator=(StopDepartures&&) noexcept;
   ~StopDepartures();
@@ -153,8 +159,8 @@ class StopDepartures {
 
  private:
   friend class Feed;
-  explicit StopDepartures(std::unique_ptr<const Rows> rows);
-  std::unique_ptr<const Rows> rows_;
+  explicit StopDepartures(std::shared_ptr<const Rows> rows);
+  std::shared_ptr<const Rows> rows_;
 };
 
 // Adds the record after the existing timetables. With nine already, throws FileError

@@ -1,5 +1,6 @@
 #include "ImportCommand.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -110,8 +111,16 @@ std::string DateText(const CivilDate& d) {
   return text;
 }
 
+// One line per stop for scripts: a tab or line break inside a field would break it.
+std::string OneLine(std::string text) {
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return c == '\t' || c == '\r' || c == '\n'; }, ' ');
+  return text;
+}
+
 int Find(const Feed& feed, const Options& o, std::ostream& out) {
-  for (const StopMatch& stop : feed.FindStops(o.Find)) out << stop.Id << '\t' << stop.Name << '\n';
+  for (const StopMatch& stop : feed.FindStops(o.Find))
+    out << OneLine(stop.Id) << '\t' << OneLine(stop.Name) << '\n';
   return 0;
 }
 

@@ -9,7 +9,9 @@
 
 namespace v42::gtfs {
 
-StopDepartures::StopDepartures(std::unique_ptr<const Rows> rows) : rows_(std::move(rows)) {}
+StopDepartures::StopDepartures(std::shared_ptr<const Rows> rows) : rows_(std::move(rows)) {}
+StopDepartures::StopDepartures(const StopDepartures&) = default;
+StopDepartures& StopDepartures::operator=(const StopDepartures&) = default;
 StopDepartures::StopDepartures(StopDepartures&&) noexcept = default;
 StopDepartures& StopDepartures::operator=(StopDepartures&&) noexcept = default;
 StopDepartures::~StopDepartures() = default;
