@@ -419,6 +419,11 @@ void frmGtfsImport::DayChanged() {
   } else if (feed_) {
     const auto kind = static_cast<DayKind>(day);
     date_ = feed_->DateOfKind(kind, today_, false);
+    if (date_) {
+      // So that the date box starts from this day should the user switch to it.
+      const QSignalBlocker quiet(dtpDate_);
+      dtpDate_->setDate(ToQDate(*date_));
+    }
     lblDate_->setText(
         date_ ? QStringLiteral("%1 のダイヤ").arg(ToQDate(*date_).toString(Qt::ISODate))
               : QStringLiteral("今日以降の%1がフィードにありません").arg(DayKindName(kind)));
@@ -500,10 +505,10 @@ void frmGtfsImport::ShowPreview() {
   FGrid_->SetAllColWidths(kColWidth);
   FGrid_->SetForeColor(record.GridColors.BaseForeColor);
   FGrid_->SetBackColor(record.GridColors.BaseBackColor);
+  for (int s = 0; s < cols; ++s) FGrid_->SetColAlignment(s, flexAlignRightCenter);
   for (int r = 0; r < rows; ++r) {
     for (int s = 0; s < cols; ++s) {
       const DepartureCell& cell = record.Departures[r][s];
-      FGrid_->SetColAlignment(s, flexAlignRightCenter);
       if (cell.Value == kEmptyValue) continue;
       FGrid_->SetTextMatrix(r, s, QString::fromStdString(CellText(cell.Value)));
       if (s == 0 || cell.TypeLetter < 'a' || cell.TypeLetter > 'z') continue;

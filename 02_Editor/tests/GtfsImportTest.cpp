@@ -331,6 +331,7 @@ TEST_F(GtfsImport, ADayKindTakesItsFirstDateFromTodayWithinTheFeed) {
   EXPECT_EQ(GridRows().front(), "7: 5 20 40");
   Choose(Control<QRadioButton>("optDay_1"));
   EXPECT_EQ(Control<QLabel>("lblDate")->text(), "2026-12-05 のダイヤ");
+  EXPECT_EQ(Control<QDateEdit>("dtpDate")->date(), QDate(2026, 12, 5));
   EXPECT_EQ(GridRows(), (QStringList{"9: 0"}));
   EXPECT_EQ(Control<QLineEdit>("txtTitle")->placeholderText(), "駅前 土曜");
   Choose(Control<QRadioButton>("optDay_2"));
