@@ -65,6 +65,8 @@ const Files kFeed = {
      "T5,09:10:00,09:10:00,S2,2\n"},
 };
 
+TimetableRecord OneTimetable() { return Timetable("平日", 6, {{{10, 0}}}); }
+
 constexpr Color kRed = 0x0000FF, kBlue = 0xFF0000, kYellow = 0x00FFFF;
 
 class GtfsImport : public EditorFixture {
@@ -163,9 +165,9 @@ class GtfsImport : public EditorFixture {
     return rows;
   }
 
-  // The feed loaded and 駅前 read, on Monday 2026-12-07.
-  void ReadyAtStation() {
-    Open({Timetable("平日", 6, {{{10, 0}}})});
+  // The feed loaded and 駅前 read, on Monday 2026-12-07, over one timetable or the given ones.
+  void ReadyAtStation(const std::vector<TimetableRecord>& records = {OneTimetable()}) {
+    Open(records);
     ASSERT_NE(OpenFromMenu(), nullptr);
     LoadFeed(WriteFeed("feed", kFeed));
     Search("駅前");
@@ -271,7 +273,7 @@ TEST_F(GtfsImport, CancelledReadsLeaveTheFeedTheStopAndThePreviewAsTheyWere) {
 }
 
 TEST_F(GtfsImport, TheEditorClosedMidReadStopsTheReadFirst) {
-  Open({Timetable("平日", 6, {{{10, 0}}})});
+  Open({OneTimetable()});
   ASSERT_NE(OpenFromMenu(), nullptr);
   ChooseFeed(WriteFeed("feed", kFeed));
   ASSERT_NE(Progress(), nullptr);
@@ -297,13 +299,7 @@ TEST_F(GtfsImport, ABrokenFeedIsReportedAndTheLoadedOneStays) {
 }
 
 TEST_F(GtfsImport, WithNineTimetablesOkShowsTheRefusalAndKeepsTheList) {
-  Open(std::vector<TimetableRecord>(9, Timetable("平日", 6, {{{10, 0}}})));
-  ASSERT_NE(OpenFromMenu(), nullptr);
-  LoadFeed(WriteFeed("feed", kFeed));
-  Search("駅前");
-  PickStop(0);
-  QTRY_VERIFY(!Reading());
-  PickDate(QDate(2026, 12, 7));
+  ReadyAtStation(std::vector<TimetableRecord>(9, OneTimetable()));
   Click(Control<QPushButton>("cmdAct_0"));
   ExpectMessage("時刻表はすでに9件あります。取り込むには1件以上削除してください。",
                 "GTFS取り込みエラー", MsgIcon::Critical);
@@ -316,7 +312,7 @@ TEST_F(GtfsImport, WithNineTimetablesOkShowsTheRefusalAndKeepsTheList) {
 
 // A day kind runs on its first date from today within the feed.
 TEST_F(GtfsImport, ADayKindTakesItsFirstDateFromTodayWithinTheFeed) {
-  Open({Timetable("平日", 6, {{{10, 0}}})});
+  Open({OneTimetable()});
   dialog_ = new frmGtfsImport(*context_, {2026, 12, 5}, window_.get());  // a Saturday
   dialog_->ShowModal();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog_));
