@@ -279,6 +279,8 @@ void frmGtfsImport::RunRead(const QString& label, std::function<void(const gtfs:
       errorCaption_ = gtfs::kImportErrorCaption;
     }
   });
+  worker_->setParent(this);
+  worker_->setObjectName("worker");
   connect(worker_, &QThread::finished, this, [this] { ReadFinished(); });
   worker_->start();
 }

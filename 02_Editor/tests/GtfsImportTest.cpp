@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QRadioButton>
+#include <QThread>
 
 #include "EditorFixture.h"
 #include "FileOpenDialog.h"
@@ -248,11 +249,13 @@ TEST_F(GtfsImport, CancelledReadsLeaveTheFeedTheStopAndThePreviewAsTheyWere) {
   // Cancel is taken even when the read had already finished behind it.
   ChooseFeed(WriteFeed("other", kFeed));
   ASSERT_NE(Progress(), nullptr);
+  dialog_->findChild<QThread*>("worker")->wait();
   Click(Progress()->findChild<QPushButton*>());
   QTRY_VERIFY(!Reading());
   EXPECT_EQ(Control<QLineEdit>("txtFeed")->text(), feedText);
   EXPECT_EQ(Items("lstStops"), (QStringList{"駅前", "駅前北口"}));
 
+  // And while it runs.
   PickStop(1);
   ASSERT_NE(Progress(), nullptr);
   Click(Progress()->findChild<QPushButton*>());
