@@ -85,9 +85,9 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   auto* save = menuFile->addAction(QStringLiteral("保存(&S)"));
   save->setObjectName("menuFileSave");
   connect(save, &QAction::triggered, this, [this] { menuFileSave_Click(); });
-  auto* import = menuFile->addAction(QStringLiteral("GTFSから取り込み(&G)..."));
-  import->setObjectName("menuFileImport");
-  connect(import, &QAction::triggered, this, [this] { menuFileImport_Click(); });
+  auto* importGtfs = menuFile->addAction(QStringLiteral("GTFSから取り込み(&G)..."));
+  importGtfs->setObjectName("menuFileImport");
+  connect(importGtfs, &QAction::triggered, this, [this] { menuFileImport_Click(); });
   menuFile->addSeparator()->setObjectName("menuFileBar");
   auto* end = menuFile->addAction(QStringLiteral("終了(&E)"));
   end->setObjectName("menuFileEnd");
