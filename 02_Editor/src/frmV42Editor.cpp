@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDate>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
@@ -15,6 +16,7 @@
 #include "TableOrigins.h"
 #include "Twips.h"
 #include "frmDataEdit.h"
+#include "frmGtfsImport.h"
 
 namespace v42 {
 
@@ -97,6 +99,9 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   auto* save = menuFile->addAction(QStringLiteral("保存(&S)"));
   save->setObjectName("menuFileSave");
   connect(save, &QAction::triggered, this, [this] { menuFileSave_Click(); });
+  auto* importGtfs = menuFile->addAction(QStringLiteral("GTFSから取り込み(&G)..."));
+  importGtfs->setObjectName("menuFileImport");
+  connect(importGtfs, &QAction::triggered, this, [this] { menuFileImport_Click(); });
   menuFile->addSeparator()->setObjectName("menuFileBar");
   auto* end = menuFile->addAction(QStringLiteral("終了(&E)"));
   end->setObjectName("menuFileEnd");
@@ -239,6 +244,17 @@ void frmV42Editor::closeEvent(QCloseEvent* event) {
     }
   }
   QMainWindow::closeEvent(event);
+}
+
+void frmV42Editor::menuFileImport_Click() {
+  const QDate today = QDate::currentDate();
+  auto* dialog = new frmGtfsImport(ctx_, {today.year(), today.month(), today.day()}, this);
+  connect(dialog, &QDialog::accepted, this, [this] {
+    ListTitles();
+    Select(ctx_.Store.Count - 1);
+    ButtonStateSet();
+  });
+  dialog->ShowModal();
 }
 
 void frmV42Editor::menuHelpVersion_Click() {

@@ -41,6 +41,7 @@ class frmV42Editor : public QMainWindow {
   void menuFileSave_Click();
   bool Save();
   bool Changed() const;
+  void menuFileImport_Click();
   void menuHelpVersion_Click();
 
   EditorContext& ctx_;

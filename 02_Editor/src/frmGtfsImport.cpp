@@ -1,0 +1,546 @@
+#include "frmGtfsImport.h"
+
+#include <algorithm>
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDir>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "DepartureGrid.h"
+#include "FileOpenDialog.h"
+#include "FlexGrid.h"
+#include "Fonts.h"
+#include "InputRules.h"
+#include "MessageBox.h"
+#include "OleColor.h"
+#include "TextBoxRules.h"
+#include "Twips.h"
+
+namespace v42 {
+
+namespace {
+
+constexpr int kDateBox = 3;     // optDay's button beside the date box
+constexpr int kColWidth = 330;  // twips, as the departure editor's grid
+constexpr int kProgressSteps = 1000;
+
+QDate ToQDate(const CivilDate& date) { return QDate(date.Year, date.Month, date.Day); }
+CivilDate FromQDate(const QDate& date) { return {date.year(), date.month(), date.day()}; }
+
+QListWidgetItem* AddCheckItem(QListWidget* list, const QString& text, const QString& key) {
+  auto* item = new QListWidgetItem(text, list);
+  item->setData(Qt::UserRole, key);
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+  item->setCheckState(Qt::Checked);
+  return item;
+}
+
+// The keys of the ticked items. nullopt when every item is ticked: no filter, so that the
+// timetable keeps its lines as the feed changes them.
+std::optional<std::vector<std::string>> TickedKeys(const QListWidget* list) {
+  std::vector<std::string> keys;
+  for (int i = 0; i < list->count(); ++i)
+    if (list->item(i)->checkState() == Qt::Checked)
+      keys.push_back(list->item(i)->data(Qt::UserRole).toString().toStdString());
+  if (keys.size() == static_cast<std::size_t>(list->count())) return std::nullopt;
+  return keys;
+}
+
+// Radio buttons named name_0, name_1, ... as one group, the first chosen.
+QButtonGroup* Options(QObject* owner, const char* name,
+                      std::initializer_list<const char*> captions) {
+  auto* group = new QButtonGroup(owner);
+  int id = 0;
+  for (const char* caption : captions) {
+    auto* option = new QRadioButton(QString::fromUtf8(caption));
+    option->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(id));
+    group->addButton(option, id++);
+  }
+  group->button(0)->setChecked(true);
+  return group;
+}
+
+QGroupBox* Frame(const char* caption, QLayout* layout) {
+  auto* box = new QGroupBox(QString::fromUtf8(caption));
+  box->setLayout(layout);
+  return box;
+}
+
+}  // namespace
+
+frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* parent)
+    : EditorDialog(parent), ctx_(context), today_(today) {
+  setObjectName("frmGtfsImport");
+  setWindowTitle(QStringLiteral("GTFSから取り込み"));
+  setFont(GothicFont(9));
+
+  // --- the feed and its stop
+  txtFeed_ = new QLineEdit;
+  txtFeed_->setObjectName("txtFeed");
+  txtFeed_->setReadOnly(true);
+  txtFeed_->setPlaceholderText(QStringLiteral("ZIPファイルか、stops.txt のあるフォルダ"));
+  cmdFeed_ = new QPushButton(QStringLiteral("参照(&F)..."));
+  cmdFeed_->setObjectName("cmdFeed");
+  connect(cmdFeed_, &QPushButton::clicked, this, [this] { cmdFeed_Click(); });
+  auto* feedRow = new QHBoxLayout;
+  feedRow->addWidget(txtFeed_, 1);
+  feedRow->addWidget(cmdFeed_);
+
+  txtStop_ = new QLineEdit;
+  txtStop_->setObjectName("txtStop");
+  txtStop_->setPlaceholderText(QStringLiteral("停留所名の一部(漢字・かな)"));
+  txtStop_->setEnabled(false);
+  connect(txtStop_, &QLineEdit::textChanged, this, [this] { txtStop_Change(); });
+  lstStops_ = new QListWidget;
+  lstStops_->setObjectName("lstStops");
+  // A click or Enter reads the stop; moving through the list with the keys does not, as a
+  // read of a big feed takes a while.
+  connect(lstStops_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { lstStops_Click(item); });
+  connect(lstStops_, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { lstStops_Click(item); });
+  auto* stopBox = new QVBoxLayout;
+  stopBox->addLayout(feedRow);
+  stopBox->addWidget(txtStop_);
+  stopBox->addWidget(lstStops_, 1);
+
+  // --- the lines
+  lstRoutes_ = new QListWidget;
+  lstRoutes_->setObjectName("lstRoutes");
+  lstHeadsigns_ = new QListWidget;
+  lstHeadsigns_->setObjectName("lstHeadsigns");
+  for (QListWidget* list : {lstRoutes_, lstHeadsigns_}) {
+    list->setSelectionMode(QAbstractItemView::NoSelection);
+    connect(list, &QListWidget::itemChanged, this, [this] { Rebuild(); });
+  }
+  auto* directions = new QHBoxLayout;
+  directions->addWidget(new QLabel(QStringLiteral("方向:")));
+  for (int i = 0; i < 2; ++i) {
+    chkDirection_[i] = new QCheckBox(QString::number(i));
+    chkDirection_[i]->setObjectName(QStringLiteral("chkDirection_%1").arg(i));
+    connect(chkDirection_[i], &QCheckBox::toggled, this, [this] { Rebuild(); });
+    directions->addWidget(chkDirection_[i]);
+  }
+  directions->addStretch();
+  auto* linesBox = new QVBoxLayout;
+  linesBox->addWidget(new QLabel(QStringLiteral("路線")));
+  linesBox->addWidget(lstRoutes_, 1);
+  linesBox->addWidget(new QLabel(QStringLiteral("行先")));
+  linesBox->addWidget(lstHeadsigns_, 1);
+  linesBox->addLayout(directions);
+
+  // --- the day, the kinds and the title
+  optDay_ = Options(this, "optDay", {"平日", "土曜", "休日", "日付"});
+  auto* dayBox = new QGridLayout;
+  for (int i = 0; i < 4; ++i) dayBox->addWidget(optDay_->button(i), 0, i);
+  connect(optDay_, &QButtonGroup::idToggled, this, [this](int, bool on) {
+    if (on) DayChanged();
+  });
+  dtpDate_ = new QDateEdit(ToQDate(today));
+  dtpDate_->setObjectName("dtpDate");
+  dtpDate_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+  dtpDate_->setCalendarPopup(true);
+  connect(dtpDate_, &QDateEdit::dateChanged, this, [this] { DayChanged(); });
+  lblDate_ = new QLabel;
+  lblDate_->setObjectName("lblDate");
+  dayBox->addWidget(dtpDate_, 1, 0, 1, 2);
+  dayBox->addWidget(lblDate_, 1, 2, 1, 2);
+
+  optTypes_ = Options(this, "optTypes", {"路線ごと", "行先ごと"});
+  auto* typesBox = new QHBoxLayout;
+  for (QAbstractButton* option : optTypes_->buttons()) typesBox->addWidget(option);
+  connect(optTypes_, &QButtonGroup::idToggled, this, [this](int, bool on) {
+    if (on) Rebuild();
+  });
+  typesBox->addStretch();
+
+  txtTitle_ = new QLineEdit;
+  txtTitle_->setObjectName("txtTitle");
+  MakeNameBox(txtTitle_, kTitleMaxChars);
+  connect(txtTitle_, &QLineEdit::textChanged, this, [this] { Rebuild(); });
+
+  // --- the preview
+  FGrid_ = new FlexGrid;
+  FGrid_->setObjectName("FGrid");
+  FGrid_->SetFixedRows(0);
+  FGrid_->SetRows(0);
+  lstKinds_ = new QListWidget;
+  lstKinds_->setObjectName("lstKinds");
+  lstKinds_->setSelectionMode(QAbstractItemView::NoSelection);
+  txtReport_ = new QPlainTextEdit;
+  txtReport_->setObjectName("txtReport");
+  txtReport_->setReadOnly(true);
+  auto* previewBox = new QGridLayout;
+  previewBox->addWidget(FGrid_, 0, 0, 1, 2);
+  previewBox->addWidget(lstKinds_, 1, 0);
+  previewBox->addWidget(txtReport_, 1, 1);
+  previewBox->setRowStretch(0, 3);
+  previewBox->setRowStretch(1, 1);
+  previewBox->setColumnStretch(1, 2);
+
+  cmdOk_ = new QPushButton(QStringLiteral("OK"));
+  cmdOk_->setObjectName("cmdAct_0");
+  cmdOk_->setEnabled(false);
+  connect(cmdOk_, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
+  auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+  cancel->setObjectName("cmdAct_1");
+  connect(cancel, &QPushButton::clicked, this, [this] { CloseWithCancel(); });
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cmdOk_);
+  buttons->addWidget(cancel);
+
+  auto* left = new QVBoxLayout;
+  left->addWidget(Frame("フィードと停留所", stopBox), 3);
+  left->addWidget(Frame("乗る系統", linesBox), 2);
+  auto* titleRow = new QHBoxLayout;
+  titleRow->addWidget(new QLabel(QStringLiteral("タイトル:")));
+  titleRow->addWidget(txtTitle_, 1);
+  auto* right = new QVBoxLayout;
+  right->addWidget(Frame("ダイヤ", dayBox));
+  right->addWidget(Frame("種別の分け方", typesBox));
+  right->addLayout(titleRow);
+  right->addWidget(Frame("取り込む時刻表", previewBox), 1);
+  auto* columns = new QHBoxLayout;
+  columns->addLayout(left, 2);
+  columns->addLayout(right, 3);
+  auto* all = new QVBoxLayout(this);
+  all->addLayout(columns, 1);
+  all->addLayout(buttons);
+
+  NoDefaultButtons(this);
+  resize(TwipsSize(13500, 9000));
+  DayChanged();
+  CentreOnScreen(this);
+}
+
+frmGtfsImport::~frmGtfsImport() {
+  if (!worker_) return;
+  // The read holds references into this window; stop it before they go.
+  cancel_ = true;
+  worker_->wait();
+  delete worker_;
+}
+
+// --- reading off the GUI thread ----------------------------------------------------------------
+
+void frmGtfsImport::RunRead(const QString& label, std::function<void(const gtfs::Progress&)> read,
+                            std::function<void()> done) {
+  // One read at a time: its progress dialog keeps the window from starting another.
+  if (worker_) return;
+  cancel_ = false;
+  cancelled_ = false;
+  error_.clear();
+  done_ = std::move(done);
+
+  prgLoad_ = new QProgressDialog(label, QStringLiteral("キャンセル"), 0, kProgressSteps, this);
+  prgLoad_->setObjectName("prgLoad");
+  prgLoad_->setWindowTitle(windowTitle());
+  prgLoad_->setWindowModality(Qt::WindowModal);
+  prgLoad_->setAutoReset(false);
+  prgLoad_->setAutoClose(false);
+  connect(prgLoad_, &QProgressDialog::canceled, this, [this] { cancel_ = true; });
+  // Shown at once: the window behind it takes no clicks until the read has ended.
+  prgLoad_->show();
+
+  QProgressDialog* bar = prgLoad_;
+  gtfs::Progress progress;
+  progress.Cancel = &cancel_;
+  progress.Report = [bar](std::uint64_t done, std::uint64_t total) {
+    const int step = total == 0 ? 0 : static_cast<int>(done * kProgressSteps / total);
+    // Queued to the bar's own thread; dropped when the bar is gone.
+    QMetaObject::invokeMethod(
+        bar, [bar, step] { bar->setValue(step); }, Qt::QueuedConnection);
+  };
+  worker_ = QThread::create([this, read = std::move(read), progress] {
+    try {
+      read(progress);
+    } catch (const gtfs::Cancelled&) {
+      cancelled_ = true;
+    } catch (const FileError& error) {
+      error_ = error.what();
+      errorCaption_ = error.Caption;
+    } catch (const std::exception& error) {
+      // Out of memory on an absurd feed, for one: the window stays and says so.
+      error_ = std::string("フィードを読めませんでした。(") + error.what() + ")";
+      errorCaption_ = gtfs::kImportErrorCaption;
+    }
+  });
+  worker_->setParent(this);
+  worker_->setObjectName("worker");
+  connect(worker_, &QThread::finished, this, [this] { ReadFinished(); });
+  worker_->start();
+}
+
+void frmGtfsImport::ReadFinished() {
+  worker_->wait();
+  worker_->deleteLater();
+  worker_ = nullptr;
+  // Hidden, not closed: closing a progress dialog reports a cancel.
+  prgLoad_->hide();
+  prgLoad_->deleteLater();
+  prgLoad_ = nullptr;
+  const auto done = std::move(done_);
+  done_ = nullptr;
+  if (cancel_ || cancelled_) return;
+  if (!error_.empty()) {
+    ShowMessage(this, error_, errorCaption_, MsgIcon::Critical);
+    return;
+  }
+  done();
+}
+
+// --- the feed ----------------------------------------------------------------------------------
+
+void frmGtfsImport::cmdFeed_Click() {
+  const QString start = feedPath_.empty()
+                            ? QDir::homePath()
+                            : QFileInfo(QString::fromStdString(feedPath_)).absolutePath();
+  const std::string chosen = FileOpenDialog(
+      this,
+      {{"GTFSフィード(*.zip)", "*.zip"}, {"展開したフィードのフォルダ(stops.txt)", "stops.txt"}},
+      start.toStdString());
+  if (chosen.empty()) return;
+  // A folder is chosen by its stops.txt: the open-file dialog only picks files.
+  const QFileInfo file(QString::fromStdString(chosen));
+  OpenFeed(file.fileName().compare(QStringLiteral("stops.txt"), Qt::CaseInsensitive) == 0
+               ? file.absolutePath().toStdString()
+               : chosen);
+}
+
+void frmGtfsImport::OpenFeed(const std::string& path) {
+  auto opened = std::make_shared<std::optional<gtfs::Feed>>();
+  RunRead(
+      QStringLiteral("フィードを読んでいます..."),
+      [opened, path](const gtfs::Progress& progress) {
+        opened->emplace(gtfs::Feed::Open(path, progress));
+      },
+      [this, opened, path] {
+        feed_ = std::move(*opened);
+        feedPath_ = path;
+        txtFeed_->setText(QString::fromStdString(path));
+        departures_.reset();
+        txtStop_->setEnabled(true);
+        if (const auto first = feed_->FirstDate(), last = feed_->LastDate(); first && last) {
+          dtpDate_->setDateRange(ToQDate(*first), ToQDate(*last));
+        }
+        txtStop_Change();
+        FillLines();
+        DayChanged();
+        txtStop_->setFocus();
+      });
+}
+
+// --- the stop ----------------------------------------------------------------------------------
+
+void frmGtfsImport::txtStop_Change() {
+  if (!feed_) return;
+  lstStops_->clear();
+  for (const gtfs::StopMatch& stop : feed_->FindStops(txtStop_->text().toStdString())) {
+    auto* item = new QListWidgetItem(QString::fromStdString(stop.Name), lstStops_);
+    item->setData(Qt::UserRole, QString::fromStdString(stop.Id));
+    item->setToolTip(QString::fromStdString(stop.Id));
+  }
+  MarkReadStop();
+}
+
+void frmGtfsImport::MarkReadStop() {
+  const QString id = departures_ ? QString::fromStdString(departures_->Stop().Id) : QString();
+  for (int i = 0; i < lstStops_->count(); ++i) {
+    QListWidgetItem* item = lstStops_->item(i);
+    QFont font = item->font();
+    font.setBold(item->data(Qt::UserRole).toString() == id);
+    item->setFont(font);
+  }
+}
+
+void frmGtfsImport::lstStops_Click(const QListWidgetItem* item) {
+  const std::string id = item->data(Qt::UserRole).toString().toStdString();
+  if (departures_ && departures_->Stop().Id == id) return;
+  auto read = std::make_shared<std::optional<gtfs::StopDepartures>>();
+  const gtfs::Feed* feed = &*feed_;
+  RunRead(
+      QStringLiteral("「%1」の時刻を読んでいます...").arg(item->text()),
+      [read, feed, id](const gtfs::Progress& progress) {
+        read->emplace(feed->ReadStop(id, progress));
+      },
+      [this, read] {
+        departures_ = std::move(*read);
+        MarkReadStop();
+        FillLines();
+        Rebuild();
+      });
+}
+
+void frmGtfsImport::FillLines() {
+  const gtfs::ServingLines lines = departures_ ? departures_->Lines() : gtfs::ServingLines{};
+  {
+    const QSignalBlocker quietRoutes(lstRoutes_), quietHeadsigns(lstHeadsigns_);
+    lstRoutes_->clear();
+    for (const gtfs::RouteChoice& route : lines.Routes) {
+      AddCheckItem(lstRoutes_, QString::fromStdString(route.Name), QString::fromStdString(route.Id))
+          ->setToolTip(QString::fromStdString(route.Id));
+    }
+    lstHeadsigns_->clear();
+    for (const std::string& headsign : lines.Headsigns) {
+      const QString text = QString::fromStdString(headsign);
+      AddCheckItem(lstHeadsigns_, text, text);
+    }
+  }
+  for (int i = 0; i < 2; ++i) {
+    const bool runs =
+        std::find(lines.Directions.begin(), lines.Directions.end(), i) != lines.Directions.end();
+    const QSignalBlocker quiet(chkDirection_[i]);
+    chkDirection_[i]->setEnabled(runs);
+    chkDirection_[i]->setChecked(runs);
+  }
+}
+
+// --- the day -----------------------------------------------------------------------------------
+
+void frmGtfsImport::DayChanged() {
+  const int day = optDay_->checkedId();
+  dtpDate_->setEnabled(day == kDateBox && feed_.has_value());
+  date_.reset();
+  if (day == kDateBox) {
+    date_ = FromQDate(dtpDate_->date());
+    lblDate_->clear();
+  } else if (feed_) {
+    const auto kind = static_cast<DayKind>(day);
+    date_ = feed_->DateOfKind(kind, today_, false);
+    if (date_) {
+      // So that the date box starts from this day should the user switch to it.
+      const QSignalBlocker quiet(dtpDate_);
+      dtpDate_->setDate(ToQDate(*date_));
+    }
+    lblDate_->setText(
+        date_ ? QStringLiteral("%1 のダイヤ").arg(ToQDate(*date_).toString(Qt::ISODate))
+              : QStringLiteral("今日以降の%1がフィードにありません").arg(DayKindName(kind)));
+  }
+  Rebuild();
+}
+
+// --- the preview -------------------------------------------------------------------------------
+
+void frmGtfsImport::Rebuild() {
+  preview_.reset();
+  std::string why;
+  if (!departures_) {
+    why = feed_ ? "停留所を選んでください。" : "フィードを選んでください。";
+  } else if (!date_) {
+    why = "日を選んでください。";
+  } else {
+    gtfs::ImportChoice choice;
+    choice.Date = *date_;
+    const auto routes = TickedKeys(lstRoutes_);
+    const auto headsigns = TickedKeys(lstHeadsigns_);
+    std::vector<int> directions;
+    int present = 0;
+    for (int i = 0; i < 2; ++i) {
+      present += chkDirection_[i]->isEnabled();
+      if (chkDirection_[i]->isChecked()) directions.push_back(i);
+    }
+    if ((routes && routes->empty()) || (headsigns && headsigns->empty()) ||
+        (present > 0 && directions.empty())) {
+      why = "路線・行先・方向をそれぞれ一つ以上選んでください。";
+    } else {
+      if (routes) choice.RouteIds = *routes;
+      if (headsigns) choice.Headsigns = *headsigns;
+      if (static_cast<int>(directions.size()) < present) choice.Direction = directions.front();
+      choice.Types =
+          optTypes_->checkedId() == 1 ? gtfs::TypeGrouping::Headsign : gtfs::TypeGrouping::Route;
+      choice.Title = txtTitle_->text().toStdString();
+      preview_ = departures_->Build(choice);
+    }
+  }
+  ShowPreview();
+  if (!preview_) {
+    txtReport_->setPlainText(QString::fromUtf8(why));
+    return;
+  }
+  QStringList lines;
+  for (const std::string& line : gtfs::SummaryLines(preview_->Report))
+    lines << QString::fromStdString(line);
+  txtReport_->setPlainText(lines.join('\n'));
+}
+
+void frmGtfsImport::ShowPreview() {
+  const bool any = preview_ && preview_->Report.Departures > 0;
+  cmdOk_->setEnabled(any);
+  lstKinds_->clear();
+  // Dropping every row drops every cell's style too, so no colour of the last preview stays.
+  FGrid_->SetRows(0);
+  if (!preview_) {
+    txtTitle_->setPlaceholderText({});
+    return;
+  }
+  const TimetableRecord& record = preview_->Record;
+  if (txtTitle_->text().isEmpty())
+    txtTitle_->setPlaceholderText(QString::fromStdString(record.Title));
+
+  // As many columns as the grid has room for, more when a row needs them.
+  int rows = 0,
+      cols = std::clamp(FGrid_->viewport()->width() / TwipsToPixelsX(kColWidth), 2, kSlotCount);
+  for (const DepartureRow& row : record.Departures) {
+    if (row[0].Value == kEmptyValue) break;
+    ++rows;
+    for (int s = cols; s < kSlotCount; ++s)
+      if (row[s].Value != kEmptyValue) cols = s + 1;
+  }
+  FGrid_->SetRedraw(false);
+  FGrid_->SetCols(cols);
+  FGrid_->SetRows(rows);
+  FGrid_->SetFixedCols(1);
+  FGrid_->SetAllColWidths(kColWidth);
+  FGrid_->SetForeColor(record.GridColors.BaseForeColor);
+  FGrid_->SetBackColor(record.GridColors.BaseBackColor);
+  for (int s = 0; s < cols; ++s) FGrid_->SetColAlignment(s, flexAlignRightCenter);
+  for (int r = 0; r < rows; ++r) {
+    for (int s = 0; s < cols; ++s) {
+      const DepartureCell& cell = record.Departures[r][s];
+      if (cell.Value == kEmptyValue) continue;
+      FGrid_->SetTextMatrix(r, s, QString::fromStdString(CellText(cell.Value)));
+      if (s == 0 || cell.TypeLetter < 'a' || cell.TypeLetter > 'z') continue;
+      const TypeEntry& type = record.Types[cell.TypeLetter - 'a'];
+      FGrid_->SetCellForeColorAt(r, s, type.ForeColor);
+      FGrid_->SetCellBackColorAt(r, s, type.BackColor);
+    }
+  }
+  FGrid_->SetRedraw(true);
+
+  for (int k = 0; k < preview_->Report.Kinds; ++k) {
+    const TypeEntry& type = record.Types[k];
+    auto* item = new QListWidgetItem(
+        QStringLiteral("%1  %2").arg(QChar('a' + k)).arg(QString::fromStdString(type.Name)),
+        lstKinds_);
+    item->setForeground(ToQColor(type.ForeColor));
+    item->setBackground(ToQColor(type.BackColor));
+  }
+}
+
+void frmGtfsImport::cmdOk_Click() {
+  if (!preview_) return;
+  try {
+    gtfs::AppendTimetable(ctx_.Store, preview_->Record);
+  } catch (const FileError& error) {
+    // Nine timetables already: the user may delete one and import again.
+    ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
+    return;
+  }
+  CloseWithOk();
+}
+
+}  // namespace v42
