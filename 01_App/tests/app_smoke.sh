@@ -38,4 +38,4 @@ cp "$sample" "$work/velkan42.dat"
 export QT_QPA_PLATFORM=xcb
 # The lock of a clock the user may be running elsewhere stays out of the way.
 export XDG_RUNTIME_DIR=$work
-xvfb-run -a -s "-screen 0 1280x800x24" "$0" --inside "$work"
+"$(dirname "$0")/../../scripts/on-own-display.sh" "$0" --inside "$work"

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Starts the built editor twice on the sample data under the X server that xvfb-run gave us:
+# Starts the built editor twice on the sample data on the virtual display it is given:
 # the first copy shows its list window, the second only the refusal, and the first runs on;
 # SIGTERM ends both.
 set -u

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Smoke test on a virtual display: the converter shows its window, and a second copy is
 # refused with its message while the first keeps running; SIGTERM ends both.
-# usage: converter_smoke.sh <V42Converter> (run under xvfb-run)
+# usage: converter_smoke.sh <V42Converter> (run on a virtual display)
 set -u
 program=$1
 work=$(mktemp -d)

@@ -47,8 +47,7 @@ for tool in desktop-file-validate appstreamcli lintian Xvfb xwininfo xdotool; do
 done
 
 work=$(mktemp -d)
-xvfb=
-trap '[ -n "$xvfb" ] && kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+trap 'rm -rf "$work"' EXIT
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/out" >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log"; exit 1; }
 deb=$(ls "$work"/out/*.deb)
@@ -96,16 +95,8 @@ echo "files, desktop entries, metainfo and lintian pass"
 # files go to the per-user folder.
 home=$work/home
 mkdir -p "$home" && mkdir -m 700 "$work/runtime"
-# A display of our own that the server picks itself: xvfb-run -a can hand two tests running
-# side by side the same display, and the other's server ending takes ours along.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" 2>/dev/null & xvfb=$!
-for _ in $(seq 100); do
-  [ -s "$work/display" ] && break
-  sleep 0.1
-done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; exit 1; }
-DISPLAY=:$(cat "$work/display") HOME=$home XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb \
-  SDL_AUDIODRIVER=dummy LC_ALL=C.UTF-8 env -u XDG_DATA_HOME "$0" --inside "$root" "$home"
+HOME=$home XDG_RUNTIME_DIR=$work/runtime QT_QPA_PLATFORM=xcb \
+  SDL_AUDIODRIVER=dummy LC_ALL=C.UTF-8 env -u XDG_DATA_HOME "$(dirname "$0")/../../scripts/on-own-display.sh" "$0" --inside "$root" "$home"
 [ -z "$(ls -A "$root/usr/bin" | grep -v -e '^Velkan42$' -e '^V42Editor$' -e '^V42Converter$' -e '^V42Import$')" ] ||
   { echo "files were written beside the executables" >&2; exit 1; }
 echo "the unpacked clock keeps its files in $home/.local/share/velkan42"
