@@ -33,14 +33,21 @@ int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) 
     return 1;
   }
   const QString executableFolder = QCoreApplication::applicationDirPath();
-  switch (OfferFirstStart(nullptr, appFolder,
-                          StartOptions(SampleFolder(executableFolder.toStdString())))) {
+  const FirstStart start = OfferFirstStart(
+      nullptr, appFolder, StartOptions(SampleFolder(executableFolder.toStdString())));
+  switch (start) {
     case FirstStart::Quit:
       return 0;
     case FirstStart::ReadyEmpty:
-      // An empty timetable has nothing to count down to: the editor takes over, and the clock
-      // shows the timetables when it is started again. Without an editor the clock opens empty.
-      if (QProcess::startDetached(executableFolder + "/V42Editor", {})) return 0;
+    case FirstStart::Import:
+      // An empty timetable has nothing to count down to: the editor takes over (with its import
+      // open when that was the choice), and the clock shows the timetables when it is started
+      // again. Without an editor the clock opens on what there is, or reports the missing file.
+      if (QProcess::startDetached(executableFolder + "/V42Editor", start == FirstStart::Import
+                                                                       ? QStringList{"--import"}
+                                                                       : QStringList{})) {
+        return 0;
+      }
       break;
     case FirstStart::Ready:
       break;

@@ -22,7 +22,7 @@ EditorProgram::~EditorProgram() {
 }
 
 EditorProgram basV42Editor(const std::filesystem::path& appFolder,
-                           const std::filesystem::path& lockFolder) {
+                           const std::filesystem::path& lockFolder, bool import) {
   EditorProgram program;
   program.Guard = std::make_unique<SingleInstance>(QStringLiteral("V42Editor"),
                                                    QString::fromStdString(lockFolder.string()));
@@ -34,18 +34,19 @@ EditorProgram basV42Editor(const std::filesystem::path& appFolder,
   QGuiApplication::setDesktopFileName("io.github.velkan42.V42Editor");
   const std::filesystem::path executableFolder =
       QGuiApplication::applicationDirPath().toStdString();
-  if (OfferFirstStart(nullptr, appFolder, StartOptions(SampleFolder(executableFolder))) ==
-      FirstStart::Quit) {
-    return program;
-  }
+  const FirstStart start =
+      import ? FirstStart::Import
+             : OfferFirstStart(nullptr, appFolder, StartOptions(SampleFolder(executableFolder)));
+  if (start == FirstStart::Quit) return program;
   program.Context = std::make_unique<EditorContext>();
   program.Context->AppFolder = appFolder;
   program.Window = std::make_unique<frmV42Editor>(*program.Context);
-  if (!program.Window->Form_Load()) {
+  if (!program.Window->Form_Load(start == FirstStart::Import)) {
     program.Window.reset();
     return program;
   }
   program.Window->show();
+  if (start == FirstStart::Import) program.Window->menuFileImport_Click();
   return program;
 }
 

@@ -23,7 +23,9 @@ struct EditorProgram {
 // Refuses a second copy, offers a first start when appFolder holds no timetable yet, loads
 // the timetables of appFolder and shows the list window.
 // lockFolder: where the single-instance lock lives (empty = the user's runtime folder).
+// import: the GTFS import opens at once, without the offer; with no timetable yet the list
+// starts empty (the clock's first start asks for this).
 EditorProgram basV42Editor(const std::filesystem::path& appFolder,
-                           const std::filesystem::path& lockFolder = {});
+                           const std::filesystem::path& lockFolder = {}, bool import = false);
 
 }  // namespace v42

@@ -11,6 +11,7 @@
 #include "AppFolder.h"
 #include "DataFile.h"
 #include "EditorList.h"
+#include "FirstStart.h"
 #include "Fonts.h"
 #include "MessageBox.h"
 #include "TableOrigins.h"
@@ -115,20 +116,24 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   setFixedSize(sizeHint());
 }
 
-bool frmV42Editor::Form_Load() {
+bool frmV42Editor::Form_Load(bool importing) {
   ctx_.Store.MaxRows = 1;
   ctx_.Store.MaxSlot = 10;
-  try {
-    ReadDataFile(ctx_.Store, ctx_.AppFolder);
-  } catch (const FileError& error) {
-    ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
-    return false;
+  // An import on a first start begins from no file at all, which the first save makes. A file
+  // that is there is read as always, and one without a timetable still ends the program.
+  if (!importing || !NeedsFirstStart(ctx_.AppFolder)) {
+    try {
+      ReadDataFile(ctx_.Store, ctx_.AppFolder);
+    } catch (const FileError& error) {
+      ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
+      return false;
+    }
+    if (ctx_.Store.Count == 0) {
+      ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
+      return false;
+    }
   }
   ctx_.Origins.Reset(ctx_.Store.Count);
-  if (ctx_.Store.Count == 0) {
-    ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
-    return false;
-  }
   saved_ = ctx_.Store;
   CentreOnScreen(this);
   ListTitles();

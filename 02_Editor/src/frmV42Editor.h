@@ -21,8 +21,11 @@ class frmV42Editor : public QMainWindow {
   explicit frmV42Editor(EditorContext& context, QWidget* parent = nullptr);
 
   // Reads the data file and fills the list. False when the program is to end (the reason has
-  // been shown).
-  bool Form_Load();
+  // been shown). importing: with no data file yet the list starts empty instead.
+  bool Form_Load(bool importing = false);
+
+  // File → import from GTFS; a start that imports opens it at once.
+  void menuFileImport_Click();
 
   // The version box's text.
   static std::string VersionText();
@@ -41,7 +44,6 @@ class frmV42Editor : public QMainWindow {
   void menuFileSave_Click();
   bool Save();
   bool Changed() const;
-  void menuFileImport_Click();
   void menuHelpVersion_Click();
 
   EditorContext& ctx_;

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 
 #include "AppFolder.h"
@@ -13,9 +14,18 @@ int main(int argc, char* argv[]) {
   v42::InstallQtJapanese();
   QApplication::setApplicationName(QStringLiteral("V42Editor"));
   QApplication::setWindowIcon(QIcon(QStringLiteral(":/V42Editor.svg")));
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("ベルカン42の時刻表を編集します。"));
+  parser.addHelpOption();
+  const QCommandLineOption import(
+      QStringLiteral("import"),
+      QStringLiteral(
+          "GTFSフィードからの取り込みを開いて始めます（時刻表がまだなければ空の一覧で）。"));
+  parser.addOption(import);
+  parser.process(app);
   const std::filesystem::path appFolder =
       v42::ResolveAppFolder(QCoreApplication::applicationDirPath().toStdString());
-  const auto program = v42::basV42Editor(appFolder);
+  const auto program = v42::basV42Editor(appFolder, {}, parser.isSet(import));
   if (!program.Window) return 1;
   return QApplication::exec();
 }

@@ -20,7 +20,9 @@ std::vector<StartOption> StartOptions(const std::filesystem::path& sampleFolder)
                        StartEmpty(folder);
                        return true;
                      },
-                     true});
+                     FirstStart::ReadyEmpty});
+  options.push_back(
+      {"GTFSフィードから取り込む", [](QWidget*, const auto&) { return true; }, FirstStart::Import});
   return options;
 }
 
@@ -38,9 +40,7 @@ FirstStart OfferFirstStart(QWidget* parent, const std::filesystem::path& appFold
         ShowChoice(parent, text, "ベルカン42の時刻表", MsgIcon::Question, labels));
     if (chosen >= options.size()) return FirstStart::Quit;
     try {
-      if (options[chosen].Make(parent, appFolder)) {
-        return options[chosen].Empty ? FirstStart::ReadyEmpty : FirstStart::Ready;
-      }
+      if (options[chosen].Make(parent, appFolder)) return options[chosen].Then;
     } catch (const FileError& error) {
       ShowMessage(parent, error.what(), error.Caption, MsgIcon::Critical);
     }

@@ -43,7 +43,8 @@ TEST_F(FirstStartOfferTest, EachChoiceMakesItsFileOrNone) {
   MessageBoxSeam::QueueChoice(0);
   EXPECT_EQ(OfferFirstStart(nullptr, Folder(), StartOptions(sample)), FirstStart::Ready);
   EXPECT_EQ(Bytes(DataFile()), Bytes(sample / kDataFileName));
-  EXPECT_EQ(Offered(), "サンプルの時刻表で始める|空の時刻表で始める|終了|\n");
+  EXPECT_EQ(Offered(),
+            "サンプルの時刻表で始める|空の時刻表で始める|GTFSフィードから取り込む|終了|\n");
   const MessageCall& offer = MessageBoxSeam::Calls()[0];
   EXPECT_NE(offer.Text.find("velkan42.dat"), std::string::npos);
   EXPECT_NE(offer.Text.find(folder_.path().toStdString()), std::string::npos);
@@ -56,15 +57,20 @@ TEST_F(FirstStartOfferTest, EachChoiceMakesItsFileOrNone) {
   ReadDataFile(store, Folder());
   EXPECT_EQ(store.Count, 1);
 
+  // The import leaves the file to the editor's first save.
   fs::remove(DataFile());
   MessageBoxSeam::QueueChoice(2);
+  EXPECT_EQ(OfferFirstStart(nullptr, Folder(), StartOptions(sample)), FirstStart::Import);
+  EXPECT_TRUE(fs::is_empty(Folder()));
+
+  MessageBoxSeam::QueueChoice(3);
   EXPECT_EQ(OfferFirstStart(nullptr, Folder(), StartOptions(sample)), FirstStart::Quit);
   EXPECT_TRUE(fs::is_empty(Folder()));
 }
 
-TEST_F(FirstStartOfferTest, WithoutASampleOnlyTheEmptyTimetableIsOffered) {
+TEST_F(FirstStartOfferTest, WithoutASampleTheSampleIsNotOffered) {
   EXPECT_EQ(OfferFirstStart(nullptr, Folder(), StartOptions({})), FirstStart::Quit);
-  EXPECT_EQ(Offered(), "空の時刻表で始める|終了|\n");
+  EXPECT_EQ(Offered(), "空の時刻表で始める|GTFSフィードから取り込む|終了|\n");
 }
 
 // A damaged timetable is the reader's to report: no offer, and its bytes stay as they are.
