@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the suite needs to build, test and run; skips what is there.
+# With --fuzz also clang's libFuzzer, for scripts/fuzz.sh.
 set -euo pipefail
 
 packages=(
@@ -9,6 +10,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm
   fonts-noto-cjk xvfb xauth x11-utils
 )
+if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do
