@@ -38,19 +38,18 @@ std::string FormatDepartureBlocks(const TimetableStore& store) {
     const TimetableRecord& record = store.Records[t];
     text += record.Title + ">" + kCrLf;
     for (const DepartureRow& row : record.Departures) {
-      for (int s = 0; s < kSlotCount; ++s) {
-        const DepartureCell& cell = row[s];
+      // One line per row, whatever gaps it has: a file read in can leave an empty cell between
+      // two departures (a value of 255), and ending the line there would start a row of its own.
+      std::string line;
+      for (const DepartureCell& cell : row) {
         if (cell.Value == kEmptyValue) continue;
-        text += std::to_string(cell.Value);
+        if (!line.empty()) line += ",";
+        line += std::to_string(cell.Value);
         // Only a..z are letters; any other code would be read back as part of the number
         // or as a separator, so it is left out rather than written.
-        if (IsTypeLetter(cell.TypeLetter)) text += static_cast<char>(cell.TypeLetter);
-        if (s < kSlotCount - 1 && row[s + 1].Value != kEmptyValue) {
-          text += ",";
-        } else {
-          text += kCrLf;
-        }
+        if (IsTypeLetter(cell.TypeLetter)) line += static_cast<char>(cell.TypeLetter);
       }
+      if (!line.empty()) text += line + kCrLf;
     }
     text += std::string("<") + kCrLf;
   }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -70,6 +71,29 @@ int CreateTemp(const std::filesystem::path& folder, const std::string& name, std
   return -1;
 }
 
+// A size limit (ulimit -f) would otherwise kill the program in the middle of a save with no
+// word to the user; ignored, the write fails with EFBIG and the save is reported like any
+// other. A handler the program installed itself is left in place.
+void IgnoreFileSizeSignal() {
+  struct sigaction current {};
+  if (::sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+    std::signal(SIGXFSZ, SIG_IGN);
+  }
+}
+
+// Where the bytes go: a symbolic link (into a synchronised folder, say) stays a link and its
+// target is replaced, with the temporary file beside the target so the rename stays on one
+// file system. A dangling link gets its target created.
+std::filesystem::path LinkTarget(std::filesystem::path file) {
+  std::error_code ec;
+  for (int hop = 0; hop < 40 && std::filesystem::is_symlink(file, ec); ++hop) {
+    std::filesystem::path target = std::filesystem::read_symlink(file, ec);
+    if (ec) break;
+    file = target.is_absolute() ? target : file.parent_path() / target;
+  }
+  return file;
+}
+
 }  // namespace
 
 FileError WriteFailure(const std::string& message) {
@@ -89,30 +113,33 @@ std::string ReadFileBytes(const std::filesystem::path& file) {
 }
 
 void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
+  IgnoreFileSizeSignal();
+  // Messages name the file the user knows, not where a link leads.
+  const std::filesystem::path target = LinkTarget(file);
   std::error_code ec;
-  const bool oldExists = std::filesystem::exists(file, ec);
+  const bool oldExists = std::filesystem::exists(target, ec);
   // A file the user may not write is left alone, as opening it for output would be refused;
   // the rename would otherwise replace it whenever the folder is writable.
-  if (oldExists && ::access(file.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
+  if (oldExists && ::access(target.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
     throw WriteFailure(file.filename().string() +
                        "を保存できませんでした。\nファイルに書き込む権限がありません。"
                        "\n元のファイルはそのまま残っています。");
   }
-  const std::filesystem::path folder = file.parent_path().empty() ? "." : file.parent_path();
+  const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
   std::string temp;
-  const int fd = CreateTemp(folder, file.filename().string(), temp);
+  const int fd = CreateTemp(folder, target.filename().string(), temp);
   if (fd < 0) throw WriteError(file, errno, oldExists);
 
   int err = 0;
   // The replacement keeps the permissions of the file it replaces.
   struct stat old {};
-  if (::stat(file.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
       ::fchmod(fd, old.st_mode & 07777) != 0) {
     err = errno;
   }
   if (err == 0 && (!WriteAll(fd, bytes) || ::fsync(fd) != 0)) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.c_str(), file.c_str()) != 0) err = errno;
+  if (err == 0 && ::rename(temp.c_str(), target.c_str()) != 0) err = errno;
   if (err != 0) {
     ::unlink(temp.c_str());
     throw WriteError(file, err, oldExists);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the suite needs to build, test and run; skips what is there.
+# With --fuzz also clang's libFuzzer, for scripts/fuzz.sh.
 set -euo pipefail
 
 packages=(
@@ -13,6 +14,7 @@ packages=(
   # The Debian package: icons, manual pages, and the checks its test runs.
   dpkg-dev librsvg2-bin desktop-file-utils appstream lintian xdotool
 )
+if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,10 +2,12 @@
 // The test starts this binary again as each copy ("--copy <folder>"), so both run the real
 // start-up in processes of their own, with the message box recorded instead of shown.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
 #include <QProcess>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -26,6 +28,12 @@ int RunCopy(int argc, char** argv) {
   if (argc == 4) v42::MessageBoxSeam::QueueChoice(std::atoi(argv[3]));
   // Printed once the window is up and the event loop runs.
   QTimer::singleShot(0, [] { std::printf("running\n"), std::fflush(stdout); });
+  // Answers every line it is sent while its event loop runs: proof that it runs on.
+  QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+  QObject::connect(&input, &QSocketNotifier::activated, [] {
+    char line[64];
+    if (::read(STDIN_FILENO, line, sizeof line) > 0) std::printf("alive\n"), std::fflush(stdout);
+  });
   const int code = v42::basVelkan42_Main(app, argv[2]);
   for (const auto& call : v42::MessageBoxSeam::Calls())
     std::printf("%s|%s|%d\n", call.Text.c_str(), call.Caption.c_str(), int(call.Icon));
@@ -78,7 +86,8 @@ TEST_F(InstanceTest, TheSecondCopyIsRefusedAndTheFirstRunsOn) {
   EXPECT_EQ(second->exitCode(), 1);
   EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()).trimmed(),
             QString("既に起動されています|2重起動ｴﾗｰ|%1").arg(int(v42::MsgIcon::Critical)));
-  EXPECT_FALSE(first->waitForFinished(1200));
+  first->write("still there?\n");
+  EXPECT_TRUE(WaitForLine(*first, "alive"));
   EXPECT_EQ(first->state(), QProcess::Running);
 
   // A copy that dies without cleaning up leaves its lock behind; it must not block the next.

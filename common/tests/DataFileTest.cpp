@@ -184,6 +184,13 @@ TEST(DataFile, WriterLeavesOutLettersOutsideAToZ) {
   EXPECT_EQ(FormatDepartureBlocks(store), "空>\r\n<\r\n深夜>\r\n0,10,20,30c\r\n<\r\n");
 }
 
+// A departure of 255 in a file is an empty cell; the row it sits in stays one row when saved,
+// where a line break at the gap would add a row (and a 25th would make the file unreadable).
+TEST(DataFile, AnEmptyCellBetweenDeparturesStaysInItsRow) {
+  const TimetableStore read = ReadText("題>\r\n6,10,255,40a\r\n7,5\r\n<\r\n");
+  EXPECT_EQ(FormatDepartureBlocks(read), "題>\r\n6,10,40a\r\n7,5\r\n<\r\n");
+}
+
 // Any store the editor can hold: rows passing midnight, letters, names; the first timetable has
 // all 24 rows and a full first row.
 TimetableStore RandomStore(std::mt19937& rng, int count) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "DataFile.h"
@@ -25,15 +26,18 @@ auto FilesIn(const std::filesystem::path& folder) {
 }
 
 // Runs a save in a child process (so limits and a changed user stay there); true when it raised
-// the write error that leaves the program running.
-bool SaveFailsInChild(const std::function<void()>& prepare, const std::function<void()>& save) {
+// the write error that leaves the program running, with `reason` in its message. A child the
+// save killed counts as a failure of the test.
+bool SaveFailsInChild(const std::function<void()>& prepare, const std::function<void()>& save,
+                      std::string_view reason = {}) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     try {
       prepare();
       save();
     } catch (const FileError& e) {
-      ::_exit(e.Caption == "ファイル書込エラー" && !e.EndsProgram ? 0 : 2);
+      const bool named = std::string_view(e.what()).find(reason) != std::string_view::npos;
+      ::_exit(e.Caption == "ファイル書込エラー" && !e.EndsProgram && named ? 0 : 2);
     } catch (...) {
     }
     ::_exit(1);
@@ -68,14 +72,18 @@ TEST(SafeFile, FailedSavesKeepTheOldFiles) {
   };
   EXPECT_TRUE(SaveFailsInChild(asOrdinaryUser, [&] { WriteDataFile({}, folder.path()); }));
   ::chmod(folder.path().c_str(), 0755);
+  // The signal's default action would end the child before any message: the save itself must
+  // turn it off, whatever an earlier save in this process did.
   const auto sizeLimit = [] {
-    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_DFL);
     const rlimit limit{64, 64};  // the settings text is about 300 bytes
     ::setrlimit(RLIMIT_FSIZE, &limit);
   };
   IniSettings settings;
   SetIniDefaults(settings);
-  EXPECT_TRUE(SaveFailsInChild(sizeLimit, [&] { WriteIniFile(settings, folder.path()); }));
+  EXPECT_TRUE(SaveFailsInChild(
+      sizeLimit, [&] { WriteIniFile(settings, folder.path()); },
+      "ファイルの大きさが上限を超えました。"));
   // A read-only file stays even where the folder would let the rename replace it.
   ::chmod(folder.path().c_str(), 0777);
   ::chmod((folder / kIniFileName).c_str(), 0444);
@@ -107,6 +115,49 @@ TEST(SafeFile, AFolderInPlaceOfTheFileFailsTheRenameAndNoTemporaryFileIsLeft) {
   EXPECT_TRUE(message.starts_with("velkan42.datを保存できませんでした。\n")) << message;
   EXPECT_TRUE(std::filesystem::is_directory(folder / kDataFileName));
   EXPECT_EQ(FilesIn(folder.path()), 1);
+}
+
+// One link leads into another folder by its absolute path, the other by a relative one; both
+// stay links, their targets get the new contents, and no temporary file is left in either
+// folder.
+TEST(SafeFile, SavingThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
+  TempFolder app, synced;
+  std::filesystem::create_directory(synced / "sub");
+  const auto dataTarget = synced / "sub" / "timetables.dat";
+  const auto iniTarget = synced / "settings.ini";
+  test::WriteBytes(dataTarget, "old data");
+  test::WriteBytes(iniTarget, "old settings");
+  ::chmod(dataTarget.c_str(), 0600);
+  std::filesystem::create_symlink(dataTarget, app / kDataFileName);
+  std::filesystem::create_symlink(std::filesystem::relative(iniTarget, app.path()),
+                                  app / kIniFileName);
+
+  TimetableStore store;
+  store.Count = 1;
+  store.Records[0].Title = "駅前";
+  WriteDataFile(store, app.path());
+  IniSettings settings;
+  SetIniDefaults(settings);
+  settings.Comments[0].Text = "リンク先";
+  WriteIniFile(settings, app.path());
+
+  for (const auto& [link, target] :
+       {std::pair{app / kDataFileName, dataTarget}, std::pair{app / kIniFileName, iniTarget}}) {
+    EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+    EXPECT_TRUE(std::filesystem::equivalent(link, target)) << link;
+  }
+  TimetableStore readStore;
+  ReadDataFile(readStore, app.path());
+  EXPECT_EQ(readStore.Records[0].Title, "駅前");
+  IniSettings readSettings;
+  ReadIniFile(readSettings, app.path());
+  EXPECT_EQ(readSettings.Comments[0].Text, "リンク先");
+  struct stat st {};
+  ASSERT_EQ(::stat(dataTarget.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(FilesIn(app.path()), 2);
+  EXPECT_EQ(FilesIn(synced.path()), 2);
+  EXPECT_EQ(FilesIn(synced / "sub"), 1);
 }
 
 }  // namespace

@@ -26,6 +26,57 @@ TEST(TextCodec, Cp932BothWaysAndWhatItCannotHold) {
   EXPECT_EQ(FirstUnrepresentable("駅café€"), "é");
 }
 
+// The first and last byte of the half-width katakana, and the first and last character of every
+// lead-byte range with the trail bytes' edges (0x40, 0x7E, 0x80, 0xFC); the bytes just outside
+// each edge are refused. What reads also writes back to the same bytes, except the NEC-selected
+// IBM extensions, which are written in their IBM form as Windows writes them.
+TEST(TextCodec, Cp932DecodingAtTheEdgesOfEveryRange) {
+  const struct {
+    std::string bytes;
+    std::optional<std::string> utf8;
+    std::string writtenBack = {};  // when it differs from `bytes`
+  } cases[] = {
+      {"\x7F", "\x7F"},
+      {"\xA0", std::nullopt},
+      {"\xA1", "｡"},
+      {"\xDF", "ﾟ"},
+      {"\xE0", std::nullopt},  // a lead byte alone
+      {"\xFE", std::nullopt},
+      {"\xFF", std::nullopt},
+      {"\x81\x40", "　"},  // JIS X 0208, first lead byte range 0x81..0x9F
+      {"\x81\x3F", std::nullopt},
+      {"\x81\x7E", "×"},
+      {"\x81\x7F", std::nullopt},
+      {"\x81\x80", "÷"},
+      {"\x81\xFC", "◯"},
+      {"\x81\xFD", std::nullopt},
+      {"\x9F\x40", "檗"},
+      {"\x9F\xFC", "滌"},
+      {"\xE0\x40", "漾"},  // second range 0xE0..0xEF
+      {"\xEA\xA4", "熙"},  // the last JIS X 0208 character
+      {"\xEA\xA5", std::nullopt},
+      {"\x87\x40", "①"},               // NEC row 13
+      {"\xED\x40", "纊", "\xFA\x5C"},  // NEC-selected IBM extensions 0xED..0xEE
+      {"\xEE\xFC", "＂", "\xFA\x57"},
+      {"\xEF\x40", std::nullopt},
+      {"\xF0\x40", "\uE000"},  // user-defined 0xF0..0xF9, the private use area
+      {"\xF9\xFC", "\uE757"},
+      {"\xFA\x40", "ⅰ"},  // IBM extensions 0xFA..0xFC
+      {"\xFC\x4B", "黑"},
+      {"\xFC\x4C", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    // Neighbours that are no trail byte: a lead byte alone cannot borrow one.
+    const std::string text = "<" + c.bytes + ">";
+    SCOPED_TRACE(testing::PrintToString(text));
+    const std::optional<std::string> read = Cp932ToUtf8(text);
+    EXPECT_EQ(read, c.utf8 ? std::optional("<" + *c.utf8 + ">") : std::nullopt);
+    if (read) {
+      EXPECT_EQ(Utf8ToCp932(*read), "<" + (c.writtenBack.empty() ? c.bytes : c.writtenBack) + ">");
+    }
+  }
+}
+
 TEST(NumberRules, LeadingNumberSkipsBlanksAndStopsAtTheFirstOtherCharacter) {
   const struct {
     const char* token;

@@ -107,6 +107,22 @@ TEST(Choice, CarriedAcrossMidnightIsNotRearmed) {
   EXPECT_EQ(clock.Panel(0).Minutes, "1");
 }
 
+// Nothing chosen means nothing to count down to, also once the day's service is over: panel 0
+// and the minimised caption stay without minutes through the night's re-searches.
+TEST(Choice, NothingChosenNoCountdownAlsoAfterTheService) {
+  for (TimetableRecord (*table)() : {DayService, NightService}) {
+    TestClock clock({table()}, 22, 0);
+    int overMinutes = 0;
+    for (int minute = 0; minute < 4 * 60; ++minute, clock.Jump(60)) {  // to 2:00
+      SCOPED_TRACE(clock.NowText());
+      EXPECT_EQ(clock.Panel(0).Time + clock.Panel(0).Minutes, "");
+      EXPECT_EQ(clock.MinimisedCaption(), "ベルカン 42 (分前) " + clock.Panel(1).Time);
+      overMinutes += clock.Panel(1).Time.empty();
+    }
+    EXPECT_EQ(overMinutes, table == DayService ? 2 * 60 : 60);
+  }
+}
+
 std::pair<Color, Color> Colors(CellLook look) { return {look.Fore, look.Back}; }
 
 TEST(Look, LayersTypeNextAndChosenColours) {

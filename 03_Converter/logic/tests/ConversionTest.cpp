@@ -156,6 +156,20 @@ TEST(ReadV1SettingsTest, ColoursMustBeWholeNumbersAndTypesAtMost26) {
   }
 }
 
+// Version 1 had three comments: a key naming a fourth, a zeroth or a longer number is some
+// other key, ignored whatever its value, and never reaches past the comments.
+TEST(ReadV1SettingsTest, CommentKeysBeyondTheThreeAreIgnored) {
+  TimetableStore store;
+  const IniSettings settings = ReadSettings(
+      "\"Comment04=四\r\nComColor04=12abc\r\nComment00=零\r\nComColor00=5\r\n"
+      "Comment011=長\r\nComColor011=7\r\nComment4=短\r\nComColor4=9\r\n\"",
+      store);
+  IniSettings defaults;
+  SetIniDefaults(defaults);
+  EXPECT_EQ(settings, defaults);
+  EXPECT_EQ(store.Records[0].Types[0], TypeEntry{});
+}
+
 TEST(ConvertTest, GoldenFilesBothWaysEachOutputBesideItsOwnInput) {
   const struct {
     fs::path from, expected;

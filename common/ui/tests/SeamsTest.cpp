@@ -107,24 +107,29 @@ TEST(FileOpenDialogTest, OffersFiltersFolderAndExistingFilesOnly) {
   for (const char* name : {"memo.txt", "bell.Wav", "DATA00.DAT", "Data00.dat"}) {
     std::ofstream(folder + "/" + name) << "x";
   }
-  const auto listed = [&](const std::string& pattern) {
+  // The folder is read in the background: the listing is waited for until it shows what it
+  // should, and what it shows then is returned.
+  const auto listed = [&](const std::string& pattern, const QStringList& expected) {
     QStringList names;
     WhenModalShows<QFileDialog>([&](QFileDialog& d) {
       d.reject();  // closes once this returns, also when a check below fails
       auto* view = d.findChild<QListView*>("listView");
       ASSERT_NE(view, nullptr);
-      EXPECT_TRUE(QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) > 0; }));
-      QTest::qWait(200);  // the folder is read in the background; let the last files in
-      for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
-        names << view->model()->index(row, 0, view->rootIndex()).data().toString();
-      }
+      EXPECT_TRUE(QTest::qWaitFor([&] {
+        names.clear();
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row) {
+          names << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        }
+        names.sort();
+        return names == expected;
+      }));
     });
     FileOpenDialog(nullptr, {{"d", pattern}}, folder);
-    names.sort();
     return names;
   };
-  EXPECT_EQ(listed("*.wav"), (QStringList{"ALARM.WAV", "bell.Wav"}));
-  EXPECT_EQ(listed("Data00.dat"), QStringList{"Data00.dat"});
+  const QStringList wav{"ALARM.WAV", "bell.Wav"}, data00{"Data00.dat"};
+  EXPECT_EQ(listed("*.wav", wav), wav);
+  EXPECT_EQ(listed("Data00.dat", data00), data00);
   EXPECT_EQ(QtNameFilter({"ﾃﾞｰﾀﾌｧｲﾙ", "Data00.dat"}), "ﾃﾞｰﾀﾌｧｲﾙ (Data00.dat)");
 
   WhenModalShows<QFileDialog>([](QFileDialog& d) { d.reject(); });
