@@ -1,4 +1,5 @@
-// What the editor's text boxes let in, so that a saved file can never break.
+// What a title or a kind's name may hold, so that a saved file can never break: the editor's
+// text boxes and the importer keep to the same rules.
 #pragma once
 
 #include <string_view>
