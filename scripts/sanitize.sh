@@ -14,6 +14,7 @@ reports=$(mktemp -d)
 trap 'rm -rf "$reports"' EXIT
 export ASAN_OPTIONS="log_path=$reports/asan:detect_leaks=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="log_path=$reports/ubsan:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
 export QT_QPA_PLATFORM=offscreen SDL_AUDIODRIVER=dummy
 status=0
 ctest --test-dir build-asan --output-on-failure -j2 --timeout 600 || status=$?
