@@ -29,12 +29,26 @@ inline std::vector<std::pair<std::string, std::string>> FirstStops(
   return stops;
 }
 
+// An hour of 0..23 heads each used row and minutes of 0..59 follow it, as the editor lets a
+// user type them; a file can hold any byte, so the round trip alone would not notice.
+inline bool GridOfClockTimes(const TimetableStore& store) {
+  for (int t = 0; t < store.Count; ++t) {
+    for (const DepartureRow& row : store.Records[t].Departures) {
+      if (row[0].Value != kEmptyValue && row[0].Value > 23) return false;
+      for (int s = 1; s < kSlotCount; ++s)
+        if (row[s].Value != kEmptyValue && row[s].Value > 59) return false;
+    }
+  }
+  return true;
+}
+
 // Every record the import builds goes into a file: the importer fits each text to what the file
 // holds, so the save may not fail, and the file reads back what was built, maxima included.
 inline void ImportRoundTrip(const TimetableStore& built) {
   const std::filesystem::path folder = Folder() / "data";
   std::filesystem::create_directories(folder);
   if (HoldsWhatNoFileCan(built)) Finding("the import built a grid no file can hold");
+  if (!GridOfClockTimes(built)) Finding("the import built a time that is no time of day");
   MustSucceed("writing the imported timetables", [&] { WriteDataFile(built, folder); });
   TimetableStore read;
   MustSucceed("reading the imported timetables", [&] { ReadDataFile(read, folder); });

@@ -509,6 +509,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
   struct Call {
     int Trip, Sequence, Time;
     std::string Headsign;
+    std::uint64_t Line;
   };
   std::vector<Call> calls;
   std::string lastTripId;
@@ -542,7 +543,8 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       firstTime[trip] = departure >= 0 ? departure : arrival;
     }
     if (wanted[rowStopIndex] && departure >= 0 && pickup != 1) {
-      calls.push_back({trip, *sequence, departure, std::string(csv.Field(headsignCol))});
+      calls.push_back(
+          {trip, *sequence, departure, std::string(csv.Field(headsignCol)), csv.Line()});
     }
   }
 
@@ -559,6 +561,13 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       continue;
     }
     const int offset = firstTime[call.Trip] >= 0 ? call.Time - firstTime[call.Trip] : 0;
+    // Shifted back before the trip's start, a departure can fall before the service day,
+    // where no grid has an hour or a minute for it.
+    if (offset < 0) {
+      ThrowFeedError(
+          kStopTimes, call.Line,
+          "時刻が便の最初の停留所より前で、frequencies.txt の便の発車時刻が決まりません。");
+    }
     for (const Data::Frequency& f : frequencies) {
       // A headway of seconds over many days is no timetable; stop before memory runs out.
       const auto count = static_cast<std::size_t>(std::max(0, (f.End - f.Start) / f.Headway));
