@@ -2,6 +2,7 @@
 // 30 a row holds, the 26 kinds, names, colours and the title.
 #include <gtest/gtest.h>
 
+#include "DataFile.h"
 #include "TestFeed.h"
 
 namespace v42 {
@@ -234,6 +235,22 @@ TEST_F(Rules, KindNamesColoursAndTitleFitTheirBoxes) {
   EXPECT_EQ(r.Record.Types[2].Name, "〓野");          // no headsign: the route's name
   EXPECT_EQ(r.Report.Changed,
             (std::vector<gtfs::TextChange>{{"港<東>,口", "港＜東＞，口"}, {"𠮷野", "〓野"}}));
+}
+
+TEST_F(Rules, ImportedTextsReadBackTheSameFromTheSavedFile) {
+  // CP932 stores the wave dash, the minus sign, the em dash, the yen sign and the double bar
+  // as characters that read back as others; the import takes those at once, so the preview
+  // shows what the file will hold.
+  feed.Files["routes.txt"] = "route_id,route_short_name,route_type\nR1,東京〜大阪−¥—,3\n";
+  ImportResult r = Build("S1", {.Title = "〜駅前‖"});
+  EXPECT_EQ(r.Record.Types[0].Name, "東京～大阪－\\―");
+  EXPECT_EQ(r.Record.Title, "～駅前∥");
+  TimetableStore store;
+  gtfs::AppendTimetable(store, r.Record);
+  WriteDataFile(store, dir.path());
+  TimetableStore read;
+  ReadDataFile(read, dir.path());
+  EXPECT_EQ(read.Records[0], r.Record);
 }
 
 TEST(AppendTimetable, AddsAfterTheOthersAndRefusesATenth) {
