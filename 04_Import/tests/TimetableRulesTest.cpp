@@ -64,6 +64,24 @@ TEST_F(Rules, DaysOfAKindAreFoundWithinTheFeed) {
   // Nothing runs on Saturdays, and nothing at all after the 30th.
   EXPECT_EQ(f.DateOfKind(DayKind::Saturday, {2026, 11, 1}, false), std::nullopt);
   EXPECT_EQ(f.DateOfKind(DayKind::Weekday, {2026, 12, 1}, false), std::nullopt);
+
+  // Removed dates at both ends, an added date removed again, and a service over ten thousand
+  // years that never runs: the first and last dates are days something really runs.
+  feed.Files["calendar.txt"] =
+      "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
+      "WK,1,1,1,1,1,0,0,20261120,20261130\nNO,0,0,0,0,0,0,0,00000101,99991231\n";
+  feed.Files["calendar_dates.txt"] =
+      "service_id,date,exception_type\nWK,20261120,2\nWK,20261130,2\nWK,20261127,2\n"
+      "EX,20261201,1\nEX,20261201,2\nNO,20261115,1\n";
+  const gtfs::Feed g = feed.Open(dir);
+  EXPECT_EQ(g.FirstDate(), (CivilDate{2026, 11, 15}));
+  EXPECT_EQ(g.LastDate(), (CivilDate{2026, 11, 26}));
+  EXPECT_EQ(g.DateOfKind(DayKind::Saturday, {2026, 11, 1}, false), std::nullopt);
+  feed.Files["calendar_dates.txt"] = "service_id,date,exception_type\nNO,20261115,2\n";
+  feed.Files["calendar.txt"] =
+      "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
+      "WK,0,0,0,0,0,0,0,20261120,20261130\nNO,0,0,0,0,0,0,0,00000101,99991231\n";
+  EXPECT_EQ(feed.Open(dir).FirstDate(), std::nullopt);
 }
 
 TEST_F(Rules, FrequenciesStandForOneTripPerHeadwayShiftedToTheStop) {
