@@ -36,14 +36,41 @@ bool Feed::Data::Service::Runs(int day) const {
   return (Weekdays >> weekday) & 1;
 }
 
-std::pair<int, int> Feed::Data::DayRange() const {
+// Both walk only as far as the weekdays and the removed dates make them, never over the whole
+// calendar: a feed may give its services ranges of thousands of years.
+int Feed::Data::Service::FirstRun() const {
+  int first = INT_MAX;
+  for (int day : Added) {
+    if (Runs(day)) {
+      first = day;
+      break;
+    }
+  }
+  if (Weekdays == 0) return first;
+  for (int day = Start; day <= End && day < first; ++day)
+    if (Runs(day)) return day;
+  return first;
+}
+
+int Feed::Data::Service::LastRun() const {
+  int last = INT_MIN;
+  for (auto it = Added.rbegin(); it != Added.rend(); ++it) {
+    if (Runs(*it)) {
+      last = *it;
+      break;
+    }
+  }
+  if (Weekdays == 0) return last;
+  for (int day = End; day >= Start && day > last; --day)
+    if (Runs(day)) return day;
+  return last;
+}
+
+std::pair<int, int> Feed::Data::RunRange() const {
   int first = INT_MAX, last = INT_MIN;
   for (const Service& s : Services) {
-    if (s.Start <= s.End) first = std::min(first, s.Start), last = std::max(last, s.End);
-    if (!s.Added.empty()) {
-      first = std::min(first, s.Added.front());
-      last = std::max(last, s.Added.back());
-    }
+    first = std::min(first, s.FirstRun());
+    last = std::max(last, s.LastRun());
   }
   return {first, last};
 }
@@ -458,21 +485,19 @@ std::optional<StopMatch> Feed::StopById(std::string_view stopId) const {
 }
 
 std::optional<CivilDate> Feed::FirstDate() const {
-  const auto [first, last] = data_->DayRange();
-  for (int day = first; day <= last; ++day)
-    if (data_->AnyRuns(day)) return DateOfDay(day);
-  return std::nullopt;
+  const int first = data_->RunRange().first;
+  if (first == INT_MAX) return std::nullopt;
+  return DateOfDay(first);
 }
 
 std::optional<CivilDate> Feed::LastDate() const {
-  const auto [first, last] = data_->DayRange();
-  for (int day = last; day >= first; --day)
-    if (data_->AnyRuns(day)) return DateOfDay(day);
-  return std::nullopt;
+  const int last = data_->RunRange().second;
+  if (last == INT_MIN) return std::nullopt;
+  return DateOfDay(last);
 }
 
 std::optional<CivilDate> Feed::DateOfKind(DayKind kind, CivilDate from, bool yearEndHoliday) const {
-  const auto [first, last] = data_->DayRange();
+  const auto [first, last] = data_->RunRange();
   for (int day = std::max(first, DayNumber(from)); day <= last; ++day) {
     const CivilDate date = DateOfDay(day);
     if (DayKindOf(date.Year, date.Month, date.Day, yearEndHoliday) == kind && data_->AnyRuns(day))
@@ -509,6 +534,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
   struct Call {
     int Trip, Sequence, Time;
     std::string Headsign;
+    std::uint64_t Line;
   };
   std::vector<Call> calls;
   std::string lastTripId;
@@ -542,7 +568,8 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       firstTime[trip] = departure >= 0 ? departure : arrival;
     }
     if (wanted[rowStopIndex] && departure >= 0 && pickup != 1) {
-      calls.push_back({trip, *sequence, departure, std::string(csv.Field(headsignCol))});
+      calls.push_back(
+          {trip, *sequence, departure, std::string(csv.Field(headsignCol)), csv.Line()});
     }
   }
 
@@ -559,6 +586,13 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       continue;
     }
     const int offset = firstTime[call.Trip] >= 0 ? call.Time - firstTime[call.Trip] : 0;
+    // Shifted back before the trip's start, a departure can fall before the service day,
+    // where no grid has an hour or a minute for it.
+    if (offset < 0) {
+      ThrowFeedError(
+          kStopTimes, call.Line,
+          "時刻が便の最初の停留所より前で、frequencies.txt の便の発車時刻が決まりません。");
+    }
     for (const Data::Frequency& f : frequencies) {
       // A headway of seconds over many days is no timetable; stop before memory runs out.
       const auto count = static_cast<std::size_t>(std::max(0, (f.End - f.Start) / f.Headway));

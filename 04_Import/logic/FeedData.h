@@ -58,14 +58,17 @@ struct Feed::Data {
     int Start = INT_MAX, End = INT_MIN;  // day numbers of calendar.txt; none: an empty range
     std::vector<int> Added, Removed;     // sorted day numbers
     bool Runs(int day) const;
+    // The first and the last day it runs; INT_MAX and INT_MIN when it never does.
+    int FirstRun() const;
+    int LastRun() const;
   };
   std::vector<Service> Services;
   StringMap<int> ServiceIndex;
 
   StringMap<std::string> HeadsignJa;  // a headsign and its "ja" translation
 
-  // The first and last day of any service's calendar or added dates; first > last for none.
-  std::pair<int, int> DayRange() const;
+  // The first and the last day any service runs; first > last when none does.
+  std::pair<int, int> RunRange() const;
   bool AnyRuns(int day) const;
 };
 

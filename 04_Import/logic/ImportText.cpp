@@ -109,10 +109,14 @@ std::string FitField(std::string_view utf8, int maxChars) {
       out += "＞";
     } else if (ch.size() == 1 && (static_cast<unsigned char>(ch[0]) < 0x20 || ch[0] == 0x7F)) {
       out += ' ';
-    } else if (!IsCp932Representable(ch)) {
-      out += "〓";
-    } else {
+    } else if (ch.size() == 1) {
       out += ch;
+    } else if (const auto cp932 = Utf8ToCp932(ch)) {
+      // As the saved file gives it back: CP932 keeps a few characters, the wave dash "〜" and
+      // the minus sign among them, only as their full-width look-alikes.
+      out += Cp932ToUtf8(*cp932).value_or("〓");
+    } else {
+      out += "〓";
     }
   }
   return out;

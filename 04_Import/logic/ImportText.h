@@ -11,7 +11,8 @@ namespace v42::gtfs {
 // katakana full-width (voiced marks joined), katakana hiragana, and letters lower case.
 std::string FoldForSearch(std::string_view utf8);
 
-// The text as a title or kind name box can hold it: characters CP932 cannot hold become "〓",
+// The text as a title or kind name box can hold it and the data file gives it back:
+// characters CP932 cannot hold become "〓", those it holds as a look-alike that look-alike,
 // the ones the data file reserves become their full-width forms, control characters a space,
 // and the result is cut to maxChars characters.
 std::string FitField(std::string_view utf8, int maxChars);

@@ -113,6 +113,17 @@ TEST(FeedReading, DamageNamesFileAndLine) {
     // stop_times.txt is read when a stop is chosen; the rest when the feed opens.
     EXPECT_EQ(test::ImportError([&] { feed.Open(dir).ReadStop("S1"); }), c.Message) << c.Text;
   }
+  // A frequency trip's stop timed before the trip's first stop would depart before the service
+  // day begins: the grid got a minute of 246 in hour 0.
+  TestFeed backwards;
+  backwards.Files["frequencies.txt"] =
+      "trip_id,start_time,end_time,headway_secs\nT1,00:00:00,01:00:00,600\n";
+  backwards.Files["stop_times.txt"] = stopTimesHead +
+                                      "T1,08:20:00,08:20:00,S2,1\nT1,08:10:00,08:10:00,S1,2\n"
+                                      "T1,09:00:00,09:00:00,S2,3\n";
+  EXPECT_EQ(test::ImportError([&] { backwards.Open(dir).ReadStop("S1"); }),
+            "stop_times.txtの3行目: 時刻が便の最初の停留所より前で、frequencies.txt "
+            "の便の発車時刻が決まりません。");
   TestFeed feed;
   feed.Files.erase("stops.txt");
   EXPECT_EQ(test::ImportError([&] { feed.Open(dir); }),

@@ -2,6 +2,7 @@
 // 30 a row holds, the 26 kinds, names, colours and the title.
 #include <gtest/gtest.h>
 
+#include "DataFile.h"
 #include "TestFeed.h"
 
 namespace v42 {
@@ -63,6 +64,24 @@ TEST_F(Rules, DaysOfAKindAreFoundWithinTheFeed) {
   // Nothing runs on Saturdays, and nothing at all after the 30th.
   EXPECT_EQ(f.DateOfKind(DayKind::Saturday, {2026, 11, 1}, false), std::nullopt);
   EXPECT_EQ(f.DateOfKind(DayKind::Weekday, {2026, 12, 1}, false), std::nullopt);
+
+  // Removed dates at both ends, an added date removed again, and a service over ten thousand
+  // years that never runs: the first and last dates are days something really runs.
+  feed.Files["calendar.txt"] =
+      "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
+      "WK,1,1,1,1,1,0,0,20261120,20261130\nNO,0,0,0,0,0,0,0,00000101,99991231\n";
+  feed.Files["calendar_dates.txt"] =
+      "service_id,date,exception_type\nWK,20261120,2\nWK,20261130,2\nWK,20261127,2\n"
+      "EX,20261201,1\nEX,20261201,2\nNO,20261115,1\n";
+  const gtfs::Feed g = feed.Open(dir);
+  EXPECT_EQ(g.FirstDate(), (CivilDate{2026, 11, 15}));
+  EXPECT_EQ(g.LastDate(), (CivilDate{2026, 11, 26}));
+  EXPECT_EQ(g.DateOfKind(DayKind::Saturday, {2026, 11, 1}, false), std::nullopt);
+  feed.Files["calendar_dates.txt"] = "service_id,date,exception_type\nNO,20261115,2\n";
+  feed.Files["calendar.txt"] =
+      "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
+      "WK,0,0,0,0,0,0,0,20261120,20261130\nNO,0,0,0,0,0,0,0,00000101,99991231\n";
+  EXPECT_EQ(feed.Open(dir).FirstDate(), std::nullopt);
 }
 
 TEST_F(Rules, FrequenciesStandForOneTripPerHeadwayShiftedToTheStop) {
@@ -234,6 +253,22 @@ TEST_F(Rules, KindNamesColoursAndTitleFitTheirBoxes) {
   EXPECT_EQ(r.Record.Types[2].Name, "〓野");          // no headsign: the route's name
   EXPECT_EQ(r.Report.Changed,
             (std::vector<gtfs::TextChange>{{"港<東>,口", "港＜東＞，口"}, {"𠮷野", "〓野"}}));
+}
+
+TEST_F(Rules, ImportedTextsReadBackTheSameFromTheSavedFile) {
+  // CP932 stores the wave dash, the minus sign, the em dash, the yen sign and the double bar
+  // as characters that read back as others; the import takes those at once, so the preview
+  // shows what the file will hold.
+  feed.Files["routes.txt"] = "route_id,route_short_name,route_type\nR1,東京〜大阪−¥—,3\n";
+  ImportResult r = Build("S1", {.Title = "〜駅前‖"});
+  EXPECT_EQ(r.Record.Types[0].Name, "東京～大阪－\\―");
+  EXPECT_EQ(r.Record.Title, "～駅前∥");
+  TimetableStore store;
+  gtfs::AppendTimetable(store, r.Record);
+  WriteDataFile(store, dir.path());
+  TimetableStore read;
+  ReadDataFile(read, dir.path());
+  EXPECT_EQ(read.Records[0], r.Record);
 }
 
 TEST(AppendTimetable, AddsAfterTheOthersAndRefusesATenth) {
