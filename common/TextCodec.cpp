@@ -68,7 +68,17 @@ FileEncoding DetectEncoding(std::string_view bytes) {
 std::optional<std::string> DecodeText(std::string_view bytes, FileEncoding encoding) {
   if (encoding == FileEncoding::Cp932) return Cp932ToUtf8(bytes);
   if (bytes.starts_with(kUtf8Bom)) bytes.remove_prefix(kUtf8Bom.size());
-  return Convert("UTF-8", "UTF-8", bytes);
+  auto text = Convert("UTF-8", "UTF-8", bytes);
+  if (!text || IsCp932Representable(*text)) return text;
+  // What is read must save again: a character the file cannot hold shows as the geta mark,
+  // as imported text does, and a stray byte order mark, invisible anyway, goes.
+  std::string storable;
+  std::size_t pos = 0;
+  for (auto ch = NextUtf8Char(*text, pos); !ch.empty(); ch = NextUtf8Char(*text, pos)) {
+    if (ch == kUtf8Bom) continue;
+    storable += IsCp932Representable(ch) ? std::string(ch) : std::string("〓");
+  }
+  return storable;
 }
 
 bool IsCp932Representable(std::string_view utf8) { return Utf8ToCp932(utf8).has_value(); }

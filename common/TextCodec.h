@@ -22,7 +22,8 @@ enum class FileEncoding { Cp932, Utf8 };
 FileEncoding DetectEncoding(std::string_view bytes);
 
 // The bytes as UTF-8 text without a leading byte order mark; nullopt when they are not valid
-// in that encoding.
+// in that encoding. UTF-8 text comes back storable: a character CP932 cannot hold becomes
+// "〓" and a byte order mark inside the text is dropped.
 std::optional<std::string> DecodeText(std::string_view bytes, FileEncoding encoding);
 
 // For input boxes: true when every character of the text can be stored in a file.

@@ -110,6 +110,17 @@ TEST(DataFile, UnicodeFilesReadLikeTheirCp932Original) {
   }
 }
 
+// What a UTF-8 file holds beyond CP932 reads as the geta mark, so the timetable saves again.
+TEST(DataFile, AUnicodeTitleBeyondTheFileReadsAsTheGetaMarkAndSaves) {
+  TempFolder folder;
+  test::WriteBytes(folder / kDataFileName, "\xEF\xBB\xBF🚌駅前>\r\n6,5\r\n<\r\n");
+  TimetableStore store;
+  ReadDataFile(store, folder.path());
+  ASSERT_EQ(store.Count, 1);
+  EXPECT_EQ(store.Records[0].Title, "〓駅前");
+  EXPECT_NO_THROW(WriteDataFile(store, folder.path()));
+}
+
 TEST(DataFile, ReadingResetsSkipsEmptyLinesAndDropsAnUnfinishedLastLine) {
   TimetableStore old;
   old.Count = 3;

@@ -205,6 +205,10 @@ TEST(IniFile, UnicodeFilesAndBrokenLines) {
        "\xEF\xBB\xBF"
        "CommentText_1=\xE6\x9D\r\nCommentText_0=終点\r\n",
        [](IniSettings& s) { s.Comments[0].Text = "終点"; }},
+      // What is read must save again: the geta mark for what CP932 cannot hold, and a byte
+      // order mark left inside a line goes.
+      {"characters the file cannot hold", "CommentText_2=🚌 来\xEF\xBB\xBFます\r\n",
+       [](IniSettings& s) { s.Comments[2].Text = "〓 来ます"; }},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ReadOverDefaults(c.bytes), DefaultsWith(c.change)) << c.what;
