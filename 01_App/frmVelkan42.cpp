@@ -359,6 +359,7 @@ void frmVelkan42::FGridWrite() {
   // Every cell is restyled from scratch below; forget what was shown.
   for (auto& row : shownLooks_) row.fill(CellLook{-1, -1});
   shownFirstX_ = shownFirstY_ = -1;
+  shownGridKey_.reset();
   FGrid->SetRedraw(true);
 }
 
@@ -458,13 +459,25 @@ void frmVelkan42::ShowState() {
 
   // Only the cells whose colours changed are touched, so a tick repaints next to nothing.
   const int rows = std::min(clock.GridRows(), FGrid->Rows());
-  for (int r = 0; r < rows; ++r) {
-    for (int c = 0; c < FGrid->Cols(); ++c) {
-      const CellLook look = ShownLook(clock, r, c, context_.Settings.Desktop.DimPassed);
-      CellLook& shown = shownLooks_[r][c];
-      if (look.Fore != shown.Fore) FGrid->SetCellForeColorAt(r, c, look.Fore);
-      if (look.Back != shown.Back) FGrid->SetCellBackColorAt(r, c, look.Back);
-      shown = look;
+  const bool dim = context_.Settings.Desktop.DimPassed;
+  const GridKey key{clock.LooksVersion(),
+                    rows,
+                    clock.CellX(0),
+                    clock.CellY(0),
+                    clock.CellX(1),
+                    clock.CellY(1),
+                    !clock.Panel(0).Time.empty(),
+                    dim};
+  if (key != shownGridKey_) {
+    shownGridKey_ = key;
+    for (int r = 0; r < rows; ++r) {
+      for (int c = 0; c < FGrid->Cols(); ++c) {
+        const CellLook look = ShownLook(clock, r, c, dim);
+        CellLook& shown = shownLooks_[r][c];
+        if (look.Fore != shown.Fore) FGrid->SetCellForeColorAt(r, c, look.Fore);
+        if (look.Back != shown.Back) FGrid->SetCellBackColorAt(r, c, look.Back);
+        shown = look;
+      }
     }
   }
   // A new 1st departure takes the grid's current cell, as the search leaves it there.

@@ -8,6 +8,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "DayChoice.h"
 #include "DepartureClock.h"
@@ -105,6 +106,13 @@ class frmVelkan42 : public QMainWindow {
   DesktopNotifier notifier_;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
   int shownFirstX_ = -1, shownFirstY_ = -1;
+  // What the shown looks were worked out from; while it stays the same, a tick skips the cells.
+  struct GridKey {
+    int Version, Rows, SetX, SetY, FirstX, FirstY;
+    bool SetShown, Dim;
+    bool operator==(const GridKey&) const = default;
+  };
+  std::optional<GridKey> shownGridKey_;
 
   QWidget* client_ = nullptr;
   QComboBox* Combo = nullptr;

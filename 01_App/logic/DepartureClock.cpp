@@ -124,6 +124,7 @@ void DepartureClock::SelectTimetable(int tableNo) {
 
 void DepartureClock::FGridWrite() {
   for (auto& row : looks_) row.fill(CellLook{});
+  ++looksVersion_;
   MsgDoneFlag_ = 1;
   rows_ = HasTimetable() ? RowsInUse(store_.Records[TableNo_]) : 0;
 }
@@ -420,7 +421,11 @@ std::string DepartureClock::DepartureText(int row, int col) const {
 }
 
 void DepartureClock::Paint(int row, int col, CellLook look) {
-  if (InGrid(row, col)) looks_[row][col] = look;
+  if (!InGrid(row, col)) return;
+  CellLook& cell = looks_[row][col];
+  if (cell.Fore == look.Fore && cell.Back == look.Back) return;
+  cell = look;
+  ++looksVersion_;
 }
 
 CellLook DepartureClock::OwnLook(int row, int col) const {

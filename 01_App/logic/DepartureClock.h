@@ -52,6 +52,8 @@ class DepartureClock {
   const std::string& UnitText() const;            // the unit beside panel 0: "分前" or "前"
   std::string MinimisedCaption() const;           // "ベルカン 42 (5分前) 8:05"
   CellLook Look(int row, int col) const;          // the colours a grid cell shows now
+  // Changes whenever a cell's look changes, so a window can leave an unchanged grid alone.
+  int LooksVersion() const { return looksVersion_; }
   int GridRows() const;
   int GridCols() const;
   int CellX(int i) const;
@@ -119,6 +121,7 @@ class DepartureClock {
   int rows_ = 0;
   int cols_ = 7;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> looks_{};
+  int looksVersion_ = 0;
 };
 
 }  // namespace v42
