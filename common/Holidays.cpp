@@ -1,5 +1,6 @@
 #include "Holidays.h"
 
+#include <array>
 #include <chrono>
 
 namespace v42 {
@@ -171,6 +172,18 @@ const char* DayKindName(DayKind kind) {
       return "休日";
   }
   return "";
+}
+
+namespace {
+constexpr std::array<const char*, 3> kKindWords{"weekday", "saturday", "holiday"};
+}
+
+const char* DayKindWord(DayKind kind) { return kKindWords.at(static_cast<std::size_t>(kind)); }
+
+std::optional<DayKind> DayKindFromWord(std::string_view word) {
+  for (std::size_t i = 0; i < kKindWords.size(); ++i)
+    if (word == kKindWords[i]) return static_cast<DayKind>(i);
+  return std::nullopt;
 }
 
 CivilDate ServiceDate(int year, int month, int day, int hour, int dayStartHour) {

@@ -1,7 +1,9 @@
 // Japan's national holidays and the kind of timetable a day runs on.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace v42 {
 
@@ -21,6 +23,10 @@ DayKind DayKindOf(int year, int month, int day, bool yearEndHoliday);
 
 // "平日", "土曜" or "休日".
 const char* DayKindName(DayKind kind);
+
+// The kinds as the command lines spell them: "weekday", "saturday" or "holiday".
+const char* DayKindWord(DayKind kind);
+std::optional<DayKind> DayKindFromWord(std::string_view word);
 
 struct CivilDate {
   int Year = 0, Month = 0, Day = 0;

@@ -25,18 +25,6 @@ std::optional<StatusDeparture> DepartureOf(const PanelText& panel) {
   return StatusDeparture{panel.Time, std::stoi(panel.Minutes)};
 }
 
-const char* KindWord(DayKind kind) {
-  switch (kind) {
-    case DayKind::Weekday:
-      return "weekday";
-    case DayKind::Saturday:
-      return "saturday";
-    case DayKind::Holiday:
-      return "holiday";
-  }
-  return "";
-}
-
 std::string Quoted(std::string_view text) {
   std::string json = "\"";
   for (const char c : text) {
@@ -133,7 +121,7 @@ std::string StatusJson(const ClockStatus& status) {
   const std::string time =
       TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute) + ":" + TwoDigits(t.Second);
   return "{\"date\":" + Quoted(date) + ",\"time\":" + Quoted(time) +
-         ",\"dayKind\":" + Quoted(KindWord(status.Day.Kind)) +
+         ",\"dayKind\":" + Quoted(DayKindWord(status.Day.Kind)) +
          ",\"holiday\":" + Quoted(status.Day.Holiday) +
          ",\"timetable\":" + Quoted(status.Timetable) + ",\"timetableIndex\":" +
          (status.TimetableIndex < 0 ? "null" : std::to_string(status.TimetableIndex)) +

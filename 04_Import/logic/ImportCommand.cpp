@@ -66,14 +66,8 @@ Options Parse(const std::vector<std::string>& args) {
       o.Date = ParseDate(value);
       if (!o.Date) throw UsageError{"日付「" + value + "」が不正です(YYYY-MM-DD)。"};
     } else if (arg == "--days") {
-      if (value == "weekday")
-        o.Days = DayKind::Weekday;
-      else if (value == "saturday")
-        o.Days = DayKind::Saturday;
-      else if (value == "holiday")
-        o.Days = DayKind::Holiday;
-      else
-        throw UsageError{"--days は weekday、saturday、holiday のどれかです。"};
+      o.Days = DayKindFromWord(value);
+      if (!o.Days) throw UsageError{"--days は weekday、saturday、holiday のどれかです。"};
     } else if (arg == "--route") {
       o.Choice.RouteIds.push_back(value);
     } else if (arg == "--headsign") {
