@@ -138,6 +138,9 @@ void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) 
                  [&settings](std::string_view key, std::string_view value) {
                    ApplyLine(settings, key, value);
                  });
+  // With no table chosen the other day keys are not written, so they must not read either:
+  // what reads has to write back the same.
+  if (!settings.DayTables.IsOn()) settings.DayTables = {};
 }
 
 void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {

@@ -81,12 +81,22 @@ TEST(IniFile, LinesAsRead) {
          s.DayTables.Tables = {-1, -1, -1};
        }},
       {"DayTable_Saturday=2\r\nDayTable_Saturday=-1\r\n", [](IniSettings&) {}},
-      {"DayStartHour=23\r\n", [](IniSettings& s) { s.DayTables.DayStartHour = 23; }},
-      {"DayStartHour=0\r\n", [](IniSettings& s) { s.DayTables.DayStartHour = 0; }},
-      {"DayStartHour=5\r\nDayStartHour=24\r\n", [](IniSettings&) {}},
-      {"DayStartHour=5\r\nDayStartHour=-1\r\n", [](IniSettings&) {}},
-      {"YearEndHoliday=ON\r\n", [](IniSettings& s) { s.DayTables.YearEndHoliday = true; }},
-      {"YearEndHoliday=ON\r\nYearEndHoliday=on\r\n", [](IniSettings&) {}},
+      // The start hour and the year end count only while a table is chosen.
+      {"DayTable_Holiday=1\r\nDayStartHour=23\r\nYearEndHoliday=ON\r\n",
+       [](IniSettings& s) {
+         s.DayTables = {{-1, -1, 1}, 23, true};
+       }},
+      {"DayStartHour=0\r\nYearEndHoliday=ON\r\nDayTable_Weekday=-1\r\n", [](IniSettings&) {}},
+      {"DayTable_Weekday=0\r\nDayStartHour=0\r\n",
+       [](IniSettings& s) {
+         s.DayTables = {{0, -1, -1}, 0, false};
+       }},
+      {"DayTable_Weekday=0\r\nDayStartHour=5\r\nDayStartHour=24\r\n",
+       [](IniSettings& s) { s.DayTables.Tables[0] = 0; }},
+      {"DayTable_Weekday=0\r\nDayStartHour=5\r\nDayStartHour=-1\r\n",
+       [](IniSettings& s) { s.DayTables.Tables[0] = 0; }},
+      {"DayTable_Weekday=0\r\nYearEndHoliday=ON\r\nYearEndHoliday=on\r\n",
+       [](IniSettings& s) { s.DayTables.Tables[0] = 0; }},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(ReadOverDefaults(Utf8ToCp932(c.text).value()), DefaultsWith(c.change)) << c.text;
@@ -205,6 +215,13 @@ TEST(IniFile, UnicodeFilesAndBrokenLines) {
        "\xEF\xBB\xBF"
        "CommentText_1=\xE6\x9D\r\nCommentText_0=終点\r\n",
        [](IniSettings& s) { s.Comments[0].Text = "終点"; }},
+      // These CP932 bytes are valid UTF-8 too ("б", a combining mark): the file is CP932.
+      {"half-width katakana that look like UTF-8",
+       cp932("CommentText_0=ﾐｱ\r\nCommentText_1=ﾌ前\r\n"),
+       [](IniSettings& s) {
+         s.Comments[0].Text = "ﾐｱ";
+         s.Comments[1].Text = "ﾌ前";
+       }},
       // What is read must save again: the geta mark for what CP932 cannot hold, and a byte
       // order mark left inside a line goes.
       {"characters the file cannot hold", "CommentText_2=🚌 来\xEF\xBB\xBFます\r\n",
