@@ -62,7 +62,18 @@ FileEncoding DetectEncoding(std::string_view bytes) {
   const bool ascii = std::all_of(bytes.begin(), bytes.end(),
                                  [](char c) { return static_cast<unsigned char>(c) < 0x80; });
   if (ascii) return FileEncoding::Cp932;
-  return Convert("UTF-8", "UTF-8", bytes) ? FileEncoding::Utf8 : FileEncoding::Cp932;
+  const auto utf8 = Convert("UTF-8", "UTF-8", bytes);
+  if (!utf8) return FileEncoding::Cp932;
+  if (!Cp932ToUtf8(bytes)) return FileEncoding::Utf8;
+  // Valid both ways. A half-width katakana in CP932 shares its byte with the lead of a
+  // two-byte UTF-8 sequence, so runs such as "ﾐｱ" also read as UTF-8 accents, Greek or
+  // Cyrillic. Japanese text saved as UTF-8 is made of three-byte sequences; a reading that
+  // needs a two-byte one is the CP932 file this suite wrote, and must read back as written.
+  std::size_t pos = 0;
+  for (auto ch = NextUtf8Char(*utf8, pos); !ch.empty(); ch = NextUtf8Char(*utf8, pos)) {
+    if (ch.size() == 2) return FileEncoding::Cp932;
+  }
+  return FileEncoding::Utf8;
 }
 
 std::optional<std::string> DecodeText(std::string_view bytes, FileEncoding encoding) {

@@ -15,9 +15,10 @@ std::optional<std::string> Cp932ToUtf8(std::string_view cp932);
 std::optional<std::string> Utf8ToCp932(std::string_view utf8);
 
 // How the bytes of a file a user brings are read. The programs write CP932, but a file saved
-// from a Linux text editor is UTF-8: one that starts with a byte order mark or is valid UTF-8
-// holding non-ASCII text counts as UTF-8 (CP932 Japanese text practically never is valid
-// UTF-8); anything else as CP932.
+// from a Linux text editor is UTF-8: one that starts with a byte order mark counts as UTF-8,
+// and so does valid UTF-8 holding non-ASCII text unless it is also valid CP932 and its UTF-8
+// reading needs a two-byte sequence (half-width katakana in CP932 look like those); anything
+// else is CP932.
 enum class FileEncoding { Cp932, Utf8 };
 FileEncoding DetectEncoding(std::string_view bytes);
 

@@ -110,6 +110,19 @@ TEST(DataFile, UnicodeFilesReadLikeTheirCp932Original) {
   }
 }
 
+// Half-width katakana before a kanji or another katakana can form valid UTF-8 ("ﾐｱ" is "б",
+// "ﾂｧ" is "§"); what the editor saved must still read back as typed.
+TEST(DataFile, HalfWidthKatakanaThatLookLikeUtf8ReadBackAsSaved) {
+  TempFolder folder;
+  TimetableStore saved = ReadText("ﾐｱ>\r\n6,5\r\n<\r\nﾂｧ ﾌ前>\r\n7,5\r\n<\r\n");
+  ASSERT_EQ(saved.Count, 2);
+  EXPECT_EQ(saved.Records[0].Title, "ﾐｱ");
+  WriteDataFile(saved, folder.path());
+  TimetableStore back;
+  ReadDataFile(back, folder.path());
+  EXPECT_EQ(back.Records, saved.Records);
+}
+
 // What a UTF-8 file holds beyond CP932 reads as the geta mark, so the timetable saves again.
 TEST(DataFile, AUnicodeTitleBeyondTheFileReadsAsTheGetaMarkAndSaves) {
   TempFolder folder;
