@@ -1,14 +1,33 @@
 #include "SaveSettings.h"
 
+#include "DataFile.h"
 #include "IniFile.h"
 #include "MessageBox.h"
 
 namespace v42 {
+namespace {
 
-bool SaveSettings(QWidget* dialog, const IniSettings& entered,
-                  const std::filesystem::path& appFolder) {
+IniSettings AsTheFileHoldsNow(const IniSettings& settings, const std::filesystem::path& folder) {
+  if (!FileExists(folder / kIniFileName)) return settings;
+  IniSettings onDisk;
+  SetIniDefaults(onDisk);
+  try {
+    ReadIniFile(onDisk, folder);
+  } catch (const FileError&) {
+    return settings;  // the write below reports what is wrong with the file
+  }
+  return onDisk;
+}
+
+}  // namespace
+
+bool SaveSettings(QWidget* dialog, const std::function<void(IniSettings&)>& enter,
+                  IniSettings& settings, const std::filesystem::path& appFolder) {
+  IniSettings entered = AsTheFileHoldsNow(settings, appFolder);
+  enter(entered);
   try {
     WriteIniFile(entered, appFolder);
+    settings = entered;
     return true;
   } catch (const FileError& e) {
     ShowMessage(dialog, e.what(), e.Caption.empty() ? "ファイル書込エラー" : e.Caption,

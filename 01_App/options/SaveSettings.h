@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 
 #include "Model.h"
 
@@ -9,9 +10,13 @@ class QWidget;
 
 namespace v42 {
 
-// Writes the settings safely. On failure the Japanese error is shown over the dialog and false
-// returned, with the file as it was, so the dialog can stay open with the user's entries.
-bool SaveSettings(QWidget* dialog, const IniSettings& entered,
-                  const std::filesystem::path& appFolder);
+// Writes the settings a dialog owns, set by `enter`, over what velkan42.ini holds now, so that
+// keys another program changed since the clock read the file (the editor renumbers the day
+// timetables when it moves timetables) are kept rather than written back stale. Without a
+// readable file the clock's own settings stand in for it. On success `settings` becomes what
+// was written; on failure the Japanese error is shown over the dialog and false returned, with
+// the file and `settings` as they were, so the dialog can stay open with the user's entries.
+bool SaveSettings(QWidget* dialog, const std::function<void(IniSettings&)>& enter,
+                  IniSettings& settings, const std::filesystem::path& appFolder);
 
 }  // namespace v42

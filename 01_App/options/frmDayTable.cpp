@@ -65,13 +65,12 @@ frmDayTable::frmDayTable(IniSettings& settings, const TimetableStore& store,
 }
 
 void frmDayTable::comOK_Click() {
-  IniSettings entered = settings_;
-  for (int k = 0; k < 3; ++k) entered.DayTables.Tables[k] = cmbDayTable[k]->currentIndex() - 1;
-  entered.DayTables.DayStartHour = spnDayStartHour->value();
-  entered.DayTables.YearEndHoliday = chkYearEndHoliday->isChecked();
-  if (!SaveSettings(this, entered, appFolder_)) return;
-  settings_ = entered;
-  accept();
+  const auto enter = [this](IniSettings& entered) {
+    for (int k = 0; k < 3; ++k) entered.DayTables.Tables[k] = cmbDayTable[k]->currentIndex() - 1;
+    entered.DayTables.DayStartHour = spnDayStartHour->value();
+    entered.DayTables.YearEndHoliday = chkYearEndHoliday->isChecked();
+  };
+  if (SaveSettings(this, enter, settings_, appFolder_)) accept();
 }
 
 }  // namespace v42

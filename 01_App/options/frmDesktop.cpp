@@ -8,8 +8,7 @@
 #include <QVBoxLayout>
 
 #include "Fonts.h"
-#include "IniFile.h"
-#include "MessageBox.h"
+#include "SaveSettings.h"
 
 namespace v42 {
 
@@ -69,20 +68,14 @@ frmDesktop::frmDesktop(IniSettings& settings, std::filesystem::path appFolder, Q
 }
 
 void frmDesktop::comOK_Click() {
-  IniSettings entered = settings_;
-  entered.Desktop.TrayIcon = chkTrayIcon->isChecked();
-  for (std::size_t i = 0; i < kAlertStyles.size(); ++i)
-    if (optAlert[i]->isChecked()) entered.Desktop.Alert = kAlertStyles[i];
-  entered.Desktop.DimPassed = chkDimPassed->isChecked();
+  const auto enter = [this](IniSettings& entered) {
+    entered.Desktop.TrayIcon = chkTrayIcon->isChecked();
+    for (std::size_t i = 0; i < kAlertStyles.size(); ++i)
+      if (optAlert[i]->isChecked()) entered.Desktop.Alert = kAlertStyles[i];
+    entered.Desktop.DimPassed = chkDimPassed->isChecked();
+  };
   // The settings change only once the file holds them; a failed save keeps the dialog open.
-  try {
-    WriteIniFile(entered, appFolder_);
-  } catch (const FileError& e) {
-    ShowMessage(this, e.what(), e.Caption, MsgIcon::Critical);
-    return;
-  }
-  settings_ = entered;
-  accept();
+  if (SaveSettings(this, enter, settings_, appFolder_)) accept();
 }
 
 }  // namespace v42

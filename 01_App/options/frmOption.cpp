@@ -414,21 +414,21 @@ bool frmOption::Validate() {
 
 void frmOption::comOK_Click() {
   if (!Validate()) return;
-  IniSettings entered = settings_;
-  entered.ApplicationFontColor = WorkFontColor;
-  entered.ApplicationBackColor = WorkBackColor;
-  for (int i = 0; i < kCommentCount; ++i) {
-    entered.Comments[i].Text = txtComment[i]->text().toStdString();
-    entered.Comments[i].Color = WorkCommentColor[i];
-  }
-  entered.MessageTimes_Min = static_cast<std::int16_t>(txtCommentAppearTime->text().toInt());
-  entered.MoveTimes_Min = static_cast<std::int16_t>(txtMoveTime->text().toInt());
-  entered.MessageBlinkFlag = optBlink[0]->isChecked() ? 1 : 0;
-  entered.MessageSoundFlag = optSound[2]->isChecked() ? 2 : optSound[1]->isChecked() ? 1 : 0;
-  entered.MessageSoundFile = txtSoundFile->text().toStdString();
+  const auto enter = [this](IniSettings& entered) {
+    entered.ApplicationFontColor = WorkFontColor;
+    entered.ApplicationBackColor = WorkBackColor;
+    for (int i = 0; i < kCommentCount; ++i) {
+      entered.Comments[i].Text = txtComment[i]->text().toStdString();
+      entered.Comments[i].Color = WorkCommentColor[i];
+    }
+    entered.MessageTimes_Min = static_cast<std::int16_t>(txtCommentAppearTime->text().toInt());
+    entered.MoveTimes_Min = static_cast<std::int16_t>(txtMoveTime->text().toInt());
+    entered.MessageBlinkFlag = optBlink[0]->isChecked() ? 1 : 0;
+    entered.MessageSoundFlag = optSound[2]->isChecked() ? 2 : optSound[1]->isChecked() ? 1 : 0;
+    entered.MessageSoundFile = txtSoundFile->text().toStdString();
+  };
   // The settings change only once the file holds them; a failed save keeps the dialog open.
-  if (!SaveSettings(this, entered, appFolder_)) return;
-  settings_ = entered;
+  if (!SaveSettings(this, enter, settings_, appFolder_)) return;
   closing_ = true;
   accept();
 }

@@ -377,6 +377,26 @@ TEST_F(frmOptionTest, CommentColoursAndWindowColoursAreStoredOnOk) {
   EXPECT_EQ(saved, settings);
 }
 
+// The editor renumbers the day timetables in the file when it moves timetables, and the clock
+// keeps what it read at its start: OK must not write the old numbers back over the new ones.
+TEST_F(frmOptionTest, OkKeepsWhatAnotherProgramSavedSinceTheClockReadTheFile) {
+  settings.DayTables.Tables = {0, 1, 2};
+  IniSettings onDisk = settings;
+  onDisk.DayTables.Tables = {2, -1, 0};
+  onDisk.Desktop.TrayIcon = false;
+  onDisk.MoveTimes_Min = 9;  // the dialog's own: what it shows wins
+  WriteIniFile(onDisk, folder);
+  Open();
+  Edit("txtComment_0")->setText(QString::fromUtf8("終電"));
+  ClickOK();
+  ASSERT_FALSE(dialog->isVisible());
+  IniSettings expected = onDisk;
+  expected.MoveTimes_Min = 3;
+  expected.Comments[0].Text = "終電";
+  EXPECT_EQ(Saved(), expected);
+  EXPECT_EQ(settings, expected);
+}
+
 TEST_F(frmOptionTest, FailedSaveSaysSoAndStaysOpen) {
   folder = folder / "gone";  // a folder that does not exist cannot take the file
   const IniSettings before = settings;
