@@ -18,7 +18,7 @@ frmDayTable::frmDayTable(IniSettings& settings, const TimetableStore& store,
                          std::filesystem::path appFolder, QWidget* parent)
     : QDialog(parent), settings_(settings), appFolder_(std::move(appFolder)) {
   setObjectName("frmDayTable");
-  setWindowTitle("曜日ダイヤ設定");
+  setWindowTitle(kCaption);
   setFont(GothicFont(9));
   setModal(true);
 

@@ -24,6 +24,7 @@ class frmDayTable : public QDialog {
               QWidget* parent = nullptr);
 
   static constexpr const char* kMenuText = "曜日ダイヤ設定(&D)...";
+  static constexpr const char* kCaption = "曜日ダイヤ設定";
 
  private:
   void comOK_Click();

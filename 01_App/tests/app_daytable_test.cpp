@@ -97,6 +97,23 @@ TEST_F(DayTableTest, TheDialogSwitchesItOnFromTheTitlesAndTheClockFollowsAtOnce)
   EXPECT_EQ(saved.DayTables, (DayTableSettings{{0, 1, 1}, 3, false}));
 }
 
+// After the editor has saved another list, the clock's numbering no longer matches the file.
+TEST_F(DayTableTest, TheDialogWaitsForARestartOnceTheEditorSavedAnotherList) {
+  OpenOn(kSaturday, QTime(12, 0), false);
+  TimetableStore edited;
+  edited.Records[edited.Count++] = Titled(v42::test::NightService(), "土休日");
+  edited.Records[edited.Count++] = DayService();
+  WriteDataFile(edited, Folder());
+  window_->findChild<QAction*>("menuOptionDayTable")->trigger();
+  EXPECT_EQ(window_->findChild<QDialog*>("frmDayTable"), nullptr);
+  ASSERT_EQ(MessageBoxSeam::Calls().size(), 1u);
+  EXPECT_EQ(MessageBoxSeam::Calls()[0].Caption, "曜日ダイヤ設定");
+  EXPECT_NE(MessageBoxSeam::Calls()[0].Text.find("起動し直して"), std::string::npos);
+  IniSettings saved;
+  ReadIniFile(saved, Folder());
+  EXPECT_EQ(saved, settings_);
+}
+
 TEST_F(DayTableTest, SwitchedOffTheListIsLeftAloneAndSaysNothing) {
   OpenOn(kSaturday, QTime(12, 0), false);
   EXPECT_EQ(Shown(), 0);
