@@ -21,6 +21,7 @@
 #include "IniFile.h"
 #include "MessageBox.h"
 #include "OleColor.h"
+#include "SaveWatcher.h"
 #include "Twips.h"
 #include "frmDayTable.h"
 #include "frmDesktop.h"
@@ -224,22 +225,8 @@ bool frmVelkan42::Form_Load() {
     return false;
   }
 
-  clock_ = std::make_unique<DepartureClock>(store, context_.Settings);
-  clock_->Load(Now());
-  {
-    const QSignalBlocker quiet(Combo);
-    for (int i = 0; i < store.Count; ++i) Combo->addItem(Q(store.Records[i].Title));
-    Combo->setCurrentIndex(store.Count > 0 ? 0 : -1);
-  }
-  dayChooser_ = std::make_unique<DayChooser>(context_.Settings.DayTables, store.Count);
-  ChooseDayTable();
-  FGTypeWrite();
-  SwatchesSet();
-  FGridWrite();
-  FGridTypeColor();
-  FormSizeSet();
-  TraySet();
-  ShowState();
+  StartOnTimetables();
+  FollowSavesSet();
 
   const QRect screen =
       (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->availableGeometry();
@@ -252,6 +239,75 @@ bool frmVelkan42::Form_Load() {
   loaded_ = true;
   ArmTimer();
   return true;
+}
+
+// Builds the clock on the timetables and settings read and fills the window from it.
+void frmVelkan42::StartOnTimetables() {
+  const TimetableStore& store = context_.Store;
+  clock_ = std::make_unique<DepartureClock>(store, context_.Settings);
+  clock_->Load(Now());
+  {
+    const QSignalBlocker quiet(Combo);
+    Combo->clear();
+    for (int i = 0; i < store.Count; ++i) Combo->addItem(Q(store.Records[i].Title));
+    Combo->setCurrentIndex(store.Count > 0 ? 0 : -1);
+  }
+  dayChooser_ = std::make_unique<DayChooser>(context_.Settings.DayTables, store.Count);
+  ChooseDayTable();
+  FGTypeWrite();
+  SwatchesSet();
+  FGridWrite();
+  FGridTypeColor();
+  FormSizeSet();
+  TraySet();
+  ShowState();
+}
+
+void frmVelkan42::FollowSavesSet() {
+  const bool on = context_.Settings.Desktop.FollowSaves;
+  if (on && !saves_) {
+    saves_ = new SaveWatcher(context_.AppFolder, this);
+    connect(saves_, &SaveWatcher::Saved, this, &frmVelkan42::TakeSaves);
+  } else if (!on && saves_) {
+    saves_->deleteLater();  // may be the sender of the signal being handled
+    saves_ = nullptr;
+  }
+}
+
+// What another program saved replaces what the clock read, as if the clock started again.
+void frmVelkan42::TakeSaves() {
+  savesWaiting_ = false;
+  if (!context_.Settings.Desktop.FollowSaves) return;
+  // A departure whose alert is still to come, or an alert on show, is what the user counts on:
+  // the saved files wait until it is over.
+  if ((alert_ && alert_->isVisible()) || clock_->AlertArmed()) {
+    savesWaiting_ = true;
+    return;
+  }
+  TimetableStore store;
+  IniSettings settings;
+  SetIniDefaults(settings);
+  try {
+    ReadDataFile(store, context_.AppFolder);
+    if (FileExists(context_.AppFolder / kIniFileName)) ReadIniFile(settings, context_.AppFolder);
+  } catch (const FileError&) {
+    return;  // half a save or a damaged file: keep what runs, as a start would refuse it
+  }
+  const bool sameTimetables = store.Count == context_.Store.Count &&
+                              std::equal(store.Records.begin(), store.Records.begin() + store.Count,
+                                         context_.Store.Records.begin());
+  if (sameTimetables && settings == context_.Settings) return;
+  const std::string shownTitle = Combo->currentText().toStdString();
+  context_.Store = std::move(store);
+  context_.Settings = settings;
+  AppColorSet();
+  StartOnTimetables();
+  FollowSavesSet();
+  // Without the day's own choice, the timetable on show stays on show, found by its title.
+  if (!context_.Settings.DayTables.IsOn()) {
+    const int shown = Combo->findText(Q(shownTitle));
+    if (shown > 0) Combo->setCurrentIndex(shown);
+  }
 }
 
 // Single shots aimed just past each whole second keep the label on the wall clock: a free
@@ -271,6 +327,7 @@ void frmVelkan42::Timer1_Timer() {
     return;
   }
   lastSecond_ = now.toSecsSinceEpoch();
+  if (savesWaiting_) TakeSaves();
   // A new service day's timetable first, so the tick and any alert it raises run on it.
   ChooseDayTable();
   const TickResult result = clock_->NowTimeWrite(Now());
@@ -497,10 +554,13 @@ void frmVelkan42::TraySet() {
     tray_.reset();
     return;
   }
-  if (tray_) return;
-  tray_ = std::make_unique<ClockTray>();
   QStringList titles;
   for (int i = 0; i < context_.Store.Count; ++i) titles << Q(context_.Store.Records[i].Title);
+  if (tray_) {
+    tray_->SetTimetables(titles, clock_->TableNo());
+    return;
+  }
+  tray_ = std::make_unique<ClockTray>();
   tray_->SetTimetables(titles, clock_->TableNo());
   connect(tray_.get(), &ClockTray::ToggleRequested, this, &frmVelkan42::TrayToggle);
   connect(tray_.get(), &ClockTray::TimetableChosen, Combo, &QComboBox::setCurrentIndex);
@@ -583,6 +643,7 @@ void frmVelkan42::menuOptionDesktop_Click() {
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   connect(dialog, &QDialog::accepted, this, [this] {
     TraySet();
+    FollowSavesSet();
     ShowState();  // dimming on or off
   });
   dialog->open();

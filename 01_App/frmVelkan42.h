@@ -25,6 +25,7 @@ class QMenu;
 namespace v42 {
 
 class ClockTray;
+class SaveWatcher;
 class FlexGrid;
 
 class frmVelkan42 : public QMainWindow {
@@ -47,6 +48,7 @@ class frmVelkan42 : public QMainWindow {
   const DepartureClock& Clock() const { return *clock_; }
   frmMsg* Alert() const { return alert_; }
   ClockTray* Tray() const { return tray_.get(); }  // null while the tray icon is off
+  bool SavesWaiting() const { return savesWaiting_; }
 
   static constexpr const char* kCaption = "ベルカン 42";
   // Each tick is scheduled this long after the next whole second.
@@ -88,6 +90,9 @@ class frmVelkan42 : public QMainWindow {
   void AlertFinished();
   void ArmTimer();
   void ChooseDayTable();  // the service day's timetable, when a new service day begins
+  void StartOnTimetables();
+  void FollowSavesSet();
+  void TakeSaves();
   ClockTime Now() const;
   bool ReportFileError(const FileError& error);
   void TraySet();
@@ -104,6 +109,8 @@ class frmVelkan42 : public QMainWindow {
   QTimer Timer1;
   QPointer<frmMsg> alert_;
   std::unique_ptr<ClockTray> tray_;
+  QPointer<SaveWatcher> saves_;  // while the clock takes timetables saved meanwhile
+  bool savesWaiting_ = false;    // saved files wait for the chosen departure's alert
   DesktopNotifier notifier_;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
   int shownFirstX_ = -1, shownFirstY_ = -1;

@@ -82,6 +82,9 @@ struct DesktopSettings {
   bool TrayIcon = true;
   std::uint8_t Alert = AlertBoth;
   bool DimPassed = false;  // changes how the grid looks, so it waits to be switched on
+  // Takes timetables saved while the clock runs (by the editor or the importer); changes what
+  // the clock shows, so it too waits to be switched on.
+  bool FollowSaves = false;
   bool operator==(const DesktopSettings&) const = default;
 };
 

@@ -46,6 +46,10 @@ frmDesktop::frmDesktop(IniSettings& settings, std::filesystem::path appFolder, Q
   chkDimPassed->setObjectName("chkDimPassed");
   layout->addWidget(chkDimPassed);
 
+  chkFollowSaves = new QCheckBox("ｴﾃﾞｨﾀで保存した時刻表をすぐに表示する", this);
+  chkFollowSaves->setObjectName("chkFollowSaves");
+  layout->addWidget(chkFollowSaves);
+
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   auto* comOK = new QPushButton("ＯＫ", this);
@@ -65,6 +69,7 @@ frmDesktop::frmDesktop(IniSettings& settings, std::filesystem::path appFolder, Q
   for (std::size_t i = 0; i < kAlertStyles.size(); ++i)
     optAlert[i]->setChecked(desktop.Alert == kAlertStyles[i]);
   chkDimPassed->setChecked(desktop.DimPassed);
+  chkFollowSaves->setChecked(desktop.FollowSaves);
 }
 
 void frmDesktop::comOK_Click() {
@@ -73,6 +78,7 @@ void frmDesktop::comOK_Click() {
     for (std::size_t i = 0; i < kAlertStyles.size(); ++i)
       if (optAlert[i]->isChecked()) entered.Desktop.Alert = kAlertStyles[i];
     entered.Desktop.DimPassed = chkDimPassed->isChecked();
+    entered.Desktop.FollowSaves = chkFollowSaves->isChecked();
   };
   // The settings change only once the file holds them; a failed save keeps the dialog open.
   if (SaveSettings(this, enter, settings_, appFolder_)) accept();

@@ -1,4 +1,5 @@
-// The clock's desktop extras: the tray icon, how the alert shows, dimming passed departures.
+// The clock's desktop extras: the tray icon, how the alert shows, dimming passed departures,
+// taking timetables saved while it runs.
 // Modal; OK stores them into the settings and writes velkan42.ini; Cancel stores nothing.
 #pragma once
 
@@ -27,6 +28,7 @@ class frmDesktop : public QDialog {
   QCheckBox* chkTrayIcon;
   std::array<QRadioButton*, 3> optAlert{};  // the window, the notification, both
   QCheckBox* chkDimPassed;
+  QCheckBox* chkFollowSaves;
 };
 
 }  // namespace v42

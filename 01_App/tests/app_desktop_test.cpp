@@ -15,7 +15,9 @@
 #include "ClockTray.h"
 #include "FlexGrid.h"
 #include "OleColor.h"
+#include "SaveWatcher.h"
 #include "frmDesktop.h"
+#include "frmMsg.h"
 
 namespace v42::apptest {
 namespace {
@@ -124,6 +126,55 @@ TEST_F(DesktopTest, DialogSwitchesTheTrayOffAndDimmingOnAndWritesOnlyOnOk) {
   EXPECT_EQ(grid->CellBackColorAt(3, 2), 0);
   EXPECT_EQ(grid->CellBackColorAt(3, 3), 0x0000FF);
   EXPECT_EQ(grid->CellForeColorAt(5, 1), 0);  // 10:05 still to come
+}
+
+// The editor saves while the clock runs: once switched on, the clock shows what was saved,
+// but never under a departure whose alert the user is waiting for.
+TEST_F(DesktopTest, SavedTimetablesAreShownOnceSwitchedOnButWaitForTheChosenDeparturesAlert) {
+  Open({DayService(), NightService()}, QTime(8, 0));
+  const auto watcher = [&] { return window_->findChild<SaveWatcher*>("SaveWatcher"); };
+  EXPECT_EQ(watcher(), nullptr);  // off unless switched on: nothing watches the folder
+  Find<QAction>("menuOptionDesktop")->trigger();
+  auto* dialog = window_->findChild<frmDesktop*>("frmDesktop");
+  ASSERT_NE(dialog, nullptr);
+  dialog->findChild<QCheckBox*>("chkFollowSaves")->setChecked(true);
+  QTest::mouseClick(dialog->findChild<QPushButton*>("comOK"), Qt::LeftButton);
+  ASSERT_NE(watcher(), nullptr);
+
+  auto* combo = Find<QComboBox>("Combo");
+  auto* grid = Find<FlexGrid>("FGrid");
+  combo->setCurrentIndex(1);
+  const auto save = [&](std::initializer_list<TimetableRecord> records) {
+    TimetableStore store;
+    for (const auto& record : records) store.Records[store.Count++] = record;
+    WriteDataFile(store, Folder());
+  };
+  save({Titled(v42::test::Record({{8, {5}}}), "臨時"), NightService(), DayService()});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return combo->count() == 3; }, 5000));
+  EXPECT_EQ(combo->itemText(0), "臨時");
+  EXPECT_EQ(combo->currentText(), "深夜");  // what was on show stays on show
+  EXPECT_EQ(grid->TextMatrix(0, 0), "22");
+
+  combo->setCurrentIndex(2);
+  grid->SetCurrentCell(3, 1);  // 8:15, its alert due at 8:12
+  QTest::keyClick(grid, Qt::Key_Return);
+  ASSERT_TRUE(window_->Clock().AlertArmed());
+  save({DayService()});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->SavesWaiting(); }, 5000));
+  TickAt(QTime(8, 11));
+  EXPECT_EQ(combo->count(), 3);
+  EXPECT_EQ(Text("lblTime_0"), "8:15");
+
+  TickAt(QTime(8, 12));
+  auto* alert = window_->findChild<frmMsg*>();
+  ASSERT_NE(alert, nullptr);
+  TickAt(QTime(8, 12, 30));
+  EXPECT_EQ(combo->count(), 3);  // not under the alert either
+  alert->close();
+  TickAt(QTime(8, 13));
+  EXPECT_EQ(combo->count(), 1);
+  EXPECT_EQ(Text("lblTime_0"), "");
+  EXPECT_EQ(Text("lblTime_1"), "8:15");
 }
 
 }  // namespace

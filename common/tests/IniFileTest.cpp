@@ -141,8 +141,9 @@ TEST(IniFile, DesktopExtrasRoundTripAndTheirDefaultsLeaveNoLine) {
       {{false, DesktopSettings::AlertBoth, false}, "TrayIcon=OFF\r\n"},
       {{true, DesktopSettings::AlertBlink, false}, "AlertStyle=BLINK\r\n"},
       {{true, DesktopSettings::AlertNotify, true}, "AlertStyle=NOTIFY\r\nDimPassed=ON\r\n"},
-      {{false, DesktopSettings::AlertNotify, true},
-       "TrayIcon=OFF\r\nAlertStyle=NOTIFY\r\nDimPassed=ON\r\n"},
+      {{false, DesktopSettings::AlertNotify, true, true},
+       "TrayIcon=OFF\r\nAlertStyle=NOTIFY\r\nDimPassed=ON\r\nFollowSaves=ON\r\n"},
+      {{true, DesktopSettings::AlertBoth, false, true}, "FollowSaves=ON\r\n"},
   };
   for (const auto& c : cases) {
     TempFolder folder;
@@ -163,7 +164,7 @@ TEST(IniFile, DesktopExtrasRoundTripAndTheirDefaultsLeaveNoLine) {
   }
   // Words the program never writes read as the defaults.
   TempFolder folder;
-  test::WriteCp932(folder / kIniFileName, "TrayIcon=off\r\nAlertStyle=BOTH\r\nDimPassed=1\r\n");
+  test::WriteCp932(folder / kIniFileName, "TrayIcon=off\r\nAlertStyle=BOTH\r\nDimPassed=1\r\nFollowSaves=on\r\n");
   ReadIniFile(s, folder.path());
   EXPECT_EQ(s.Desktop, DesktopSettings{});
 }
