@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 
 #include "DataFormat.h"
 #include "Model.h"
 #include "SafeFile.h"
+#include "TextCodec.h"
 
 namespace v42::fuzz {
 
@@ -98,9 +100,24 @@ inline bool TextsStorable(const TimetableStore& store) {
   return true;
 }
 
+// CP932 bytes that the current files' readers take for UTF-8, as a whole file or as one line
+// of velkan42.ini. A few runs of CP932 text (a rarer kanji before a half-width katakana, say)
+// are also valid UTF-8 Japanese; no reader can tell the two apart, and files saved as UTF-8 by
+// a text editor are read, so such a file reads back as the UTF-8 it also is. The round trips
+// hold for every other file.
+inline bool MistakableForUtf8(std::string_view written) {
+  if (DetectEncoding(written) == FileEncoding::Utf8) return true;
+  while (!written.empty()) {
+    const std::size_t end = written.find('\n');
+    if (DetectEncoding(written.substr(0, end)) == FileEncoding::Utf8) return true;
+    written.remove_prefix(end == std::string_view::npos ? written.size() : end + 1);
+  }
+  return false;
+}
+
 // The round trip of a timetable file: what `read` accepts, `write` saves to `file`, and that
-// reads back the same timetables (unless the input left what no file holds) and writes the same
-// bytes again.
+// reads back the same timetables (unless the input left what no file holds, or the reader may
+// take the written bytes for UTF-8) and writes the same bytes again.
 template <typename Read, typename Write>
 void TimetableRoundTrip(const std::string& name, const std::filesystem::path& file, Read read,
                         Write write) {
@@ -119,6 +136,7 @@ void TimetableRoundTrip(const std::string& name, const std::filesystem::path& fi
   }
   MustSucceed("writing " + name, [&] { write(first); });
   const std::string written = ReadFileBytes(file);
+  if (MistakableForUtf8(written)) return;
   TimetableStore second;
   MustSucceed("reading the written " + name, [&] { read(second); });
   if (!HoldsWhatNoFileCan(first) && !SameTimetables(first, second)) {
