@@ -6,9 +6,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -55,14 +57,15 @@ class InstanceTest : public ::testing::Test {
 
   // Starts a copy with the user's runtime folder (where the lock lives) set to ours; choice:
   // the answer to a first-start offer.
-  std::unique_ptr<QProcess> Start(const QString& folder = {}, const QString& choice = {}) {
+  std::unique_ptr<QProcess> Start(const QString& folder = {}, const QString& choice = {},
+                                  const QString& program = self) {
     auto copy = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("XDG_RUNTIME_DIR", runtime_.path());
     copy->setProcessEnvironment(env);
     QStringList args{"--copy", folder.isEmpty() ? folder_.path() : folder};
     if (!choice.isEmpty()) args << choice;
-    copy->start(self, args);
+    copy->start(program, args);
     EXPECT_TRUE(copy->waitForStarted(10000));
     return copy;
   }
@@ -103,7 +106,7 @@ TEST_F(InstanceTest, TheSecondCopyIsRefusedAndTheFirstRunsOn) {
 // quitting ends it with nothing written.
 TEST_F(InstanceTest, AFirstStartBeginsFromTheSampleOrQuitsWithNothingMade) {
   QTemporaryDir empty;
-  auto quit = Start(empty.path(), "2");
+  auto quit = Start(empty.path(), "3");  // after the sample, empty and GTFS: 終了
   ASSERT_TRUE(quit->waitForFinished(15000));
   EXPECT_EQ(quit->exitCode(), 0);
   EXPECT_TRUE(
@@ -117,6 +120,42 @@ TEST_F(InstanceTest, AFirstStartBeginsFromTheSampleOrQuitsWithNothingMade) {
   EXPECT_EQ(store.Count, 3);
   sample->kill();
   sample->waitForFinished(5000);
+}
+
+// An empty timetable or an import hands over to the editor beside the clock, which here is a
+// stand-in that notes how it was started.
+TEST_F(InstanceTest, AnEmptyStartOrAnImportStartsTheEditorInsteadOfTheClock) {
+  QTemporaryDir bin;
+  const QString clock = bin.filePath("Velkan42");
+  ASSERT_TRUE(QFile::copy(self, clock));
+  QFile editor(bin.filePath("V42Editor"));
+  ASSERT_TRUE(editor.open(QIODevice::WriteOnly));
+  editor.write("#!/bin/sh\necho \"started $*\" > \"$(dirname \"$0\")/editor.log\"\n");
+  editor.close();
+  editor.setPermissions(editor.permissions() | QFile::ExeOwner);
+  const auto editorLog = [&] {
+    QFile log(bin.filePath("editor.log"));
+    return log.open(QIODevice::ReadOnly) ? log.readAll().trimmed() : QByteArray();
+  };
+
+  // No sample beside this copy: the choices are empty, GTFS and 終了.
+  QTemporaryDir emptyStart, importStart;
+  auto empty = Start(emptyStart.path(), "0", clock);
+  ASSERT_TRUE(empty->waitForFinished(15000));
+  EXPECT_EQ(empty->exitCode(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !editorLog().isEmpty(); }, 10000));
+  EXPECT_EQ(editorLog(), "started");
+  v42::TimetableStore store;
+  v42::ReadDataFile(store, emptyStart.path().toStdString());
+  EXPECT_EQ(store.Count, 1);
+
+  QFile::remove(bin.filePath("editor.log"));
+  auto import = Start(importStart.path(), "1", clock);
+  ASSERT_TRUE(import->waitForFinished(15000));
+  EXPECT_EQ(import->exitCode(), 0);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !editorLog().isEmpty(); }, 10000));
+  EXPECT_EQ(editorLog(), "started --import");
+  EXPECT_TRUE(QDir(importStart.path()).isEmpty());  // the editor's first save makes the file
 }
 
 }  // namespace
