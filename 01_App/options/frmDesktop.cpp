@@ -1,13 +1,16 @@
 #include "frmDesktop.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "Autostart.h"
 #include "Fonts.h"
+#include "MessageBox.h"
 #include "SaveSettings.h"
 
 namespace v42 {
@@ -50,6 +53,10 @@ frmDesktop::frmDesktop(IniSettings& settings, std::filesystem::path appFolder, Q
   chkFollowSaves->setObjectName("chkFollowSaves");
   layout->addWidget(chkFollowSaves);
 
+  chkStartAtLogin = new QCheckBox("ﾛｸﾞｲﾝ時に起動する", this);
+  chkStartAtLogin->setObjectName("chkStartAtLogin");
+  layout->addWidget(chkStartAtLogin);
+
   auto* buttons = new QHBoxLayout;
   buttons->addStretch();
   auto* comOK = new QPushButton("ＯＫ", this);
@@ -70,6 +77,7 @@ frmDesktop::frmDesktop(IniSettings& settings, std::filesystem::path appFolder, Q
     optAlert[i]->setChecked(desktop.Alert == kAlertStyles[i]);
   chkDimPassed->setChecked(desktop.DimPassed);
   chkFollowSaves->setChecked(desktop.FollowSaves);
+  chkStartAtLogin->setChecked(StartsAtLogin());
 }
 
 void frmDesktop::comOK_Click() {
@@ -80,6 +88,16 @@ void frmDesktop::comOK_Click() {
     entered.Desktop.DimPassed = chkDimPassed->isChecked();
     entered.Desktop.FollowSaves = chkFollowSaves->isChecked();
   };
+  // The login entry is a file of its own, touched only when the box was changed.
+  if (chkStartAtLogin->isChecked() != StartsAtLogin()) {
+    try {
+      SetStartAtLogin(chkStartAtLogin->isChecked(),
+                      QCoreApplication::applicationFilePath().toStdString());
+    } catch (const FileError& e) {
+      ShowMessage(this, e.what(), e.Caption, MsgIcon::Critical);
+      return;
+    }
+  }
   // The settings change only once the file holds them; a failed save keeps the dialog open.
   if (SaveSettings(this, enter, settings_, appFolder_)) accept();
 }

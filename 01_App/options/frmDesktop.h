@@ -1,5 +1,5 @@
 // The clock's desktop extras: the tray icon, how the alert shows, dimming passed departures,
-// taking timetables saved while it runs.
+// taking timetables saved while it runs, starting at login.
 // Modal; OK stores them into the settings and writes velkan42.ini; Cancel stores nothing.
 #pragma once
 
@@ -29,6 +29,7 @@ class frmDesktop : public QDialog {
   std::array<QRadioButton*, 3> optAlert{};  // the window, the notification, both
   QCheckBox* chkDimPassed;
   QCheckBox* chkFollowSaves;
+  QCheckBox* chkStartAtLogin;
 };
 
 }  // namespace v42

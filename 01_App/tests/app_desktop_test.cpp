@@ -12,6 +12,7 @@
 #include <iterator>
 
 #include "AppFixture.h"
+#include "Autostart.h"
 #include "ClockTray.h"
 #include "FlexGrid.h"
 #include "OleColor.h"
@@ -126,6 +127,36 @@ TEST_F(DesktopTest, DialogSwitchesTheTrayOffAndDimmingOnAndWritesOnlyOnOk) {
   EXPECT_EQ(grid->CellBackColorAt(3, 2), 0);
   EXPECT_EQ(grid->CellBackColorAt(3, 3), 0x0000FF);
   EXPECT_EQ(grid->CellForeColorAt(5, 1), 0);  // 10:05 still to come
+}
+
+TEST_F(DesktopTest, TheLoginBoxWritesTheAutostartEntryOnlyOnOkAndRemovesIt) {
+  QTemporaryDir config;
+  const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+  const std::filesystem::path entry = AutostartFile();
+  Open({DayService()}, QTime(8, 0));
+  const auto setLoginBox = [&](bool on, const char* button) {
+    Find<QAction>("menuOptionDesktop")->trigger();
+    auto* dialog = window_->findChild<frmDesktop*>("frmDesktop");
+    EXPECT_EQ(dialog->findChild<QCheckBox*>("chkStartAtLogin")->isChecked(), StartsAtLogin());
+    dialog->findChild<QCheckBox*>("chkStartAtLogin")->setChecked(on);
+    QTest::mouseClick(dialog->findChild<QPushButton*>(button), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window_->findChild<frmDesktop*>(); }, 5000));
+  };
+  setLoginBox(true, "comCancel");
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  setLoginBox(true, "comOK");
+  ASSERT_TRUE(std::filesystem::exists(entry));
+  std::ifstream in(entry, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}),
+            AutostartEntry(QCoreApplication::applicationFilePath().toStdString()));
+  setLoginBox(false, "comOK");
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  if (savedConfig.isNull()) {
+    qunsetenv("XDG_CONFIG_HOME");
+  } else {
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+  }
 }
 
 // The editor saves while the clock runs: once switched on, the clock shows what was saved,
