@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -278,9 +279,12 @@ void frmVelkan42::FollowSavesSet() {
 void frmVelkan42::TakeSaves() {
   savesWaiting_ = false;
   if (!context_.Settings.Desktop.FollowSaves) return;
-  // A departure whose alert is still to come, or an alert on show, is what the user counts on:
-  // the saved files wait until it is over.
-  if ((alert_ && alert_->isVisible()) || clock_->AlertArmed()) {
+  // A departure whose alert is still to come, or an alert on show, is what the user counts on,
+  // and an open dialog works on the timetables and settings as they are: the saved files wait.
+  const auto dialogs = findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
+  const bool dialogOpen =
+      std::any_of(dialogs.begin(), dialogs.end(), [](QDialog* d) { return d->isVisible(); });
+  if (dialogOpen || clock_->AlertArmed()) {
     savesWaiting_ = true;
     return;
   }

@@ -206,6 +206,17 @@ TEST_F(DesktopTest, SavedTimetablesAreShownOnceSwitchedOnButWaitForTheChosenDepa
   EXPECT_EQ(combo->count(), 1);
   EXPECT_EQ(Text("lblTime_0"), "");
   EXPECT_EQ(Text("lblTime_1"), "8:15");
+
+  // An open dialog works on what it was opened with: the saved files wait for it to close.
+  Find<QAction>("menuOptionIni")->trigger();
+  save({DayService(), NightService()});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return window_->SavesWaiting(); }, 5000));
+  TickAt(QTime(8, 14));
+  EXPECT_EQ(combo->count(), 1);
+  QTest::mouseClick(window_->findChild<QDialog*>("frmOption")->findChild<QPushButton*>("comCancel"),
+                    Qt::LeftButton);
+  TickAt(QTime(8, 15));
+  EXPECT_EQ(combo->count(), 2);
 }
 
 }  // namespace
