@@ -164,7 +164,8 @@ TEST(IniFile, DesktopExtrasRoundTripAndTheirDefaultsLeaveNoLine) {
   }
   // Words the program never writes read as the defaults.
   TempFolder folder;
-  test::WriteCp932(folder / kIniFileName, "TrayIcon=off\r\nAlertStyle=BOTH\r\nDimPassed=1\r\nFollowSaves=on\r\n");
+  test::WriteCp932(folder / kIniFileName,
+                   "TrayIcon=off\r\nAlertStyle=BOTH\r\nDimPassed=1\r\nFollowSaves=on\r\n");
   ReadIniFile(s, folder.path());
   EXPECT_EQ(s.Desktop, DesktopSettings{});
 }
