@@ -290,10 +290,9 @@ void frmVelkan42::TakeSaves() {
   }
   TimetableStore store;
   IniSettings settings;
-  SetIniDefaults(settings);
   try {
     ReadDataFile(store, context_.AppFolder);
-    if (FileExists(context_.AppFolder / kIniFileName)) ReadIniFile(settings, context_.AppFolder);
+    settings = ReadIniOverDefaults(context_.AppFolder);
   } catch (const FileError&) {
     return;  // half a save or a damaged file: keep what runs, as a start would refuse it
   }

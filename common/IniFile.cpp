@@ -145,6 +145,13 @@ void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) 
   if (!settings.DayTables.IsOn()) settings.DayTables = {};
 }
 
+IniSettings ReadIniOverDefaults(const std::filesystem::path& appFolder) {
+  IniSettings settings;
+  SetIniDefaults(settings);
+  if (FileExists(appFolder / kIniFileName)) ReadIniFile(settings, appFolder);
+  return settings;
+}
+
 void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {
   std::string text = Line("ApplicationFontColor", std::to_string(settings.ApplicationFontColor)) +
                      Line("ApplicationBackColor", std::to_string(settings.ApplicationBackColor));

@@ -15,6 +15,10 @@ void SetIniDefaults(IniSettings& settings);
 // defaults. A line that is neither CP932 nor UTF-8 is ignored. Throws FileError.
 void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder);
 
+// The settings as the clock reads them, over the defaults, for a program or a dialog that only
+// looks: a missing file leaves the defaults and is not created. Throws FileError.
+IniSettings ReadIniOverDefaults(const std::filesystem::path& appFolder);
+
 // Replaces appFolder/velkan42.ini safely. Throws FileError.
 void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder);
 

@@ -171,11 +171,10 @@ int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem
   }
 
   IniSettings settings;
-  SetIniDefaults(settings);
   TimetableStore store;
   try {
     // A missing settings file means the defaults; only the window creates it.
-    if (FileExists(appFolder / kIniFileName)) ReadIniFile(settings, appFolder);
+    settings = ReadIniOverDefaults(appFolder);
     ReadDataFile(store, appFolder);
   } catch (const FileError& error) {
     err << ForTerminal(error.what()) << "\n";

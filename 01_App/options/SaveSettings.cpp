@@ -9,14 +9,11 @@ namespace {
 
 IniSettings AsTheFileHoldsNow(const IniSettings& settings, const std::filesystem::path& folder) {
   if (!FileExists(folder / kIniFileName)) return settings;
-  IniSettings onDisk;
-  SetIniDefaults(onDisk);
   try {
-    ReadIniFile(onDisk, folder);
+    return ReadIniOverDefaults(folder);
   } catch (const FileError&) {
     return settings;  // the write below reports what is wrong with the file
   }
-  return onDisk;
 }
 
 }  // namespace

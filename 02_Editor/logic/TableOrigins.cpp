@@ -40,10 +40,9 @@ void FollowDayTables(TableOrigins& origins, int count, const std::filesystem::pa
   // Read over the defaults as the clock reads it: a key the file lacks is written back as the
   // value the clock has been using, not as zero.
   IniSettings settings;
-  SetIniDefaults(settings);
   bool readable = FileExists(appFolder / kIniFileName);
   try {
-    if (readable) ReadIniFile(settings, appFolder);
+    if (readable) settings = ReadIniOverDefaults(appFolder);
   } catch (const FileError&) {
     readable = false;  // the clock reports it; a file that cannot be read is not rewritten
   }

@@ -179,6 +179,16 @@ TEST(IniFile, AnUnreadableFileIsKept) {
   SetIniDefaults(defaults);
   EXPECT_EQ(settings, defaults);
   EXPECT_TRUE(std::filesystem::is_directory(folder / kIniFileName));
+  EXPECT_EQ(ReadIniOverDefaults(folder.path()), defaults);
+}
+
+// Only the clock's window makes a missing file; a program that only looks leaves none behind.
+TEST(IniFile, LookingAtAMissingFileGivesTheDefaultsAndMakesNone) {
+  TempFolder folder;
+  IniSettings defaults;
+  SetIniDefaults(defaults);
+  EXPECT_EQ(ReadIniOverDefaults(folder.path()), defaults);
+  EXPECT_FALSE(std::filesystem::exists(folder / kIniFileName));
 }
 
 // Files saved by a Linux text editor, or damaged by one, read as far as they can be read;
