@@ -8,6 +8,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6svg6 libgl-dev
   libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm libzip-dev
+  # Downloads of feeds (the tests' HTTPS server is openssl's), and the feeds' source record.
+  libcurl4-openssl-dev openssl nlohmann-json3-dev
   fonts-noto-cjk xvfb xauth x11-utils dbus
   # Qt's own dialogs in Japanese.
   qt6-translations-l10n
