@@ -10,6 +10,8 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm libzip-dev
   # GTFS Realtime: the feed is protobuf, decoded with our own .proto.
   libprotobuf-dev protobuf-compiler
+  # Downloads of feeds (the tests' HTTPS server is openssl's), and the feeds' source record.
+  libcurl4-openssl-dev openssl nlohmann-json3-dev
   fonts-noto-cjk xvfb xauth x11-utils dbus
   # Qt's own dialogs in Japanese.
   qt6-translations-l10n
