@@ -10,8 +10,8 @@
 namespace v42 {
 
 struct LiveDeparture {
-  int Hour = 0, Minute = 0;  // as scheduled, as the grid shows it
-  int Second = 0;            // within that minute, so a delay in seconds rounds right
+  int Hour = 0, Minute = 0;      // as scheduled, as the grid shows it
+  int Second = 0;                // within that minute, so a delay in seconds rounds right
   std::int64_t ScheduledAt = 0;  // POSIX time of the scheduled departure
   std::optional<int> Delay;      // seconds late (negative: early); nullopt: nothing known
   bool Canceled = false;         // the trip is cancelled, or skips our stop
@@ -32,9 +32,9 @@ struct LiveAlert {
 };
 
 struct LiveState {
-  bool Fresh = false;             // false: no usable live data, the timetable alone counts
-  std::optional<int> Age;         // seconds since the oldest feed used was made
-  std::int64_t FreshUntil = 0;    // POSIX time after which this data is stale
+  bool Fresh = false;                     // false: no usable live data, the timetable alone counts
+  std::optional<int> Age;                 // seconds since the oldest feed used was made
+  std::int64_t FreshUntil = 0;            // POSIX time after which this data is stale
   std::vector<LiveDeparture> Departures;  // the timetable's departures in the record's order
   std::vector<LiveAlert> Alerts;          // active now and about this timetable
 };

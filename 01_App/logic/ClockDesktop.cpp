@@ -11,13 +11,13 @@ std::string MinutesPhrase(int minutes) {
   return std::to_string(minutes / 60) + "時間" + (mm == 0 ? "" : std::to_string(mm) + "分");
 }
 
-// "1st  8:15  5分前  comment", leaving out what the panel does not show.
+// "1st  8:15  →8:22（7分遅れ）  12分前  comment", leaving out what the panel does not show.
 std::string PanelLine(const DepartureClock& clock, int i, const char* name) {
   const PanelText& panel = clock.Panel(i);
   std::string line = name;
   if (panel.Time.empty() && panel.Comment.empty()) return line + "  なし";
   for (const std::string& part :
-       {panel.Time,
+       {panel.Time, clock.Live(i).Change,
         clock.MinutesLeft(i) < 0 ? std::string() : MinutesPhrase(clock.MinutesLeft(i)) + "前",
         panel.Comment})
     if (!part.empty()) line += "  " + part;
@@ -43,12 +43,36 @@ std::string TrayNumber(const DepartureClock& clock) {
 }
 
 std::string TrayToolTip(const DepartureClock& clock, std::string_view title) {
-  return std::string(title) + "\n" + PanelLine(clock, 1, "1st") + "\n" +
-         PanelLine(clock, 2, "2nd") + "\n" + PanelLine(clock, 0, "Set");
+  std::string tip = std::string(title) + "\n" + PanelLine(clock, 1, "1st") + "\n" +
+                    PanelLine(clock, 2, "2nd") + "\n" + PanelLine(clock, 0, "Set");
+  const std::string alerts = AlertLine(clock);
+  return alerts.empty() ? tip : tip + "\n" + alerts;
+}
+
+std::string AlertLine(const DepartureClock& clock) {
+  std::string line;
+  for (const LiveAlert& alert : clock.LiveAlerts()) {
+    const std::string& text = alert.Header.empty() ? alert.Description : alert.Header;
+    if (text.empty()) continue;
+    line += (line.empty() ? "⚠ " : " / ") + text;
+  }
+  return line;
+}
+
+std::string AlertDetails(const DepartureClock& clock) {
+  std::string text;
+  for (const LiveAlert& alert : clock.LiveAlerts()) {
+    if (!text.empty()) text += "\n\n";
+    text += alert.Header;
+    if (!alert.Description.empty()) text += (alert.Header.empty() ? "" : "\n") + alert.Description;
+  }
+  return text;
 }
 
 AlertNotice NoticeOf(const DepartureClock& clock) {
   AlertNotice notice{"まもなく発車", clock.Panel(0).Time + " 発車"};
+  const PanelLive& live = clock.Live(0);
+  if (live.Live && live.Change != "定刻") notice.Body += " " + live.Change;
   if (clock.MinutesLeft(0) > 0) notice.Body += "まで あと" + MinutesPhrase(clock.MinutesLeft(0));
   return notice;
 }
@@ -57,6 +81,7 @@ bool Passed(const DepartureClock& clock, int row, int col) {
   if (col < 1 || col >= clock.GridCols() || row < 0 || row >= clock.GridRows()) return false;
   if (clock.CellText(row, col).empty()) return false;
   if (row == clock.CellY(0) && col == clock.CellX(0) && !clock.Panel(0).Time.empty()) return false;
+  if (clock.StillComing(row, col)) return false;  // late, but not gone
   const int firstX = clock.CellX(1), firstY = clock.CellY(1);
   if (firstX < 0 || firstY < 0) return true;
   return row < firstY || (row == firstY && col < firstX);

@@ -17,6 +17,11 @@ std::string TrayNumber(const DepartureClock& clock);
 // The timetable's title, then a line for the 1st, the 2nd and the chosen departure.
 std::string TrayToolTip(const DepartureClock& clock, std::string_view title);
 
+// The active alerts of live data in one line ("⚠ 大雪のため遅れ / ..."); "" when none.
+std::string AlertLine(const DepartureClock& clock);
+// Their full texts, header and description, for the line's tooltip.
+std::string AlertDetails(const DepartureClock& clock);
+
 struct AlertNotice {
   std::string Summary;  // "まもなく発車"
   std::string Body;     // "8:05 発車まで あと3分"

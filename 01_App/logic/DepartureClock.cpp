@@ -1,7 +1,10 @@
 #include "DepartureClock.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdlib>
 #include <string_view>
+#include <utility>
 
 namespace v42 {
 namespace {
@@ -127,6 +130,8 @@ void DepartureClock::FGridWrite() {
   ++looksVersion_;
   MsgDoneFlag_ = 1;
   rows_ = HasTimetable() ? RowsInUse(store_.Records[TableNo_]) : 0;
+  alertedMinute_ = -1;
+  MapLive();
 }
 
 void DepartureClock::FGridTypeColor() {
@@ -156,6 +161,7 @@ TickResult DepartureClock::NowTimeWrite(const ClockTime& now) {
   WriteLabel(now);
   if (LoadFlag_ == 0) result.AlertDue = CmpTimeSet(CmpTime1st());
   result.CaptionDue = TitleCheck();
+  result.AlertMoved = std::exchange(alertMoved_, false);
   return result;
 }
 
@@ -212,6 +218,8 @@ std::int16_t DepartureClock::CmpTime1st() {
       SeekNextTime();  // the clock jumped
     else if (first.Time.empty())
       SeekNextTime();  // nothing left: a service that starts later in the day may be due
+    else if (LiveOn())
+      SeekNextTime();  // expected times move, and a later departure may now come first
     LastMinute_ = minute;
   }
   TimeCalcAll();
@@ -224,10 +232,13 @@ bool DepartureClock::CmpTimeSet(std::int16_t newMinute) {
   PanelText& set = panels_[0];
   const std::int16_t Hs = HourOf(set.Time), Ms = MinuteOf(set.Time);
   // With nothing chosen there is nothing to leave for (an empty text would read as 0:00).
-  if (!set.Time.empty() && reach.H == Hs && reach.M == Ms) SetComment(set, 1);
+  const bool reached = LiveOn() ? ExpectedMinute(CellY_[0], CellX_[0]) == ReachLine()
+                                : reach.H == Hs && reach.M == Ms;
+  if (!set.Time.empty() && reached) SetComment(set, 1);
   if (MsgDoneFlag_ != 0) return false;
-  if (LeftToChosen(reach.H, reach.M, Hs, Ms) > settings_.MessageTimes_Min) return false;
+  if (ChosenLeft(reach.H, reach.M, Hs, Ms) > settings_.MessageTimes_Min) return false;
   MsgDoneFlag_ = 1;  // once per choice
+  alertedMinute_ = ExpectedMinute(CellY_[0], CellX_[0]);
   return true;
 }
 
@@ -302,11 +313,14 @@ void DepartureClock::SeekNextTime() {
     else
       Paint(CellY_[1], CellX_[1], OwnLook(CellY_[1], CellX_[1]));
   }
-  SeekTime(0, CellX_[1], CellY_[1]);
+  if (LiveOn())
+    SeekLive();
+  else
+    SeekTime(0, CellX_[1], CellY_[1]);
   ComonTimeWrite(CellX_[1], CellY_[1], panels_[1]);
   if (!(CellX_[1] == kNone && CellY_[1] == kNone))
     Paint(CellY_[1], CellX_[1], {colors.NextForeColor, colors.NextBackColor});
-  SeekTime(1, CellX_[2], CellY_[2]);
+  if (!LiveOn()) SeekTime(1, CellX_[2], CellY_[2]);
   ComonTimeWrite(CellX_[2], CellY_[2], panels_[2]);
 }
 
@@ -338,20 +352,30 @@ void DepartureClock::ComonTimeCalc(int index, std::int16_t cType) {
     if (panel.Time.empty()) {
       panel.Minutes.clear();
       minutesLeft_[index] = -1;
+      panelLive_[index] = {};
       return;
     }
     const std::int16_t hours = H0 > H1 ? static_cast<std::int16_t>(H1 + 24) : H1;
-    const std::int16_t t = static_cast<std::int16_t>(Minutes(hours - H0, M1) - M0);
+    const std::int16_t t =
+        LiveOn()
+            ? static_cast<std::int16_t>(ExpectedMinute(CellY_[index], CellX_[index]) - ReachLine())
+            : static_cast<std::int16_t>(Minutes(hours - H0, M1) - M0);
+    DescribeLive(index, CellY_[index], CellX_[index]);
     minutesLeft_[index] = t;
     panel.Minutes = std::to_string(t);
     panel.MinutesFontSize = t > 999 ? 9 : 12;
     return;
   }
 
-  std::int16_t t = LeftToChosen(H0, M0, H1, M1);
+  std::int16_t t = static_cast<std::int16_t>(ChosenLeft(H0, M0, H1, M1));
   if (CellX_[0] == 0) t = 0;
+  panelLive_[0] = {};
   if (!InGrid(CellY_[0], CellX_[0]) || Cell(CellY_[0], CellX_[0]).Value == kEmptyValue) {
     t = 0;
+  } else if (LiveOn()) {
+    DescribeLive(0, CellY_[0], CellX_[0]);
+    if (CellX_[0] != 0 && ExpectedMinute(CellY_[0], CellX_[0]) < ReachLine())
+      SetComment(panel, 1);  // it has gone
   } else if ((CellY_[0] < CellY_[1] || (CellY_[0] == CellY_[1] && CellX_[0] < CellX_[1])) &&
              CellX_[0] != 0) {
     SetComment(panel, 1);  // chosen before the 1st: it has passed
@@ -393,6 +417,7 @@ void DepartureClock::ChooseDeparture(int row, int col) {
   }
   CellX_[0] = static_cast<std::int16_t>(col);
   CellY_[0] = static_cast<std::int16_t>(row);
+  alertedMinute_ = -1;
   if (Cell(row, col).Value != kEmptyValue) {
     set.Time = DepartureText(row, col);
     Paint(row, col, {colors.ChosenForeColor, colors.ChosenBackColor});
@@ -464,6 +489,148 @@ bool DepartureClock::AlertArmed() const { return MsgDoneFlag_ == 0; }
 std::string DepartureClock::MinimisedCaption() const {
   const std::string& minutes = panels_[0].Minutes;
   return "ベルカン 42 (" + minutes + (minutes.size() <= 2 ? "分前) " : "前) ") + panels_[1].Time;
+}
+
+// ---- live data ----
+
+void DepartureClock::SetLive(int tableNo, const LiveState& live) {
+  live_ = live;
+  liveTable_ = tableNo;
+  MapLive();
+  SeekNextTime();
+  TimeCalcAll();
+  // An alert already given is told again when its departure moved noticeably.
+  if (MsgDoneFlag_ != 0 && alertedMinute_ >= 0 && InGrid(CellY_[0], CellX_[0]) && CellX_[0] != 0 &&
+      Cell(CellY_[0], CellX_[0]).Value != kEmptyValue) {
+    const int expected = ExpectedMinute(CellY_[0], CellX_[0]);
+    if (std::abs(expected - alertedMinute_) >= 2 && expected >= ReachLine()) {
+      alertMoved_ = true;
+      alertedMinute_ = expected;
+    }
+  }
+}
+
+void DepartureClock::MapLive() {
+  liveOn_ = live_.Fresh && liveTable_ == TableNo_ && HasTimetable();
+  for (auto& row : liveIndex_) row.fill(-1);
+  ++looksVersion_;  // struck-through cells may have changed
+  if (!liveOn_) {
+    panelLive_.fill({});
+    return;
+  }
+  // The k-th cell of a time in the grid's order is the k-th departure of that time.
+  std::array<std::vector<int>, 24 * 60> byMinute;
+  for (int i = static_cast<int>(live_.Departures.size()) - 1; i >= 0; --i) {
+    const LiveDeparture& d = live_.Departures[i];
+    if (d.Hour >= 0 && d.Hour < 24 && d.Minute >= 0 && d.Minute < 60)
+      byMinute[d.Hour * 60 + d.Minute].push_back(i);
+  }
+  for (int r = 0; r < rows_; ++r)
+    for (int c = 1; c < cols_; ++c) {
+      const int v = Cell(r, c).Value;
+      const int hour = Cell(r, 0).Value;
+      if (v == kEmptyValue || v > 59 || hour > 23) continue;
+      auto& queue = byMinute[hour * 60 + v];
+      if (queue.empty()) continue;
+      liveIndex_[r][c] = queue.back();
+      queue.pop_back();
+    }
+}
+
+int DepartureClock::LineMinute(int row, int col) const {
+  int base = 0;
+  for (int r = 1; r <= row; ++r)
+    if (Cell(r, 0).Value < Cell(r - 1, 0).Value) base += kDayMinutes;
+  return base + Cell(row, 0).Value * 60 + Cell(row, col).Value;
+}
+
+int DepartureClock::ExpectedMinute(int row, int col) const {
+  if (!InGrid(row, col)) return 0;
+  const int index = liveIndex_[row][col];
+  const int shift = LiveOn() && index >= 0 ? live_.Departures[index].ShiftMinutes() : 0;
+  return LineMinute(row, col) + shift;
+}
+
+int DepartureClock::ReachLine() const {
+  const Reach reach = ReachTime();
+  for (int r = rows_ - 1; r >= 0; --r)  // the last matching row, as the search takes it
+    if (Cell(r, 0).Value == reach.H) return LineMinute(r, 0) - Cell(r, 0).Value + reach.M;
+  return reach.H * 60 + reach.M;
+}
+
+bool DepartureClock::Skipped(int row, int col) const {
+  const int index = InGrid(row, col) ? liveIndex_[row][col] : -1;
+  return LiveOn() && index >= 0 &&
+         (live_.Departures[index].Canceled || live_.Departures[index].Gone);
+}
+
+bool DepartureClock::Canceled(int row, int col) const {
+  const int index = InGrid(row, col) ? liveIndex_[row][col] : -1;
+  return LiveOn() && index >= 0 && live_.Departures[index].Canceled;
+}
+
+bool DepartureClock::StillComing(int row, int col) const {
+  return LiveOn() && InGrid(row, col) && col != 0 && Cell(row, col).Value != kEmptyValue &&
+         !Skipped(row, col) && ExpectedMinute(row, col) > ReachLine();
+}
+
+const std::vector<LiveAlert>& DepartureClock::LiveAlerts() const {
+  static const std::vector<LiveAlert> none;
+  return LiveOn() ? live_.Alerts : none;
+}
+
+// The 1st and 2nd by expected time: a late bus still comes, a cancelled one does not.
+void DepartureClock::SeekLive() {
+  const int reach = ReachLine();
+  struct Found {
+    int Minute = INT32_MAX;
+    std::int16_t X = kNone, Y = kNone;
+  } first, second;
+  for (int r = 0; r < rows_; ++r)
+    for (int c = 1; c < cols_; ++c) {
+      if (Cell(r, c).Value == kEmptyValue || Skipped(r, c)) continue;
+      const int e = ExpectedMinute(r, c);
+      if (e <= reach) continue;
+      const Found here{e, static_cast<std::int16_t>(c), static_cast<std::int16_t>(r)};
+      if (e < first.Minute) {
+        second = first;
+        first = here;
+      } else if (e < second.Minute) {
+        second = here;
+      }
+    }
+  CellX_[1] = first.X;
+  CellY_[1] = first.Y;
+  CellX_[2] = second.X;
+  CellY_[2] = second.Y;
+}
+
+int DepartureClock::ChosenLeft(std::int16_t H0, std::int16_t M0, std::int16_t H1,
+                               std::int16_t M1) const {
+  if (!LiveOn() || !InGrid(CellY_[0], CellX_[0]) || CellX_[0] == 0 ||
+      Cell(CellY_[0], CellX_[0]).Value == kEmptyValue)
+    return LeftToChosen(H0, M0, H1, M1);
+  return std::max(0, ExpectedMinute(CellY_[0], CellX_[0]) - ReachLine());
+}
+
+void DepartureClock::DescribeLive(int index, int row, int col) {
+  PanelLive& shown = panelLive_[index];
+  shown = {};
+  if (!LiveOn() || !InGrid(row, col) || col == 0) return;
+  const int live = liveIndex_[row][col];
+  if (live < 0 || !live_.Departures[live].Delay) return;
+  const LiveDeparture& d = live_.Departures[live];
+  const int shift = d.ShiftMinutes();
+  const int expected = ((d.Hour * 60 + d.Minute + shift) % kDayMinutes + kDayMinutes) % kDayMinutes;
+  shown.Live = true;
+  shown.Delay = *d.Delay;
+  shown.Expected = std::to_string(expected / 60) + (expected % 60 < 10 ? ":0" : ":") +
+                   std::to_string(expected % 60);
+  if (shift == 0)
+    shown.Change = "定刻";
+  else
+    shown.Change = "→" + shown.Expected + "（" + std::to_string(std::abs(shift)) +
+                   (shift > 0 ? "分遅れ）" : "分早い）");
 }
 
 }  // namespace v42

@@ -4,7 +4,9 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "LiveState.h"
 #include "Model.h"
 
 namespace v42 {
@@ -24,6 +26,15 @@ struct CellLook {
 struct TickResult {
   bool AlertDue = false;
   bool CaptionDue = false;
+  bool AlertMoved = false;  // the alerted departure's expected time moved by 2 minutes or more
+};
+
+// How live data changes a panel's departure; empty when it says nothing of it.
+struct PanelLive {
+  bool Live = false;     // matched to live data
+  std::string Expected;  // "10:22"
+  int Delay = 0;         // seconds
+  std::string Change;    // "→10:22（7分遅れ）", "→10:13（2分早い）", "定刻"
 };
 
 // Where panel 0's minutes label and its unit label sit, in twips: the h:mm form needs a
@@ -59,6 +70,18 @@ class DepartureClock {
   int CellX(int i) const;
   int CellY(int i) const;
   bool AlertArmed() const;
+
+  // ---- live data ----
+  // Live data for timetable tableNo. It counts only while that timetable is on show and the
+  // data is fresh; a state that is not fresh puts everything back as the timetable says.
+  void SetLive(int tableNo, const LiveState& live);
+  bool LiveFresh() const { return liveOn_; }
+  const PanelLive& Live(int i) const { return panelLive_.at(i); }
+  bool Canceled(int row, int col) const;  // drawn struck through in the grid
+  // A cell that lies before the 1st in the grid's order yet is still expected to come.
+  bool StillComing(int row, int col) const;
+  const std::vector<LiveAlert>& LiveAlerts() const;
+  const LiveState& LiveData() const { return live_; }
 
   // Further state the window draws from.
   int TableNo() const { return TableNo_; }
@@ -98,6 +121,18 @@ class DepartureClock {
   const DepartureCell& Cell(int row, int col) const;
   std::string DepartureText(int row, int col) const;
 
+  // Live data: each grid cell's departure, and minutes on one line through the grid (hours
+  // after the last row's wrap past midnight count on from 24:00).
+  bool LiveOn() const { return liveOn_; }
+  void MapLive();
+  int LineMinute(int row, int col) const;
+  int ExpectedMinute(int row, int col) const;
+  int ReachLine() const;
+  bool Skipped(int row, int col) const;
+  void SeekLive();
+  void DescribeLive(int index, int row, int col);
+  int ChosenLeft(std::int16_t H0, std::int16_t M0, std::int16_t H1, std::int16_t M1) const;
+
   TimetableStore store_;
   IniSettings settings_;
 
@@ -122,6 +157,14 @@ class DepartureClock {
   int cols_ = 7;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> looks_{};
   int looksVersion_ = 0;
+
+  LiveState live_;
+  int liveTable_ = -1;
+  bool liveOn_ = false;
+  std::array<std::array<int, kSlotCount>, kRowCount> liveIndex_{};  // -1: nothing known
+  std::array<PanelLive, 3> panelLive_{};
+  int alertedMinute_ = -1;  // the chosen departure's expected minute when its alert fired
+  bool alertMoved_ = false;
 };
 
 }  // namespace v42

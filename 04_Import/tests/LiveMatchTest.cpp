@@ -77,10 +77,12 @@ TEST(LiveMatch, TripUpdatesAndVehiclesGiveEachDepartureItsState) {
     Expect T1;
   };
   const std::vector<Case> cases = {
-      {"delay at our stop", [](Builder& b) { Stop(b.Trip("t1"), 5).mutable_departure()->set_delay(420); },
+      {"delay at our stop",
+       [](Builder& b) { Stop(b.Trip("t1"), 5).mutable_departure()->set_delay(420); },
        {420}},
       {"arrival when no departure",
-       [](Builder& b) { Stop(b.Trip("t1"), 5).mutable_arrival()->set_delay(60); }, {60}},
+       [](Builder& b) { Stop(b.Trip("t1"), 5).mutable_arrival()->set_delay(60); },
+       {60}},
       {"delay carried from the nearest earlier stop",
        [](Builder& b) {
          auto& u = b.Trip("t1");
@@ -96,7 +98,8 @@ TEST(LiveMatch, TripUpdatesAndVehiclesGiveEachDepartureItsState) {
        },
        {150}},
       {"absolute time at our stop, early",
-       [](Builder& b) { Stop(b.Trip("t1"), 5).mutable_departure()->set_time(At(8, 14)); }, {-60}},
+       [](Builder& b) { Stop(b.Trip("t1"), 5).mutable_departure()->set_time(At(8, 14)); },
+       {-60}},
       {"a skipped earlier stop passes nothing on",
        [](Builder& b) {
          auto& u = b.Trip("t1");
@@ -112,8 +115,10 @@ TEST(LiveMatch, TripUpdatesAndVehiclesGiveEachDepartureItsState) {
        },
        {}},
       {"only later stops say nothing of ours",
-       [](Builder& b) { Stop(b.Trip("t1"), 7).mutable_departure()->set_delay(300); }, {}},
-      {"skipped at our stop", [](Builder& b) { Stop(b.Trip("t1"), 5).set_schedule_relationship(SR::SKIPPED); },
+       [](Builder& b) { Stop(b.Trip("t1"), 7).mutable_departure()->set_delay(300); },
+       {}},
+      {"skipped at our stop",
+       [](Builder& b) { Stop(b.Trip("t1"), 5).set_schedule_relationship(SR::SKIPPED); },
        {std::nullopt, true}},
       {"skipped at our platform, by stop id",
        [](Builder& b) {
@@ -268,7 +273,8 @@ TEST(LiveMatch, AlertsActiveNowAndAboutUs) {
   const LiveState s = Match(Table(), {b.Decoded()}, At(8, 0), kJst);
   std::vector<std::string> headers;
   for (const LiveAlert& a : s.Alerts) headers.push_back(a.Header);
-  EXPECT_EQ(headers, (std::vector<std::string>{"stop", "station", "route", "trip", "agency", "now"}));
+  EXPECT_EQ(headers,
+            (std::vector<std::string>{"stop", "station", "route", "trip", "agency", "now"}));
   EXPECT_EQ(s.Alerts[0].Effect, "SIGNIFICANT_DELAYS");
 }
 

@@ -19,9 +19,8 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b !=
 
 // "20260312" as days since 1970-01-01; nullopt when it is not such a date.
 std::optional<std::int64_t> DayOfStartDate(const std::string& text) {
-  if (text.size() != 8 || !std::all_of(text.begin(), text.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      }))
+  if (text.size() != 8 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
     return std::nullopt;
   const int y = std::stoi(text.substr(0, 4)), m = std::stoi(text.substr(4, 2)),
             d = std::stoi(text.substr(6, 2));
@@ -237,8 +236,7 @@ class Matcher {
           SequenceOf(d, u.has_stop_sequence(), u.stop_sequence(), u.has_stop_id(), u.stop_id());
       if (seq ? *seq == d.StopSequence : Has(scope_.Stops, u.stop_id()) && u.has_stop_id()) {
         ours = &u;
-      } else if (seq && *seq < d.StopSequence &&
-                 u.schedule_relationship() != StopUpdate::SKIPPED &&
+      } else if (seq && *seq < d.StopSequence && u.schedule_relationship() != StopUpdate::SKIPPED &&
                  (!before || *seq > beforeSequence)) {
         before = &u;
         beforeSequence = *seq;
@@ -256,7 +254,8 @@ class Matcher {
     if (before) {
       if (before->schedule_relationship() == StopUpdate::NO_DATA) return;
       const StopTime* stop = Earlier(d, beforeSequence);
-      live.Delay = DelayOf(*before, stop ? std::optional(c.DayStart + stop->Seconds) : std::nullopt);
+      live.Delay =
+          DelayOf(*before, stop ? std::optional(c.DayStart + stop->Seconds) : std::nullopt);
       return;
     }
     if (trip.has_delay()) live.Delay = trip.delay();
