@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <ostream>
 
 #include "DataFile.h"
@@ -20,9 +21,22 @@ constexpr const char* kUsage =
     "  --help     この説明\n"
     "velkan42.dat と velkan42.ini は時計と同じフォルダから読みます。\n";
 
-std::optional<StatusDeparture> DepartureOf(const PanelText& panel) {
+std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// "6:20" as "06:20".
+std::string Padded(const std::string& time) { return time.size() == 4 ? "0" + time : time; }
+
+std::optional<StatusDeparture> DepartureOf(const DepartureClock& clock, int i) {
+  const PanelText& panel = clock.Panel(i);
   if (panel.Time.empty()) return std::nullopt;
-  return StatusDeparture{panel.Time, std::stoi(panel.Minutes)};
+  const PanelLive& live = clock.Live(i);
+  StatusDeparture d{panel.Time, std::stoi(panel.Minutes), Padded(panel.Time), std::nullopt, false};
+  if (live.Live) {
+    d.Expected = Padded(live.Expected);
+    d.Delay = live.Delay;
+    d.Live = true;
+  }
+  return d;
 }
 
 std::string Quoted(std::string_view text) {
@@ -42,13 +56,39 @@ std::string Quoted(std::string_view text) {
   return json + "\"";
 }
 
+std::string NumberOrNull(const std::optional<int>& value) {
+  return value ? std::to_string(*value) : "null";
+}
+
 std::string DepartureJson(const std::optional<StatusDeparture>& departure) {
   if (!departure) return "null";
   return "{\"time\":" + Quoted(departure->Time) +
-         ",\"minutes\":" + std::to_string(departure->Minutes) + "}";
+         ",\"minutes\":" + std::to_string(departure->Minutes) +
+         ",\"expected\":" + Quoted(departure->Expected) +
+         ",\"delay\":" + NumberOrNull(departure->Delay) +
+         ",\"live\":" + (departure->Live ? "true" : "false") + "}";
 }
 
-std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+std::string LiveJson(const ClockStatus& status) {
+  std::string json = ",\"canceled\":[";
+  for (std::size_t i = 0; i < status.Canceled.size(); ++i)
+    json += (i ? "," : "") + Quoted(status.Canceled[i]);
+  json += "],\"alerts\":[";
+  for (std::size_t i = 0; i < status.Alerts.size(); ++i) {
+    const LiveAlert& a = status.Alerts[i];
+    json += std::string(i ? "," : "") + "{\"header\":" + Quoted(a.Header) +
+            ",\"description\":" + Quoted(a.Description) + ",\"effect\":" + Quoted(a.Effect) + "}";
+  }
+  return json + "],\"liveAge\":" + NumberOrNull(status.LiveAge);
+}
+
+// "+3分" / "-2分" for a delay of whole minutes; "" on time or unknown.
+std::string DelayNote(const StatusDeparture& d) {
+  if (!d.Delay) return "";
+  const int minutes = *d.Delay >= 0 ? *d.Delay / 60 : -((-*d.Delay) / 60);
+  if (minutes == 0) return "";
+  return "（" + std::string(minutes > 0 ? "+" : "") + std::to_string(minutes) + "分）";
+}
 
 // "YYYY-MM-DD hh:mm:ss", every digit in place and the date one the calendar has.
 std::optional<ClockTime> ParseMoment(std::string_view text) {
@@ -80,12 +120,25 @@ std::string ForTerminal(std::string message) {
 
 }  // namespace
 
-ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
-                     const ClockTime& now) {
+std::int64_t PosixTime(const ClockTime& local) {
+  std::tm t{};
+  t.tm_year = local.Year - 1900;
+  t.tm_mon = local.Month - 1;
+  t.tm_mday = local.Day;
+  t.tm_hour = local.Hour;
+  t.tm_min = local.Minute;
+  t.tm_sec = local.Second;
+  t.tm_isdst = -1;
+  return static_cast<std::int64_t>(std::mktime(&t));
+}
+
+ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings, const ClockTime& now,
+                     const LiveSource& live) {
   DepartureClock clock(store, settings);
   clock.Load(now);
   DayChooser chooser(settings.DayTables, store.Count);
   if (const std::optional<int> table = chooser.Check(now)) clock.SelectTimetable(*table);
+  if (live && clock.HasTimetable()) clock.SetLive(clock.TableNo(), live(clock.TableNo()));
 
   ClockStatus status;
   status.At = now;
@@ -94,8 +147,17 @@ ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
     status.TimetableIndex = clock.TableNo();
     status.Timetable = store.Records[clock.TableNo()].Title;
   }
-  status.First = DepartureOf(clock.Panel(1));
-  status.Second = DepartureOf(clock.Panel(2));
+  status.First = DepartureOf(clock, 1);
+  status.Second = DepartureOf(clock, 2);
+  if (clock.LiveFresh()) {
+    const LiveState& data = clock.LiveData();
+    status.LiveAge = data.Age;
+    status.Alerts = data.Alerts;
+    const std::int64_t from = PosixTime(now);
+    for (const LiveDeparture& d : data.Departures)
+      if (d.Canceled && d.ScheduledAt >= from && d.ScheduledAt <= from + 2 * 60 * 60)
+        status.Canceled.push_back(TwoDigits(d.Hour) + ":" + TwoDigits(d.Minute));
+  }
   if (!status.First) {
     status.Comment = clock.Panel(1).Comment;
   } else if (!status.Second) {
@@ -107,9 +169,11 @@ ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
 std::string StatusLine(const ClockStatus& status) {
   std::string line = status.Timetable.empty() ? "" : status.Timetable + " ";
   if (!status.First) return line + status.Comment;
-  line += status.First->Time + " 発車 " + std::to_string(status.First->Minutes) + "分前";
+  line += status.First->Time + " 発車 " + std::to_string(status.First->Minutes) + "分前" +
+          DelayNote(*status.First);
   if (status.Second) {
-    line += " / " + status.Second->Time + " " + std::to_string(status.Second->Minutes) + "分前";
+    line += " / " + status.Second->Time + " " + std::to_string(status.Second->Minutes) + "分前" +
+            DelayNote(*status.Second);
   }
   return line;
 }
@@ -127,7 +191,7 @@ std::string StatusJson(const ClockStatus& status) {
          (status.TimetableIndex < 0 ? "null" : std::to_string(status.TimetableIndex)) +
          ",\"first\":" + DepartureJson(status.First) +
          ",\"second\":" + DepartureJson(status.Second) + ",\"comment\":" + Quoted(status.Comment) +
-         "}";
+         LiveJson(status) + "}";
 }
 
 bool IsStatusCommand(const std::vector<std::string>& args) {

@@ -1,7 +1,9 @@
 // The clock's state at one moment without a window: for panels, terminals and scripts.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -9,13 +11,17 @@
 
 #include "DayChoice.h"
 #include "DepartureClock.h"
+#include "LiveState.h"
 #include "Model.h"
 
 namespace v42 {
 
 struct StatusDeparture {
-  std::string Time;  // "6:20"
-  int Minutes = 0;   // until it leaves, walking time taken off
+  std::string Time;          // "6:20", as scheduled
+  int Minutes = 0;           // until it is expected to leave, walking time taken off
+  std::string Expected;      // "06:27"; the scheduled time without live data
+  std::optional<int> Delay;  // seconds; nullopt: live data says nothing of it
+  bool Live = false;         // matched to live data
 };
 
 struct ClockStatus {
@@ -24,13 +30,22 @@ struct ClockStatus {
   std::string Timetable;
   int TimetableIndex = -1;  // -1: the store holds no timetable
   std::optional<StatusDeparture> First, Second;
-  std::string Comment;  // what the first panel without a departure shows, else ""
+  std::string Comment;                // what the first panel without a departure shows, else ""
+  std::vector<std::string> Canceled;  // scheduled "HH:MM" of the next two hours' cancelled ones
+  std::vector<LiveAlert> Alerts;
+  std::optional<int> LiveAge;  // seconds; nullopt: no fresh live data was used
 };
+
+// The live data of a timetable, by its number; a state that is not fresh when there is none.
+using LiveSource = std::function<LiveState(int tableNo)>;
 
 // What the window would show had it been started at that moment: the clock loaded then and
 // the day's timetable chosen as at start-up.
-ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
-                     const ClockTime& now);
+ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings, const ClockTime& now,
+                     const LiveSource& live = {});
+
+// The POSIX time of a local wall time, as this machine's time zone has it.
+std::int64_t PosixTime(const ClockTime& local);
 
 // One short line for a panel: "平日 6:20 発車 9分前 / 6:35 24分前".
 std::string StatusLine(const ClockStatus& status);
