@@ -7,17 +7,19 @@
 
 #include "DataFile.h"
 #include "IniFile.h"
+#include "LiveSource.h"
 
 namespace v42 {
 namespace {
 
 constexpr const char* kUsage =
-    "使い方: Velkan42 --status [--at \"YYYY-MM-DD hh:mm:ss\"] [--json]\n"
+    "使い方: Velkan42 --status [--at \"YYYY-MM-DD hh:mm:ss\"] [--json] [--live]\n"
     "\n"
     "時計の状態を1行で表示して終了します (ウィンドウは開きません)。\n"
     "  --status   その時刻の時刻表、曜日の種類、1番目と2番目の発車時刻と残り分数\n"
     "  --at       その時刻の状態 (省略時は現在時刻)\n"
     "  --json     JSON で出力\n"
+    "  --live     時刻表のリアルタイム情報を1回取得し、遅れ・運休・お知らせを反映\n"
     "  --help     この説明\n"
     "velkan42.dat と velkan42.ini は時計と同じフォルダから読みます。\n";
 
@@ -196,14 +198,15 @@ std::string StatusJson(const ClockStatus& status) {
 
 bool IsStatusCommand(const std::vector<std::string>& args) {
   for (const std::string& arg : args)
-    if (arg == "--status" || arg == "--at" || arg == "--json" || arg == "--help" || arg == "-h")
+    if (arg == "--status" || arg == "--at" || arg == "--json" || arg == "--live" ||
+        arg == "--help" || arg == "-h")
       return true;
   return false;
 }
 
 int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem::path& appFolder,
                      const ClockTime& now, std::ostream& out, std::ostream& err) {
-  bool status = false, json = false;
+  bool status = false, json = false, live = false;
   ClockTime at = now;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -215,6 +218,8 @@ int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem
       status = true;
     } else if (arg == "--json") {
       json = true;
+    } else if (arg == "--live") {
+      live = true;
     } else if (arg == "--at") {
       const std::optional<ClockTime> moment =
           i + 1 < args.size() ? ParseMoment(args[++i]) : std::nullopt;
@@ -244,7 +249,25 @@ int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem
     err << ForTerminal(error.what()) << "\n";
     return 1;
   }
-  const ClockStatus result = StatusAt(store, settings, at);
+  // Live data is fetched now and matched at `at`, so a feed of a given moment can be checked.
+  // Without it the answer is the timetable's, with the reason on standard error.
+  LiveSource fetched;
+  if (live) {
+    fetched = [&](int table) {
+      const std::optional<live::RealtimeSource> source = live::RealtimeSourceOf(appFolder, table);
+      if (!source) {
+        err << "Velkan42: この時刻表にはリアルタイム情報のURLがありません。\n";
+        return LiveState{};
+      }
+      std::vector<std::string> errors;
+      LiveState state = live::FetchAndMatch(*source, PosixTime(at), errors);
+      for (const std::string& e : errors) err << "Velkan42: " << e << "\n";
+      if (!state.Fresh && errors.size() < source->Urls.size())
+        err << "Velkan42: リアルタイム情報が古いため使いませんでした。\n";
+      return state;
+    };
+  }
+  const ClockStatus result = StatusAt(store, settings, at, fetched);
   out << (json ? StatusJson(result) : StatusLine(result)) << "\n";
   return 0;
 }

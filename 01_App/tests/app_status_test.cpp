@@ -8,9 +8,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "ClockStatus.h"
 #include "DataFile.h"
 #include "IniFile.h"
+#include "LiveSource.h"
+#include "LoopbackServer.h"
 #include "SingleInstance.h"
+#include "realtime/transit_live.pb.h"
 
 namespace v42 {
 namespace {
@@ -70,8 +74,8 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   EXPECT_EQ(r.Out,
             "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
             "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"10:15\",\"minutes\":15},"
-            "\"second\":{\"time\":\"10:30\",\"minutes\":30},\"comment\":\"\"}\n");
+            "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,\"live\":false},"
+            "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
   EXPECT_EQ(r.Err, "");
   EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
 
@@ -83,24 +87,24 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
       {"2026-11-23 10:00:00",
        "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
        "\"holiday\":\"勤労感謝の日\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"10:20\",\"minutes\":20},"
-       "\"second\":{\"time\":\"10:40\",\"minutes\":40},\"comment\":\"\"}\n"},
+       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,\"live\":false},"
+       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       // Saturday 0:30 is still Friday's night; at 3:00 Saturday begins.
       {"2026-11-28 00:30:00",
        "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"6:05\",\"minutes\":335},"
-       "\"second\":{\"time\":\"6:20\",\"minutes\":350},\"comment\":\"\"}\n"},
+       "\"first\":{\"time\":\"6:05\",\"minutes\":335,\"expected\":\"06:05\",\"delay\":null,\"live\":false},"
+       "\"second\":{\"time\":\"6:20\",\"minutes\":350,\"expected\":\"06:20\",\"delay\":null,\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       {"2026-11-28 03:00:00",
        "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"6:15\",\"minutes\":195},"
-       "\"second\":{\"time\":\"6:45\",\"minutes\":225},\"comment\":\"\"}\n"},
+       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,\"live\":false},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       {"2026-11-24 23:30:00",
        "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"23:40\",\"minutes\":10},\"second\":null,"
-       "\"comment\":\"運行は終了しました。\"}\n"},
+       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,\"live\":false},\"second\":null,"
+       "\"comment\":\"運行は終了しました。\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
   };
   for (const auto& c : cases) {
     r = Run(std::string("--json --status --at '") + c.at + "'");
@@ -164,8 +168,69 @@ TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
   EXPECT_EQ(r.Out,
             "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
             "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"9:05\",\"minutes\":5},\"second\":null,"
-            "\"comment\":\"運行は終了しました。\"}\n");
+            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,\"live\":false},\"second\":null,"
+            "\"comment\":\"運行は終了しました。\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
+}
+
+TEST_F(StatusTest, LiveDataFetchedOnceFromTheTimetablesUrls) {
+  TimetableStore store;
+  store.Records[0].Title = "駅前";
+  store.Records[0].Departures[0][0].Value = 10;
+  for (int s = 1; int m : {15, 30, 45}) store.Records[0].Departures[0][s++].Value = std::uint8_t(m);
+  store.Count = 1;
+  WriteDataFile(store, Folder());
+
+  const ClockTime at{2026, 11, 24, 10, 10, 0};
+  rt::FeedMessage feed;
+  feed.mutable_header()->set_gtfs_realtime_version("2.0");
+  feed.mutable_header()->set_timestamp(std::uint64_t(PosixTime(at) - 60));
+  auto* late = feed.add_entity()->mutable_trip_update();
+  late->mutable_trip()->set_trip_id("t1015");
+  auto* stop = late->add_stop_time_update();
+  stop->set_stop_sequence(3);
+  stop->mutable_departure()->set_delay(185);
+  auto* canceled = feed.add_entity()->mutable_trip_update()->mutable_trip();
+  canceled->set_trip_id("t1030");
+  canceled->set_schedule_relationship(rt::TripDescriptor::CANCELED);
+  auto* alert = feed.add_entity()->mutable_alert();
+  alert->add_informed_entity()->set_stop_id("p1");
+  alert->mutable_header_text()->add_translation()->set_text("工事のため\"仮停留所\"");
+  alert->set_effect(rt::Alert::STOP_MOVED);
+  test::LoopbackServer server([&feed](const test::HttpRequest& r) {
+    return r.Path == "/rt" ? test::HttpResponse{200, {}, feed.SerializeAsString()}
+                           : test::HttpResponse{404, {}, ""};
+  });
+
+  live::RealtimeSource source;
+  source.Urls = {server.Url("/rt")};
+  source.Table.StopIds = {"p1"};
+  for (int m : {15, 30, 45})
+    source.Table.Departures.push_back({"t10" + std::to_string(m), "r", 10 * 3600 + m * 60, 3, "p1", {}});
+  nlohmann::json entry = {{"timetable", 0}, {"source", "/feeds/a.zip"}};
+  live::PutRealtime(entry, source);
+  std::ofstream(Folder() / "velkan42.feeds.json")
+      << nlohmann::json{{"format", 1}, {"timetables", {entry}}}.dump();
+
+  Result r = Run("--status --live --json --at '2026-11-24 10:10:00'");
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Err, "");
+  EXPECT_EQ(r.Out,
+            "{\"date\":\"2026-11-24\",\"time\":\"10:10:00\",\"dayKind\":\"weekday\","
+            "\"holiday\":\"\",\"timetable\":\"駅前\",\"timetableIndex\":0,"
+            "\"first\":{\"time\":\"10:15\",\"minutes\":8,\"expected\":\"10:18\",\"delay\":185,"
+            "\"live\":true},"
+            "\"second\":{\"time\":\"10:45\",\"minutes\":35,\"expected\":\"10:45\",\"delay\":null,"
+            "\"live\":false},\"comment\":\"\",\"canceled\":[\"10:30\"],"
+            "\"alerts\":[{\"header\":\"工事のため\\\"仮停留所\\\"\",\"description\":\"\","
+            "\"effect\":\"STOP_MOVED\"}],\"liveAge\":60}\n");
+  r = Run("--status --live --at '2026-11-24 10:10:00'");
+  EXPECT_EQ(r.Out, "駅前 10:15 発車 8分前（+3分） / 10:45 35分前\n");
+
+  // Ten minutes later the same feed is stale: the timetable alone, said on standard error.
+  r = Run("--status --live --at '2026-11-24 10:20:00'");
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_EQ(r.Out, "駅前 10:30 発車 10分前 / 10:45 25分前\n");
+  EXPECT_EQ(r.Err, "Velkan42: リアルタイム情報が古いため使いませんでした。\n");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "LiveSource.h"
 
+#include <fstream>
+
 namespace v42::live {
 
 using nlohmann::json;
@@ -49,6 +51,18 @@ std::optional<RealtimeSource> RealtimeOf(const json& entry) {
   } catch (const json::exception&) {
     return std::nullopt;
   }
+}
+
+std::optional<RealtimeSource> RealtimeSourceOf(const std::filesystem::path& appFolder,
+                                               int timetable) {
+  std::ifstream in(appFolder / "velkan42.feeds.json", std::ios::binary);
+  if (!in) return std::nullopt;
+  const json record = json::parse(in, nullptr, false);
+  if (!record.is_object() || !record.contains("timetables") || !record["timetables"].is_array())
+    return std::nullopt;
+  for (const json& entry : record["timetables"])
+    if (entry.is_object() && entry.value("timetable", -1) == timetable) return RealtimeOf(entry);
+  return std::nullopt;
 }
 
 LiveFetch FetchFeed(const std::string& url, const net::Validators& conditional, long timeoutMs) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,11 @@ struct RealtimeSource {
 // URLs or the keys are not of this shape.
 void PutRealtime(nlohmann::json& entry, const RealtimeSource& source);
 std::optional<RealtimeSource> RealtimeOf(const nlohmann::json& entry);
+
+// The live source recorded for timetable number `timetable` of appFolder's source record;
+// nullopt when it has none or the record cannot be read.
+std::optional<RealtimeSource> RealtimeSourceOf(const std::filesystem::path& appFolder,
+                                               int timetable);
 
 // What one URL gave: the decoded feed, or why not (Japanese). Validators for the next
 // conditional request; NotModified leaves Feed empty, the caller keeps the one it had.
