@@ -319,6 +319,7 @@ void ReadRoutes(CsvReader& csv, Feed::Data& d, const Translations& tr,
     route.Name = !csv.Field(shortName).empty()
                      ? tr.Japanese("routes", "route_short_name", route.Id, csv.Field(shortName))
                      : tr.Japanese("routes", "route_long_name", route.Id, csv.Field(longName));
+    route.Agency = a;
     route.Back = ParseColor(csv.Field(color));
     route.Fore = ParseColor(csv.Field(textColor));
     if (!d.RouteIndex.emplace(route.Id, static_cast<int>(d.Routes.size())).second) {
@@ -388,6 +389,7 @@ void ReadTrips(CsvReader& csv, Feed::Data& d, const Translations& tr) {
     trip.Headsign = csv.Field(headsign);
     trip.Direction = ParseChoice(csv, direction, "direction_id", -1, 1);
     const std::string_view tripId = csv.RequiredField(id, "trip_id");
+    trip.Id = tripId;
     if (!trip.Headsign.empty()) {
       const std::string ja = tr.Japanese("trips", "trip_headsign", tripId, trip.Headsign);
       if (ja != trip.Headsign) d.HeadsignJa.emplace(trip.Headsign, ja);
@@ -535,8 +537,24 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
     int Trip, Sequence, Time;
     std::string Headsign;
     std::uint64_t Line;
+    int Stop;
   };
   std::vector<Call> calls;
+  // Live data names the stops before ours: the rows of the trip being read are held until it
+  // ends, and kept when it calls at our stop. Rows of one trip come together in practice; a
+  // trip whose rows are scattered keeps only the part with our stop.
+  using Earlier = StopDepartures::Rows::Earlier;
+  std::unordered_map<int, std::vector<Earlier>> earlier;
+  std::vector<Earlier> tripRows;
+  bool tripCalls = false;
+  const auto endTrip = [&](int ended) {
+    if (ended >= 0 && tripCalls && d.Trips[ended].Frequencies.empty()) {
+      auto& kept = earlier[ended];
+      kept.insert(kept.end(), tripRows.begin(), tripRows.end());
+    }
+    tripRows.clear();
+    tripCalls = false;
+  };
   std::string lastTripId;
   int trip = -1;
   const auto timeOf = [&](int column) {
@@ -551,6 +569,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
     if (trip < 0 || tripId != lastTripId) {  // rows come grouped by trip in practice
       const auto t = d.TripIndex.find(tripId);
       if (t == d.TripIndex.end()) csv.Fail("trip_id「" + std::string(tripId) + "」がありません。");
+      endTrip(trip);
       trip = t->second;
       lastTripId = tripId;
     }
@@ -568,10 +587,15 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       firstTime[trip] = departure >= 0 ? departure : arrival;
     }
     if (wanted[rowStopIndex] && departure >= 0 && pickup != 1) {
-      calls.push_back(
-          {trip, *sequence, departure, std::string(csv.Field(headsignCol)), csv.Line()});
+      calls.push_back({trip, *sequence, departure, std::string(csv.Field(headsignCol)),
+                       csv.Line(), rowStopIndex});
+      tripCalls = true;
     }
+    // A trip's rows are few; a hostile one with endless rows is not held.
+    if (tripRows.size() < 1000)
+      tripRows.push_back({rowStopIndex, *sequence, departure >= 0 ? departure : arrival});
   }
+  endTrip(trip);
 
   auto rows = std::make_shared<StopDepartures::Rows>();
   rows->Source = data_;
@@ -582,7 +606,8 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
     if (call.Sequence == lastSequence[call.Trip]) continue;  // nobody boards at the end
     const auto& frequencies = d.Trips[call.Trip].Frequencies;
     if (frequencies.empty()) {
-      rows->Departures.push_back({call.Trip, call.Time, std::move(call.Headsign)});
+      rows->Departures.push_back(
+          {call.Trip, call.Time, std::move(call.Headsign), call.Sequence, call.Stop});
       continue;
     }
     const int offset = firstTime[call.Trip] >= 0 ? call.Time - firstTime[call.Trip] : 0;
@@ -600,9 +625,10 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
         ThrowFeedError("frequencies.txt", 0, "停留所「" + stop.Id + "」の発車が多すぎます。");
       }
       for (int start = f.Start; start < f.End; start += f.Headway)
-        rows->Departures.push_back({call.Trip, start + offset, call.Headsign});
+        rows->Departures.push_back({call.Trip, start + offset, call.Headsign, -1, call.Stop});
     }
   }
+  rows->EarlierStops = std::move(earlier);
   return StopDepartures(std::move(rows));
 }
 

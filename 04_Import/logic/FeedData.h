@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <functional>
+#include <unordered_map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,7 @@ struct Feed::Data {
 
   struct Route {
     std::string Id, Name;
+    std::string Agency;
     std::optional<Color> Back, Fore;
   };
   std::vector<Route> Routes;
@@ -45,6 +47,7 @@ struct Feed::Data {
     int Start = 0, End = 0, Headway = 0;  // seconds
   };
   struct Trip {
+    std::string Id;
     int Route = 0, Service = 0;
     std::string Headsign;
     int Direction = -1;  // -1: not given
@@ -80,8 +83,15 @@ struct StopDepartures::Rows {
     int Trip = 0;
     int Seconds = 0;  // service-day time
     std::string StopHeadsign;
+    int Sequence = -1;  // at our stop; -1 for a frequency trip's runs, which live data cannot name
+    int Stop = -1;      // the stop (a platform of the station) it leaves from
   };
   std::vector<Departure> Departures;
+  // For live data: the stops of each trip before ours, by trip (stop, sequence, time).
+  struct Earlier {
+    int Stop, Sequence, Seconds;
+  };
+  std::unordered_map<int, std::vector<Earlier>> EarlierStops;
 };
 
 // Days since 1970-01-01, and back.

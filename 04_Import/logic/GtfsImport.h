@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Holidays.h"
+#include "LiveTimetable.h"
 #include "Model.h"
 
 namespace v42::gtfs {
@@ -95,6 +96,7 @@ struct ImportReport {
 struct ImportResult {
   TimetableRecord Record;  // default grid colours; unused kinds as a new record has them
   ImportReport Report;
+  live::LiveTimetable Live;  // what matching live data needs of the departures on the grid
 };
 
 // The report as lines for a terminal or a dialog, in Japanese.

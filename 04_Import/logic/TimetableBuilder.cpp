@@ -44,6 +44,42 @@ std::string Fit(std::string_view text, int maxChars, ImportReport& report) {
   return fitted;
 }
 
+// What matching live data needs of the departures placed on the grid, in time order.
+live::LiveTimetable LiveMatching(const StopDepartures::Rows& rows,
+                                 std::vector<const StopDepartures::Rows::Departure*> placed) {
+  using Rows = StopDepartures::Rows;
+  const Feed::Data& d = *rows.Source;
+  live::LiveTimetable table;
+  // Our stop, its station and the station's platforms: alerts may name any of them.
+  const auto ours = d.StopIndex.find(rows.Stop.Id);
+  if (ours != d.StopIndex.end()) {
+    const int stop = ours->second, parent = d.Stops[stop].Parent;
+    for (std::size_t i = 0; i < d.Stops.size(); ++i)
+      if (int(i) == stop || int(i) == parent || d.Stops[i].Parent == stop)
+        table.StopIds.push_back(d.Stops[i].Id);
+  }
+  std::stable_sort(placed.begin(), placed.end(),
+                   [](const auto* a, const auto* b) { return a->Seconds < b->Seconds; });
+  std::set<std::string> agencies;
+  for (const Rows::Departure* dep : placed) {
+    const auto& trip = d.Trips[dep->Trip];
+    if (!d.Routes[trip.Route].Agency.empty()) agencies.insert(d.Routes[trip.Route].Agency);
+    if (dep->Sequence < 0) continue;  // a frequency trip's run
+    live::TripDeparture t{trip.Id, d.Routes[trip.Route].Id, dep->Seconds,
+                          std::uint32_t(dep->Sequence), d.Stops[dep->Stop].Id, {}};
+    if (const auto it = rows.EarlierStops.find(dep->Trip); it != rows.EarlierStops.end()) {
+      for (const Rows::Earlier& e : it->second)
+        if (e.Sequence < dep->Sequence && e.Seconds >= 0)
+          t.Before.push_back({std::uint32_t(e.Sequence), d.Stops[e.Stop].Id, e.Seconds});
+      std::sort(t.Before.begin(), t.Before.end(),
+                [](const auto& a, const auto& b) { return a.Sequence < b.Sequence; });
+    }
+    table.Departures.push_back(std::move(t));
+  }
+  table.AgencyIds.assign(agencies.begin(), agencies.end());
+  return table;
+}
+
 }  // namespace
 
 ServingLines StopDepartures::Lines() const {
@@ -72,6 +108,7 @@ ImportResult StopDepartures::Build(const ImportChoice& choice) const {
   // The chosen departures in service order, each with its kind.
   struct Pick {
     int Seconds, Kind;
+    const Rows::Departure* Departure;
   };
   std::vector<Pick> picks;
   std::vector<Kind> kinds;
@@ -111,7 +148,7 @@ ImportResult StopDepartures::Build(const ImportChoice& choice) const {
       if (kinds[k].Route != trip.Route) kinds[k].Route = -1;
     }
     ++kinds[k].Count;
-    picks.push_back({dep->Seconds, k});
+    picks.push_back({dep->Seconds, k, dep});
   }
 
   ImportResult result;
@@ -170,6 +207,10 @@ ImportResult StopDepartures::Build(const ImportChoice& choice) const {
       report.Departures += static_cast<int>(row.size());
       if (leftOut[r] > 0) report.LeftOut.push_back({hour, leftOut[r]});
     }
+    std::vector<const Rows::Departure*> placed;
+    for (const auto& row : rows)
+      for (const Pick& pick : row) placed.push_back(pick.Departure);
+    result.Live = LiveMatching(*rows_, std::move(placed));
   }
 
   std::string title = choice.Title;
