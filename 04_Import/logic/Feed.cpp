@@ -271,7 +271,7 @@ class FeedReader {
 
 constexpr const char* kSmallFiles[] = {"agency.txt", "translations.txt", "stops.txt",
                                        "routes.txt", "calendar.txt",     "calendar_dates.txt",
-                                       "trips.txt",  "frequencies.txt", "feed_info.txt"};
+                                       "trips.txt",  "frequencies.txt",  "feed_info.txt"};
 
 void ReadStops(CsvReader& csv, Feed::Data& d, const Translations& tr) {
   const int id = csv.RequiredColumn("stop_id"), name = csv.Column("stop_name"),

@@ -15,11 +15,11 @@ using nlohmann::json;
 namespace {
 
 // The keys this program reads and writes; everything else in an entry is kept as it came.
-constexpr const char* kKnownKeys[] = {
-    "timetable",    "source",      "stopId",       "stopName",  "dayKind",
-    "date",         "routes",      "headsigns",    "direction", "types",
-    "title",        "calendarFrom", "calendarUntil", "feedStart", "feedEnd",
-    "feedVersion",  "etag",        "lastModified", "fileStamp", "fingerprint"};
+constexpr const char* kKnownKeys[] = {"timetable",     "source",       "stopId",    "stopName",
+                                      "dayKind",       "date",         "routes",    "headsigns",
+                                      "direction",     "types",        "title",     "calendarFrom",
+                                      "calendarUntil", "feedStart",    "feedEnd",   "feedVersion",
+                                      "etag",          "lastModified", "fileStamp", "fingerprint"};
 
 [[noreturn]] void Fail(const std::string& what) {
   throw FileError(std::string(kFeedsFileName) + ": " + what +
@@ -120,7 +120,8 @@ std::string FeedEntry::ValidFrom() const {
 }
 
 std::string FeedEntry::ValidUntil() const {
-  if (CalendarUntil.empty() || FeedEnd.empty()) return CalendarUntil.empty() ? FeedEnd : CalendarUntil;
+  if (CalendarUntil.empty() || FeedEnd.empty())
+    return CalendarUntil.empty() ? FeedEnd : CalendarUntil;
   return std::min(CalendarUntil, FeedEnd);
 }
 
@@ -140,8 +141,9 @@ void FeedRecord::Put(FeedEntry entry) {
     return;
   }
   Entries.push_back(std::move(entry));
-  std::stable_sort(Entries.begin(), Entries.end(),
-                   [](const FeedEntry& a, const FeedEntry& b) { return a.Timetable < b.Timetable; });
+  std::stable_sort(Entries.begin(), Entries.end(), [](const FeedEntry& a, const FeedEntry& b) {
+    return a.Timetable < b.Timetable;
+  });
 }
 
 std::optional<FeedRecord> ReadFeedRecord(const fs::path& appFolder) {

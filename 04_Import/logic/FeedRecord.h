@@ -44,7 +44,7 @@ struct FeedEntry {
   std::string CalendarFrom, CalendarUntil, FeedStart, FeedEnd, FeedVersion;
   // What the last fetch said about the source: HTTP validators, or a file's size and time.
   std::string ETag, LastModified, FileStamp;
-  std::string Fingerprint;  // of the timetable as imported, its title aside
+  std::string Fingerprint;                          // of the timetable as imported, its title aside
   nlohmann::json Extra = nlohmann::json::object();  // keys this program does not know
 
   // The dates the clock shows: the calendar's, narrowed by feed_info.txt's. Empty: unknown.
@@ -53,7 +53,7 @@ struct FeedEntry {
 };
 
 struct FeedRecord {
-  std::vector<FeedEntry> Entries;  // at most one per timetable, in timetable order
+  std::vector<FeedEntry> Entries;                   // at most one per timetable, in timetable order
   nlohmann::json Extra = nlohmann::json::object();  // top-level keys this program does not know
 
   FeedEntry* Find(int timetable);
