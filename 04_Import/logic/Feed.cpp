@@ -271,7 +271,7 @@ class FeedReader {
 
 constexpr const char* kSmallFiles[] = {"agency.txt", "translations.txt", "stops.txt",
                                        "routes.txt", "calendar.txt",     "calendar_dates.txt",
-                                       "trips.txt",  "frequencies.txt"};
+                                       "trips.txt",  "frequencies.txt",  "feed_info.txt"};
 
 void ReadStops(CsvReader& csv, Feed::Data& d, const Translations& tr) {
   const int id = csv.RequiredColumn("stop_id"), name = csv.Column("stop_name"),
@@ -367,6 +367,16 @@ void ReadCalendarDates(CsvReader& csv, Feed::Data& d) {
     std::sort(s.Added.begin(), s.Added.end());
     std::sort(s.Removed.begin(), s.Removed.end());
   }
+}
+
+// Only the dates and version of the first row: a feed describes itself once.
+void ReadFeedInfo(CsvReader& csv, Feed::Data& d) {
+  const int start = csv.Column("feed_start_date"), end = csv.Column("feed_end_date"),
+            version = csv.Column("feed_version");
+  if (!csv.Next()) return;
+  if (!csv.Field(start).empty()) d.Info.Start = DateOfDay(ParseDay(csv, start, "feed_start_date"));
+  if (!csv.Field(end).empty()) d.Info.End = DateOfDay(ParseDay(csv, end, "feed_end_date"));
+  d.Info.Version = csv.Field(version);
 }
 
 void ReadTrips(CsvReader& csv, Feed::Data& d, const Translations& tr) {
@@ -465,6 +475,8 @@ Feed Feed::Open(const fs::path& feed, const Progress& progress) {
   if (archive->Has("frequencies.txt")) {
     reader.ReadFile("frequencies.txt", [&](CsvReader& csv) { ReadFrequencies(csv, *d); });
   }
+  if (archive->Has("feed_info.txt"))
+    reader.ReadFile("feed_info.txt", [&](CsvReader& csv) { ReadFeedInfo(csv, *d); });
   return Feed(std::move(d));
 }
 
@@ -485,6 +497,8 @@ std::optional<StopMatch> Feed::StopById(std::string_view stopId) const {
   const Data::Stop& stop = data_->Stops[it->second];
   return StopMatch{stop.Id, stop.Name};
 }
+
+const FeedInfo& Feed::Info() const { return data_->Info; }
 
 std::optional<CivilDate> Feed::FirstDate() const {
   const int first = data_->RunRange().first;

@@ -68,7 +68,8 @@ struct Feed::Data {
   std::vector<Service> Services;
   StringMap<int> ServiceIndex;
 
-  StringMap<std::string> HeadsignJa;  // a headsign and its "ja" translation
+  StringMap<std::string> HeadsignJa;
+  FeedInfo Info;  // a headsign and its "ja" translation
 
   // The first and the last day any service runs; first > last when none does.
   std::pair<int, int> RunRange() const;

@@ -97,6 +97,15 @@ struct ImportResult {
   TimetableRecord Record;  // default grid colours; unused kinds as a new record has them
   ImportReport Report;
   live::LiveTimetable Live;  // what matching live data needs of the departures on the grid
+  // The first and the last date any service of the chosen departures runs: how long the
+  // feed's calendar keeps this timetable true. nullopt without departures.
+  std::optional<CivilDate> ServiceFrom, ServiceUntil;
+};
+
+// What feed_info.txt says of the feed, where it has one.
+struct FeedInfo {
+  std::optional<CivilDate> Start, End;
+  std::string Version;
 };
 
 // The report as lines for a terminal or a dialog, in Japanese.
@@ -124,6 +133,7 @@ class Feed {
   std::vector<StopMatch> FindStops(std::string_view text) const;
   std::optional<StopMatch> StopById(std::string_view stopId) const;
 
+  const FeedInfo& Info() const;
   // The first and the last date any service of the feed runs; nullopt when none does.
   std::optional<CivilDate> FirstDate() const;
   std::optional<CivilDate> LastDate() const;

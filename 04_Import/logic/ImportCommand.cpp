@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "DataFile.h"
+#include "FeedRefresh.h"
+#include "FilesLock.h"
 #include "GtfsImport.h"
 
 namespace v42::gtfs {
@@ -16,7 +18,9 @@ constexpr const char* kUsage =
     "使い方: V42Import FEED --find TEXT\n"
     "        V42Import FEED --stop STOP_ID (--date YYYY-MM-DD | --days weekday|saturday|holiday)\n"
     "                  [--route ROUTE_ID]... [--headsign TEXT]... [--direction 0|1]\n"
-    "                  [--types route|headsign] [--title TEXT] [--folder DIR]\n";
+    "                  [--types route|headsign] [--title TEXT] [--folder DIR]\n"
+    "        V42Import --refresh [--force] [--folder DIR]\n"
+    "FEED はZIPファイル、フォルダ、または http(s) のURLです。\n";
 
 struct UsageError {
   std::string Message;
@@ -27,20 +31,11 @@ struct Options {
   std::optional<CivilDate> Date;
   std::optional<DayKind> Days;
   ImportChoice Choice;
+  bool Refresh = false, Force = false;
 };
 
-std::optional<CivilDate> ParseDate(const std::string& text) {
-  int y = 0, m = 0, d = 0;
-  char tail = 0;
-  if (text.size() != 10 || std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3) {
-    return std::nullopt;
-  }
-  const std::chrono::year_month_day ymd{std::chrono::year{y},
-                                        std::chrono::month{static_cast<unsigned>(m)},
-                                        std::chrono::day{static_cast<unsigned>(d)}};
-  if (!ymd.ok()) return std::nullopt;
-  return CivilDate{y, m, d};
-}
+using feeds::DateText;
+using feeds::ParseDate;
 
 Options Parse(const std::vector<std::string>& args) {
   Options o;
@@ -50,6 +45,10 @@ Options Parse(const std::vector<std::string>& args) {
     if (arg.rfind("--", 0) != 0) {
       if (!o.Feed.empty()) throw UsageError{"余分な引数「" + arg + "」があります。"};
       o.Feed = arg;
+      continue;
+    }
+    if (arg == "--refresh" || arg == "--force") {
+      (arg == "--refresh" ? o.Refresh : o.Force) = true;
       continue;
     }
     if (i + 1 >= args.size()) throw UsageError{arg + " の値がありません。"};
@@ -90,19 +89,19 @@ Options Parse(const std::vector<std::string>& args) {
       throw UsageError{"不明なオプション「" + arg + "」です。"};
     }
   }
-  if (o.Feed.empty()) throw UsageError{"FEED(フィードのZIPかフォルダ)がありません。"};
+  if (o.Refresh) {
+    if (!o.Feed.empty() || !o.Find.empty() || !o.Stop.empty())
+      throw UsageError{"--refresh には --force と --folder のほかは付けられません。"};
+    return o;
+  }
+  if (o.Force) throw UsageError{"--force は --refresh と使います。"};
+  if (o.Feed.empty()) throw UsageError{"FEED(フィードのZIP、フォルダかURL)がありません。"};
   if (o.Find.empty() == o.Stop.empty())
     throw UsageError{"--find か --stop のどちらか一つが要ります。"};
   if (!o.Stop.empty() && o.Date.has_value() == o.Days.has_value()) {
     throw UsageError{"--date か --days のどちらか一つが要ります。"};
   }
   return o;
-}
-
-std::string DateText(const CivilDate& d) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.Year, d.Month, d.Day);
-  return text;
 }
 
 // One line per stop for scripts: a tab or line break inside a field would break it.
@@ -118,8 +117,12 @@ int Find(const Feed& feed, const Options& o, std::ostream& out) {
   return 0;
 }
 
-int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, std::ostream& out,
-                 std::ostream& err) {
+std::filesystem::path FolderOf(const Options& o, const CommandContext& context) {
+  return o.Folder.empty() ? context.AppFolder() : std::filesystem::path(o.Folder);
+}
+
+int AddTimetable(const Feed& feed, Options& o, const feeds::SourceState& state,
+                 const CommandContext& context, std::ostream& out, std::ostream& err) {
   const auto stop = feed.StopById(o.Stop);
   if (!stop) {
     err << "停留所「" << o.Stop << "」がフィードにありません。--find で探せます。\n";
@@ -141,16 +144,42 @@ int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, st
         << "」を発車する便が(選んだ条件では)ありません。\n";
     return 1;
   }
-  const std::filesystem::path folder =
-      o.Folder.empty() ? context.AppFolder() : std::filesystem::path(o.Folder);
+  const std::filesystem::path folder = FolderOf(o, context);
+  const FilesLock lock(folder);
+  // A record that cannot be read is reported before anything is written.
+  (void)feeds::ReadFeedRecord(folder);
   TimetableStore store;
   if (FileExists(folder / kDataFileName)) ReadDataFile(store, folder);
   AppendTimetable(store, result.Record);
   WriteDataFile(store, folder);
+  feeds::FeedEntry entry = feeds::EntryFor(feed, feeds::SourceText(o.Feed), state, *stop, o.Choice,
+                                           o.Days ? DayKindWord(*o.Days) : "", result);
+  entry.Timetable = store.Count - 1;
+  try {
+    feeds::Remember(folder, entry);
+  } catch (const FileError& e) {
+    err << "時刻表は追加しましたが、出典を記録できませんでした(更新はできません): " << e.what()
+        << '\n';
+    return 1;
+  }
   out << (folder / kDataFileName).string() << " の " << int(store.Count) << " 件目に「"
       << result.Record.Title << "」を追加しました(" << DateText(*o.Date) << ")。\n";
   for (const std::string& line : SummaryLines(result.Report)) out << line << '\n';
   return 0;
+}
+
+int Refresh(const Options& o, const CommandContext& context, std::ostream& out, std::ostream& err) {
+  feeds::RefreshOptions options;
+  options.Today = context.Today;
+  options.Force = o.Force;
+  const std::filesystem::path folder = FolderOf(o, context);
+  int status = 0;
+  for (const feeds::RefreshLine& line : feeds::RefreshAll(folder, options)) {
+    const bool failed = line.Outcome == feeds::RefreshOutcome::Failed;
+    (failed ? err : out) << feeds::LineText(line) << '\n';
+    if (failed) status = 1;
+  }
+  return status;
 }
 
 }  // namespace
@@ -159,8 +188,15 @@ int RunImportCommand(const std::vector<std::string>& args, const CommandContext&
                      std::ostream& out, std::ostream& err) {
   try {
     Options o = Parse(args);
-    const Feed feed = Feed::Open(o.Feed);
-    return o.Stop.empty() ? Find(feed, o, out) : AddTimetable(feed, o, context, out, err);
+    if (o.Refresh) return Refresh(o, context, out, err);
+    const feeds::FetchedSource source = feeds::FetchSource(feeds::SourceText(o.Feed), {});
+    if (source.Result != feeds::FetchedSource::Outcome::Changed) {
+      err << source.Error << '\n';
+      return 1;
+    }
+    const Feed feed = Feed::Open(source.Local);
+    return o.Stop.empty() ? Find(feed, o, out)
+                          : AddTimetable(feed, o, source.State, context, out, err);
   } catch (const UsageError& e) {
     err << "V42Import: " << e.Message << '\n' << kUsage;
   } catch (const FileError& e) {

@@ -1,5 +1,6 @@
 // From one stop's departures to a timetable record: the day, the filters, the kinds, the grid.
 #include <algorithm>
+#include <climits>
 #include <map>
 #include <set>
 
@@ -152,6 +153,19 @@ ImportResult StopDepartures::Build(const ImportChoice& choice) const {
   }
 
   ImportResult result;
+  int from = INT_MAX, until = INT_MIN;
+  std::vector<char> seen(d.Services.size());
+  for (const auto* dep : chosen) {
+    const int service = d.Trips[dep->Trip].Service;
+    if (seen[service]) continue;
+    seen[service] = 1;
+    from = std::min(from, d.Services[service].FirstRun());
+    until = std::max(until, d.Services[service].LastRun());
+  }
+  if (from <= until) {
+    result.ServiceFrom = DateOfDay(from);
+    result.ServiceUntil = DateOfDay(until);
+  }
   ImportReport& report = result.Report;
   TimetableRecord& record = result.Record;
 
