@@ -74,8 +74,10 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   EXPECT_EQ(r.Out,
             "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
             "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,\"live\":false},"
-            "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
+            "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,"
+            "\"live\":false},"
+            "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,"
+            "\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
   EXPECT_EQ(r.Err, "");
   EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
 
@@ -87,23 +89,30 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
       {"2026-11-23 10:00:00",
        "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
        "\"holiday\":\"勤労感謝の日\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
+       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       // Saturday 0:30 is still Friday's night; at 3:00 Saturday begins.
       {"2026-11-28 00:30:00",
        "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"6:05\",\"minutes\":335,\"expected\":\"06:05\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"6:20\",\"minutes\":350,\"expected\":\"06:20\",\"delay\":null,\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
+       "\"first\":{\"time\":\"6:05\",\"minutes\":335,\"expected\":\"06:05\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"6:20\",\"minutes\":350,\"expected\":\"06:20\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       {"2026-11-28 03:00:00",
        "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
+       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       {"2026-11-24 23:30:00",
        "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,\"live\":false},\"second\":null,"
+       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,"
+       "\"live\":false},\"second\":null,"
        "\"comment\":\"運行は終了しました。\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
   };
   for (const auto& c : cases) {
@@ -165,11 +174,13 @@ TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
   WriteDataFile(store, Folder());
   const Result r = Run("--status --at '2026-11-24 09:00:00' --json");
   EXPECT_EQ(r.Code, 0) << r.Err;
-  EXPECT_EQ(r.Out,
-            "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
-            "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,\"live\":false},\"second\":null,"
-            "\"comment\":\"運行は終了しました。\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
+  EXPECT_EQ(
+      r.Out,
+      "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
+      "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
+      "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,\"live\":"
+      "false},\"second\":null,"
+      "\"comment\":\"運行は終了しました。\",\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
 }
 
 TEST_F(StatusTest, LiveDataFetchedOnceFromTheTimetablesUrls) {
@@ -205,7 +216,8 @@ TEST_F(StatusTest, LiveDataFetchedOnceFromTheTimetablesUrls) {
   source.Urls = {server.Url("/rt")};
   source.Table.StopIds = {"p1"};
   for (int m : {15, 30, 45})
-    source.Table.Departures.push_back({"t10" + std::to_string(m), "r", 10 * 3600 + m * 60, 3, "p1", {}});
+    source.Table.Departures.push_back(
+        {"t10" + std::to_string(m), "r", 10 * 3600 + m * 60, 3, "p1", {}});
   nlohmann::json entry = {{"timetable", 0}, {"source", "/feeds/a.zip"}};
   live::PutRealtime(entry, source);
   std::ofstream(Folder() / "velkan42.feeds.json")

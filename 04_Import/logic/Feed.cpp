@@ -601,8 +601,8 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       firstTime[trip] = departure >= 0 ? departure : arrival;
     }
     if (wanted[rowStopIndex] && departure >= 0 && pickup != 1) {
-      calls.push_back({trip, *sequence, departure, std::string(csv.Field(headsignCol)),
-                       csv.Line(), rowStopIndex});
+      calls.push_back({trip, *sequence, departure, std::string(csv.Field(headsignCol)), csv.Line(),
+                       rowStopIndex});
       tripCalls = true;
     }
     // A trip's rows are few; a hostile one with endless rows is not held.

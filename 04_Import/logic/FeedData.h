@@ -3,7 +3,6 @@
 
 #include <climits>
 #include <functional>
-#include <unordered_map>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -8,6 +8,7 @@
 
 #include "DataFile.h"
 #include "FilesLock.h"
+#include "LiveRecord.h"
 
 namespace v42::feeds {
 
@@ -241,6 +242,9 @@ RefreshLine RefreshOne(const fs::path& appFolder, const FeedEntry& e,
     return line;
   }
   entry.Extra = now->Extra;
+  // Live data's URLs stay; what it matches against follows the rebuilt departures.
+  if (const auto live = live::RealtimeOf(entry.Extra))
+    live::PutRealtime(entry.Extra, {live->Urls, result.Live});
   const bool changed = !(rebuilt == current);
   if (changed) {
     store.Records[e.Timetable] = rebuilt;

@@ -9,6 +9,8 @@
 #include "FeedRefresh.h"
 #include "FilesLock.h"
 #include "GtfsImport.h"
+#include "HttpFetch.h"
+#include "LiveRecord.h"
 
 namespace v42::gtfs {
 
@@ -18,7 +20,8 @@ constexpr const char* kUsage =
     "使い方: V42Import FEED --find TEXT\n"
     "        V42Import FEED --stop STOP_ID (--date YYYY-MM-DD | --days weekday|saturday|holiday)\n"
     "                  [--route ROUTE_ID]... [--headsign TEXT]... [--direction 0|1]\n"
-    "                  [--types route|headsign] [--title TEXT] [--folder DIR]\n"
+    "                  [--types route|headsign] [--title TEXT] [--realtime URL]...\n"
+    "                  [--folder DIR]\n"
     "        V42Import --refresh [--force] [--folder DIR]\n"
     "FEED はZIPファイル、フォルダ、または http(s) のURLです。\n";
 
@@ -31,6 +34,7 @@ struct Options {
   std::optional<CivilDate> Date;
   std::optional<DayKind> Days;
   ImportChoice Choice;
+  std::vector<std::string> Realtime;  // GTFS Realtime URLs for live departures
   bool Refresh = false, Force = false;
 };
 
@@ -85,6 +89,9 @@ Options Parse(const std::vector<std::string>& args) {
       o.Choice.Title = value;
     } else if (arg == "--folder") {
       o.Folder = value;
+    } else if (arg == "--realtime") {
+      if (!net::IsUrl(value)) throw UsageError{"--realtime は http(s) のURLです。"};
+      o.Realtime.push_back(value);
     } else {
       throw UsageError{"不明なオプション「" + arg + "」です。"};
     }
@@ -155,6 +162,7 @@ int AddTimetable(const Feed& feed, Options& o, const feeds::SourceState& state,
   feeds::FeedEntry entry = feeds::EntryFor(feed, feeds::SourceText(o.Feed), state, *stop, o.Choice,
                                            o.Days ? DayKindWord(*o.Days) : "", result);
   entry.Timetable = store.Count - 1;
+  if (!o.Realtime.empty()) live::PutRealtime(entry.Extra, {o.Realtime, result.Live});
   try {
     feeds::Remember(folder, entry);
   } catch (const FileError& e) {

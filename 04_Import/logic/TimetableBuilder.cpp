@@ -66,8 +66,12 @@ live::LiveTimetable LiveMatching(const StopDepartures::Rows& rows,
     const auto& trip = d.Trips[dep->Trip];
     if (!d.Routes[trip.Route].Agency.empty()) agencies.insert(d.Routes[trip.Route].Agency);
     if (dep->Sequence < 0) continue;  // a frequency trip's run
-    live::TripDeparture t{trip.Id, d.Routes[trip.Route].Id, dep->Seconds,
-                          std::uint32_t(dep->Sequence), d.Stops[dep->Stop].Id, {}};
+    live::TripDeparture t{trip.Id,
+                          d.Routes[trip.Route].Id,
+                          dep->Seconds,
+                          std::uint32_t(dep->Sequence),
+                          d.Stops[dep->Stop].Id,
+                          {}};
     if (const auto it = rows.EarlierStops.find(dep->Trip); it != rows.EarlierStops.end()) {
       for (const Rows::Earlier& e : it->second)
         if (e.Sequence < dep->Sequence && e.Seconds >= 0)

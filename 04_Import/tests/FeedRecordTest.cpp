@@ -246,5 +246,45 @@ TEST(FeedRecord, KeepsKeysItDoesNotKnowAndFollowsTheList) {
   EXPECT_EQ(test::ReadBytes(dir / feeds::kFeedsFileName), bytes + " ");
 }
 
+TEST_F(Refresh, RealtimeUrlsAndWhatMatchingNeedsAreKeptAndFollowTheFeed) {
+  // A station with a platform, and a trip that calls first at the depot.
+  TestFeed served = feed;
+  served.Files["stops.txt"] =
+      "stop_id,stop_name,parent_station,location_type\n"
+      "ST,駅前,,1\nP1,駅前 1番,ST,0\nD,車庫,,0\nS2,終点,,0\n";
+  served.Files["stop_times.txt"] =
+      "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+      "T1,07:50:00,07:50:00,D,1\nT1,08:10:00,08:10:00,P1,3\nT1,08:30:00,08:30:00,S2,4\n";
+  FeedServer server;
+  server.Publish(served, dir);
+  Outcome o = Import(dir, {server.Server.Url("/feed.zip"), "--stop", "ST", "--days", "weekday",
+                           "--realtime", "http://127.0.0.1:9/trips", "--realtime",
+                           "https://127.0.0.1:9/alerts", "--folder", app.string()});
+  ASSERT_EQ(o.Status, 0) << o.Err;
+  const auto trips = [this] { return RecordJson(app)["timetables"][0]["trips"]; };
+  json entry = RecordJson(app)["timetables"][0];
+  EXPECT_EQ(entry["realtime"], json({"http://127.0.0.1:9/trips", "https://127.0.0.1:9/alerts"}));
+  EXPECT_EQ(entry["realtimeStops"], json({"ST", "P1"}));
+  EXPECT_EQ(entry["agencies"], json({"A"}));
+  EXPECT_EQ(trips(), json::parse(R"([{"trip":"T1","route":"R1","time":29400,"sequence":3,
+      "stop":"P1","before":[[1,"D",28200]]}])"));
+
+  // A new season: the URLs stay, the matching data follows the new times.
+  served.Files["stop_times.txt"] =
+      "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+      "T1,07:55:00,07:55:00,D,1\nT1,08:15:00,08:15:00,P1,2\nT1,08:30:00,08:30:00,S2,3\n";
+  server.Publish(served, dir);
+  o = Import(dir, {"--refresh", "--folder", app.string()});
+  ASSERT_EQ(o.Status, 0) << o.Err;
+  EXPECT_EQ(RecordJson(app)["timetables"][0]["realtime"], entry["realtime"]);
+  EXPECT_EQ(trips()[0]["time"], 29700);
+  EXPECT_EQ(trips()[0]["before"], json::parse(R"([[1,"D",28500]])"));
+
+  o = Import(dir, {server.Server.Url("/feed.zip"), "--stop", "ST", "--days", "weekday",
+                   "--realtime", "ftp://127.0.0.1/rt", "--folder", app.string()});
+  EXPECT_EQ(o.Status, 1);
+  EXPECT_NE(o.Err.find("--realtime は http(s) のURLです。"), std::string::npos) << o.Err;
+}
+
 }  // namespace
 }  // namespace v42

@@ -1,17 +1,15 @@
-// Where a timetable's live data comes from, as its source record keeps it, and one fetch of it
-// for `Velkan42 --status --live` and the clock's fetcher.
+// One fetch of a timetable's live data, for `Velkan42 --status --live` and the clock's
+// fetcher.
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-
 #include "HttpFetch.h"
 #include "LiveMatch.h"
+#include "LiveRecord.h"
 
 namespace v42::live {
 
@@ -19,23 +17,6 @@ namespace v42::live {
 inline constexpr long kLiveTimeoutMs = 10000;
 // Far beyond any one stop's feed, and still bounded.
 inline constexpr std::uint64_t kLiveMaxBytes = 64ull << 20;
-
-struct RealtimeSource {
-  std::vector<std::string> Urls;  // each may carry trip updates, vehicle positions, alerts
-  LiveTimetable Table;
-  bool operator==(const RealtimeSource&) const = default;
-};
-
-// Into and out of a source record entry's JSON object: "realtime" (the URLs), "trips" (one
-// per departure), "realtimeStops" and "agencies". Reading gives nullopt when the entry has no
-// URLs or the keys are not of this shape.
-void PutRealtime(nlohmann::json& entry, const RealtimeSource& source);
-std::optional<RealtimeSource> RealtimeOf(const nlohmann::json& entry);
-
-// The live source recorded for timetable number `timetable` of appFolder's source record;
-// nullopt when it has none or the record cannot be read.
-std::optional<RealtimeSource> RealtimeSourceOf(const std::filesystem::path& appFolder,
-                                               int timetable);
 
 // What one URL gave: the decoded feed, or why not (Japanese). Validators for the next
 // conditional request; NotModified leaves Feed empty, the caller keeps the one it had.
