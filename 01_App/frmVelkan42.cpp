@@ -20,6 +20,7 @@
 #include "FlexGrid.h"
 #include "Fonts.h"
 #include "IniFile.h"
+#include "LiveFetcher.h"
 #include "MessageBox.h"
 #include "OleColor.h"
 #include "SaveWatcher.h"
@@ -55,7 +56,12 @@ frmVelkan42::frmVelkan42(ClockContext& context, QWidget* parent)
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
       context_(context),
-      clockSource_([] { return QDateTime::currentDateTime(); }) {
+      clockSource_([] { return QDateTime::currentDateTime(); }),
+      live_(std::make_unique<LiveFetcher>()) {
+  connect(live_.get(), &LiveFetcher::Updated, this, [this] {
+    LiveApply();
+    ShowState();
+  });
   connect(&notifier_, &DesktopNotifier::Failed, this, [this] {
     // Told to notify only, but nobody took it: the window still says it.
     if (!(context_.Settings.Desktop.Alert & DesktopSettings::AlertBlink) && !alert_)
@@ -179,6 +185,12 @@ void frmVelkan42::BuildControls() {
   // The legend scrolls down its 26 rows; its one column never needs a horizontal bar.
   FGType->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
+  // Beside the timetable list, where the eye goes first.
+  lblLive = new QLabel(client_);
+  lblLive->setObjectName("lblLive");
+  PlaceTwips(lblLive, 4050, 75, 2745, 240);
+  GrowToLineHeight(lblLive);
+
   lblNowTime = new QLabel(client_);
   lblNowTime->setObjectName("lblNowTime");
   PlaceTwips(lblNowTime, 4740, 5640, 2055, 195);
@@ -254,6 +266,7 @@ void frmVelkan42::StartOnTimetables() {
     Combo->setCurrentIndex(store.Count > 0 ? 0 : -1);
   }
   dayChooser_ = std::make_unique<DayChooser>(context_.Settings.DayTables, store.Count);
+  LiveSourceSet();
   ChooseDayTable();
   FGTypeWrite();
   SwatchesSet();
@@ -334,6 +347,7 @@ void frmVelkan42::Timer1_Timer() {
   // A new service day's timetable first, so the tick and any alert it raises run on it.
   ChooseDayTable();
   const TickResult result = clock_->NowTimeWrite(Now());
+  LiveTick(result);
   ShowState();
   if (result.CaptionDue && isMinimized()) setWindowTitle(Q(clock_->MinimisedCaption()));
   ArmTimer();
@@ -379,6 +393,7 @@ void frmVelkan42::AlertFinished() {
 void frmVelkan42::Combo_Click(int index) {
   if (!clock_ || index < 0) return;
   clock_->SelectTimetable(index);
+  LiveSourceSet();
   FGTypeWrite();
   SwatchesSet();
   FGridWrite();
@@ -509,9 +524,28 @@ void frmVelkan42::ShowState() {
     lblMinute[i]->setText(Q(panel.Minutes));
     if (lblMinute[i]->font().pointSize() != panel.MinutesFontSize)
       lblMinute[i]->setFont(GothicFont(panel.MinutesFontSize));
-    lblComment[i]->setText(Q(panel.Comment));
-    SetTextColor(lblComment[i], panel.CommentColor);
+    // Under a departure live data changed, the change; a comment of the user's comes first.
+    const std::string& change = clock.Live(i).Change;
+    const bool showChange = panel.Comment.empty() && !change.empty();
+    lblComment[i]->setText(Q(showChange ? change : panel.Comment));
+    SetTextColor(lblComment[i],
+                 showChange ? context_.Settings.ApplicationFontColor : panel.CommentColor);
   }
+  const std::string alerts = AlertLine(clock);
+  const bool missing = alerts.empty() && live_->HasSource() && !clock.LiveFresh();
+  const QString liveText = missing ? QString("リアルタイム情報なし") : Q(alerts);
+  const QString liveTip = missing ? Q(live_->LastError().empty()
+                                          ? "時刻表どおりに表示しています。"
+                                          : "時刻表どおりに表示しています: " + live_->LastError())
+                                  : Q(AlertDetails(clock));
+  if (lblLive->accessibleName() != liveText) {
+    lblLive->setAccessibleName(liveText);  // the whole line, before it is cut to fit
+    const QFontMetrics metrics(lblLive->font());
+    lblLive->setText(metrics.elidedText(liveText, Qt::ElideRight, lblLive->width()));
+    // Missing data is said quietly; an alert in the user's text colour.
+    SetTextColor(lblLive, missing ? 0x808080 : context_.Settings.ApplicationFontColor);
+  }
+  if (lblLive->toolTip() != liveTip) lblLive->setToolTip(liveTip);
   const MinuteLayout& layout = clock.Panel0Layout();
   PlaceTwips(lblMinute[0], 1260, layout.Top, layout.Width, layout.Height);
   Label[5]->setText(Q(clock.UnitText()));
@@ -536,6 +570,7 @@ void frmVelkan42::ShowState() {
         CellLook& shown = shownLooks_[r][c];
         if (look.Fore != shown.Fore) FGrid->SetCellForeColorAt(r, c, look.Fore);
         if (look.Back != shown.Back) FGrid->SetCellBackColorAt(r, c, look.Back);
+        FGrid->SetCellFontStrikeAt(r, c, clock.Canceled(r, c));
         shown = look;
       }
     }
@@ -547,6 +582,34 @@ void frmVelkan42::ShowState() {
     if (shownFirstX_ > 0 && shownFirstY_ >= 0) FGrid->SetCurrentCell(shownFirstY_, shownFirstX_);
   }
   TrayShow();
+}
+
+// ---- live data ----
+
+void frmVelkan42::LiveSourceSet() {
+  live_->SetInterval(context_.Settings.Desktop.LiveSeconds);
+  const int table = clock_ && clock_->HasTimetable() ? clock_->TableNo() : -1;
+  live_->SetSource(table,
+                   table < 0 ? std::nullopt : live::RealtimeSourceOf(context_.AppFolder, table));
+  LiveApply();
+}
+
+void frmVelkan42::LiveApply() {
+  if (!clock_) return;
+  clock_->SetLive(live_->Table(), live_->Match(clockSource_().toSecsSinceEpoch()));
+}
+
+void frmVelkan42::LiveTick(const TickResult& result) {
+  // Only while a departure lies within two hours: no traffic for a night with no service.
+  const int next = clock_->MinutesLeft(1);
+  live_->SetWanted(next >= 0 && next <= 120);
+  if (clock_->LiveFresh() && clockSource_().toSecsSinceEpoch() > clock_->LiveData().FreshUntil)
+    LiveApply();  // stale now: back to the timetable
+  // The alert already given: its notification follows the departure's new expected time.
+  if (result.AlertMoved && (context_.Settings.Desktop.Alert & DesktopSettings::AlertNotify)) {
+    const AlertNotice notice = NoticeOf(*clock_);
+    notifier_.Notify(Q(notice.Summary), Q(notice.Body));
+  }
 }
 
 // ---- the tray icon ----

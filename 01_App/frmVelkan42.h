@@ -25,6 +25,7 @@ class QMenu;
 namespace v42 {
 
 class ClockTray;
+class LiveFetcher;
 class SaveWatcher;
 class FlexGrid;
 
@@ -48,6 +49,7 @@ class frmVelkan42 : public QMainWindow {
   const DepartureClock& Clock() const { return *clock_; }
   frmMsg* Alert() const { return alert_; }
   ClockTray* Tray() const { return tray_.get(); }  // null while the tray icon is off
+  LiveFetcher& Live() const { return *live_; }
   bool SavesWaiting() const { return savesWaiting_; }
 
   static constexpr const char* kCaption = "ベルカン 42";
@@ -98,6 +100,9 @@ class frmVelkan42 : public QMainWindow {
   void TraySet();
   void TrayShow();
   void TrayToggle();
+  void LiveSourceSet();  // the shown timetable's live URLs, from its source record
+  void LiveApply();      // the kept live data matched now, into the clock
+  void LiveTick(const TickResult& result);
 
   ClockContext& context_;
   std::unique_ptr<DepartureClock> clock_;
@@ -112,6 +117,7 @@ class frmVelkan42 : public QMainWindow {
   QPointer<SaveWatcher> saves_;  // while the clock takes timetables saved meanwhile
   bool savesWaiting_ = false;    // saved files wait for the chosen departure's alert
   DesktopNotifier notifier_;
+  std::unique_ptr<LiveFetcher> live_;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
   int shownFirstX_ = -1, shownFirstY_ = -1;
   // What the shown looks were worked out from; while it stays the same, a tick skips the cells.
@@ -132,6 +138,7 @@ class frmVelkan42 : public QMainWindow {
   QLabel* lblNextColor = nullptr;
   QLabel* lblSetColor = nullptr;
   QLabel* lblNowTime = nullptr;
+  QLabel* lblLive = nullptr;  // active alerts, or a quiet mark that live data is missing
   std::array<QFrame*, 2> linLine{};
 };
 

@@ -144,6 +144,7 @@ TEST(IniFile, DesktopExtrasRoundTripAndTheirDefaultsLeaveNoLine) {
       {{false, DesktopSettings::AlertNotify, true, true},
        "TrayIcon=OFF\r\nAlertStyle=NOTIFY\r\nDimPassed=ON\r\nFollowSaves=ON\r\n"},
       {{true, DesktopSettings::AlertBoth, false, true}, "FollowSaves=ON\r\n"},
+      {{true, DesktopSettings::AlertBoth, false, false, 600}, "LiveSeconds=600\r\n"},
   };
   for (const auto& c : cases) {
     TempFolder folder;
@@ -165,7 +166,8 @@ TEST(IniFile, DesktopExtrasRoundTripAndTheirDefaultsLeaveNoLine) {
   // Words the program never writes read as the defaults.
   TempFolder folder;
   test::WriteCp932(folder / kIniFileName,
-                   "TrayIcon=off\r\nAlertStyle=BOTH\r\nDimPassed=1\r\nFollowSaves=on\r\n");
+                   "TrayIcon=off\r\nAlertStyle=BOTH\r\nDimPassed=1\r\nFollowSaves=on\r\n"
+                   "LiveSeconds=14\r\n");
   ReadIniFile(s, folder.path());
   EXPECT_EQ(s.Desktop, DesktopSettings{});
 }

@@ -221,6 +221,16 @@ void FlexGrid::SetCellFontItalicAt(int row, int col, bool italic) {
     CellChanged(row, col);
   }
 }
+bool FlexGrid::CellFontStrikeAt(int row, int col) const {
+  const Cell* cell = At(row, col);
+  return cell && cell->Strike;
+}
+void FlexGrid::SetCellFontStrikeAt(int row, int col, bool strike) {
+  if (Cell* cell = At(row, col); cell && cell->Strike != strike) {
+    cell->Strike = strike;
+    CellChanged(row, col);
+  }
+}
 int FlexGrid::CellAlignmentAt(int row, int col) const {
   const Cell* cell = At(row, col);
   return cell ? cell->Align : -1;
@@ -436,6 +446,7 @@ void FlexGrid::paintEvent(QPaintEvent*) {
         QFont f = base;
         f.setBold(cell.Bold);
         f.setItalic(cell.Italic);
+        f.setStrikeOut(cell.Strike);
         painter.setFont(f);
         painter.setPen(ShownForeColor(r, c));
         painter.drawText(rect.adjusted(2, 0, -3, -1), QtAlignment(cell, c) | Qt::TextSingleLine,

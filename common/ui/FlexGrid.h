@@ -95,6 +95,8 @@ class FlexGrid : public QAbstractScrollArea {
   void SetCellFontBoldAt(int row, int col, bool bold);
   bool CellFontItalicAt(int row, int col) const;
   void SetCellFontItalicAt(int row, int col, bool italic);
+  bool CellFontStrikeAt(int row, int col) const;  // struck through: a cancelled departure
+  void SetCellFontStrikeAt(int row, int col, bool strike);
   int CellAlignmentAt(int row, int col) const;
   void SetCellAlignmentAt(int row, int col, int align);
 
@@ -172,6 +174,7 @@ class FlexGrid : public QAbstractScrollArea {
     Color Back = 0;
     bool Bold = false;
     bool Italic = false;
+    bool Strike = false;
     int Align = -1;
   };
 

@@ -2,12 +2,14 @@
 
 namespace v42::live {
 
-LiveFetch FetchFeed(const std::string& url, const net::Validators& conditional, long timeoutMs) {
+LiveFetch FetchFeed(const std::string& url, const net::Validators& conditional, long timeoutMs,
+                    const std::atomic<bool>* cancel) {
   net::FetchOptions options;
   options.ConnectTimeoutMs = timeoutMs;
   options.TotalTimeoutMs = timeoutMs;
   options.MaxBytes = kLiveMaxBytes;
   options.Conditional = conditional;
+  if (cancel) options.Progress = [cancel](std::uint64_t, std::uint64_t) { return !*cancel; };
   const net::FetchResult result = net::Fetch(url, options);
   LiveFetch fetched;
   fetched.Received = result.Received;

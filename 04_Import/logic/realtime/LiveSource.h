@@ -2,6 +2,7 @@
 // fetcher.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,8 +27,9 @@ struct LiveFetch {
   net::Validators Received;
   std::string Error;
 };
+// Setting *cancel to true stops a fetch under way (the program is closing).
 LiveFetch FetchFeed(const std::string& url, const net::Validators& conditional = {},
-                    long timeoutMs = kLiveTimeoutMs);
+                    long timeoutMs = kLiveTimeoutMs, const std::atomic<bool>* cancel = nullptr);
 
 // Every URL fetched once and matched at `now` (POSIX seconds, local offset of this machine).
 // A URL that fails adds its reason to errors and is left out.
