@@ -185,11 +185,9 @@ void frmVelkan42::BuildControls() {
   // The legend scrolls down its 26 rows; its one column never needs a horizontal bar.
   FGType->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-  // Beside the timetable list, where the eye goes first.
+  // Under the 1st and 2nd panels, where the eye goes; placed with them in FormSizeSet.
   lblLive = new QLabel(client_);
   lblLive->setObjectName("lblLive");
-  PlaceTwips(lblLive, 4050, 75, 2745, 240);
-  GrowToLineHeight(lblLive);
 
   lblNowTime = new QLabel(client_);
   lblNowTime->setObjectName("lblNowTime");
@@ -493,6 +491,9 @@ void frmVelkan42::FormSizeSet() {
                      static_cast<QWidget*>(frmNext[2]), static_cast<QWidget*>(FGType)})
     MoveTwips(w, gridWidth + 30, PixelsToTwipsY(w->y()));
   lblNowTime->move(TwipsToPixelsX(gridWidth + 150), lblNowTime->y());
+  PlaceTwips(lblLive, gridWidth + 90, 2100, 2085, 240);  // between the 2nd panel and Set
+  GrowToLineHeight(lblLive);
+  lblLive->setAccessibleName({});  // cut to the new width on the next look
   for (QFrame* line : linLine) line->resize(TwipsToPixelsX(windowWidth), 1);
   // The clock label sits on the bottom edge; a taller stand-in font must not cut its digits.
   client_->setFixedSize(TwipsToPixelsX(clientWidth), std::max(TwipsToPixelsY(kClientHeight),
