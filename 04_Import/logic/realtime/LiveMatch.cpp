@@ -17,6 +17,14 @@ using StopUpdate = rt::TripUpdate::StopTimeUpdate;
 
 std::int64_t FloorDiv(std::int64_t a, std::int64_t b) { return a / b - (a % b != 0 && a < 0); }
 
+// a - b in seconds, when a feed's numbers make sense: a delay of more than a day, or times
+// that do not fit, say nothing about today's bus (and must not overflow).
+std::optional<int> Difference(std::int64_t a, std::int64_t b) {
+  std::int64_t d = 0;
+  if (__builtin_sub_overflow(a, b, &d) || d > kDaySeconds || d < -kDaySeconds) return std::nullopt;
+  return static_cast<int>(d);
+}
+
 // "20260312" as days since 1970-01-01; nullopt when it is not such a date.
 std::optional<std::int64_t> DayOfStartDate(const std::string& text) {
   if (text.size() != 8 ||
@@ -209,7 +217,7 @@ class Matcher {
   // The delay a stop's event gives: its time against the schedule, else its own delay.
   static std::optional<int> EventDelay(const Update::StopTimeEvent& e,
                                        std::optional<std::int64_t> scheduled) {
-    if (e.has_time() && scheduled) return int(e.time() - *scheduled);
+    if (e.has_time() && scheduled) return Difference(e.time(), *scheduled);
     if (e.has_delay()) return e.delay();
     return std::nullopt;
   }
@@ -279,8 +287,9 @@ class Matcher {
     if (*seq != d.StopSequence && !stop) return;
     const std::int64_t scheduled = c.DayStart + (stop ? stop->Seconds : d.Seconds);
     const std::int64_t at = v.has_timestamp() ? std::int64_t(v.timestamp()) : c.VehicleFeedTime;
-    const int late = int(at - scheduled);
-    live.Delay = v.current_status() == rt::VehiclePosition::STOPPED_AT ? late : std::max(late, 0);
+    const std::optional<int> late = Difference(at, scheduled);
+    if (!late) return;
+    live.Delay = v.current_status() == rt::VehiclePosition::STOPPED_AT ? *late : std::max(*late, 0);
   }
 
   const LiveTimetable& table_;
@@ -321,7 +330,8 @@ LiveState Match(const LiveTimetable& table, const std::vector<RealtimeFeed>& fee
   std::vector<const RealtimeFeed*> fresh;
   for (const RealtimeFeed& feed : feeds) {
     const std::optional<std::int64_t> at = feed.Timestamp();
-    if (at && now - *at <= kStaleSeconds && *at - now <= kStaleSeconds) fresh.push_back(&feed);
+    const std::optional<int> age = at ? Difference(now, *at) : std::nullopt;
+    if (age && *age <= kStaleSeconds && *age >= -kStaleSeconds) fresh.push_back(&feed);
   }
   LiveState state;
   if (fresh.empty()) return state;

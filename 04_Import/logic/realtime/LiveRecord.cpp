@@ -1,10 +1,28 @@
 #include "LiveRecord.h"
 
+#include <cstdint>
+
 #include "FeedRecord.h"
 
 namespace v42::live {
 
 using nlohmann::json;
+
+namespace {
+
+// A whole number in range, or a json error like any other shape the entry should not have.
+template <class T>
+T Whole(const json& value, T first, T last) {
+  if (!value.is_number_integer()) throw json::type_error::create(302, "not a whole number", &value);
+  const auto n = value.get<std::int64_t>();
+  if (n < std::int64_t(first) || n > std::int64_t(last))
+    throw json::out_of_range::create(406, "out of range", &value);
+  return static_cast<T>(n);
+}
+
+constexpr int kLongestTime = 7 * 24 * 3600;  // GTFS times pass 24:00, but not by weeks
+
+}  // namespace
 
 void PutRealtime(json& entry, const RealtimeSource& source) {
   entry["realtime"] = source.Urls;
@@ -39,12 +57,12 @@ std::optional<RealtimeSource> RealtimeOf(const json& entry) {
       TripDeparture d;
       d.TripId = t.at("trip").get<std::string>();
       d.RouteId = t.value("route", std::string());
-      d.Seconds = t.at("time").get<int>();
-      d.StopSequence = t.at("sequence").get<std::uint32_t>();
+      d.Seconds = Whole(t.at("time"), 0, kLongestTime);
+      d.StopSequence = Whole<std::uint32_t>(t.at("sequence"), 0, UINT32_MAX);
       d.StopId = t.value("stop", std::string());
       for (const json& s : t.value("before", json::array()))
-        d.Before.push_back(
-            {s.at(0).get<std::uint32_t>(), s.at(1).get<std::string>(), s.at(2).get<int>()});
+        d.Before.push_back({Whole<std::uint32_t>(s.at(0), 0, UINT32_MAX),
+                            s.at(1).get<std::string>(), Whole(s.at(2), 0, kLongestTime)});
       source.Table.Departures.push_back(std::move(d));
     }
     return source;
