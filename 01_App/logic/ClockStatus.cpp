@@ -1,10 +1,12 @@
 #include "ClockStatus.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ostream>
 
 #include "DataFile.h"
+#include "FeedRecord.h"
 #include "IniFile.h"
 
 namespace v42 {
@@ -104,8 +106,47 @@ ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
   return status;
 }
 
+namespace {
+
+std::optional<int> DaysUntil(const CivilDate& serviceDay, const std::string& validUntil) {
+  const auto until = feeds::ParseDate(validUntil);
+  if (!until) return std::nullopt;
+  namespace c = std::chrono;
+  const auto days = [](const CivilDate& d) {
+    return c::sys_days(
+        c::year_month_day{c::year{d.Year}, c::month{unsigned(d.Month)}, c::day{unsigned(d.Day)}});
+  };
+  return static_cast<int>((days(*until) - days(serviceDay)).count());
+}
+
+std::string Slashed(std::string date) {
+  std::replace(date.begin(), date.end(), '-', '/');
+  return date;
+}
+
+}  // namespace
+
+bool IsExpired(const CivilDate& serviceDay, const std::string& validUntil) {
+  const auto left = DaysUntil(serviceDay, validUntil);
+  return left && *left < 0;
+}
+
+std::string ValidityNotice(const CivilDate& serviceDay, const std::string& validUntil) {
+  const auto left = DaysUntil(serviceDay, validUntil);
+  if (!left || *left >= 7) return "";
+  if (*left < 0) return "時刻表の有効期限（" + Slashed(validUntil) + "）を過ぎています";
+  return "時刻表は " + Slashed(validUntil) + " まで有効です";
+}
+
+void SetValidity(ClockStatus& status, const std::string& validFrom, const std::string& validUntil) {
+  status.ValidFrom = feeds::ParseDate(validFrom) ? validFrom : "";
+  status.ValidUntil = feeds::ParseDate(validUntil) ? validUntil : "";
+  status.Expired = IsExpired(status.Day.Date, status.ValidUntil);
+}
+
 std::string StatusLine(const ClockStatus& status) {
-  std::string line = status.Timetable.empty() ? "" : status.Timetable + " ";
+  std::string line = status.Expired ? "期限切れ " : "";
+  if (!status.Timetable.empty()) line += status.Timetable + " ";
   if (!status.First) return line + status.Comment;
   line += status.First->Time + " 発車 " + std::to_string(status.First->Minutes) + "分前";
   if (status.Second) {
@@ -127,7 +168,9 @@ std::string StatusJson(const ClockStatus& status) {
          (status.TimetableIndex < 0 ? "null" : std::to_string(status.TimetableIndex)) +
          ",\"first\":" + DepartureJson(status.First) +
          ",\"second\":" + DepartureJson(status.Second) + ",\"comment\":" + Quoted(status.Comment) +
-         "}";
+         ",\"validFrom\":" + (status.ValidFrom.empty() ? "null" : Quoted(status.ValidFrom)) +
+         ",\"validUntil\":" + (status.ValidUntil.empty() ? "null" : Quoted(status.ValidUntil)) +
+         ",\"expired\":" + (status.Expired ? "true" : "false") + "}";
 }
 
 bool IsStatusCommand(const std::vector<std::string>& args) {
@@ -180,7 +223,11 @@ int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem
     err << ForTerminal(error.what()) << "\n";
     return 1;
   }
-  const ClockStatus result = StatusAt(store, settings, at);
+  ClockStatus result = StatusAt(store, settings, at);
+  if (result.TimetableIndex >= 0) {
+    const feeds::Validity validity = feeds::ValidityOf(appFolder, result.TimetableIndex);
+    SetValidity(result, validity.From, validity.Until);
+  }
   out << (json ? StatusJson(result) : StatusLine(result)) << "\n";
   return 0;
 }

@@ -25,7 +25,19 @@ struct ClockStatus {
   int TimetableIndex = -1;  // -1: the store holds no timetable
   std::optional<StatusDeparture> First, Second;
   std::string Comment;  // what the first panel without a departure shows, else ""
+  // From the source record of an imported timetable: YYYY-MM-DD, empty when not imported or
+  // unknown; expired when the service date is past ValidUntil.
+  std::string ValidFrom, ValidUntil;
+  bool Expired = false;
 };
+
+// Expired, and "期限切れ" ahead of the plain line, from the timetable's validity.
+void SetValidity(ClockStatus& status, const std::string& validFrom, const std::string& validUntil);
+
+// What the clock says of its timetable's validity on a service day: that it has expired,
+// from seven days before that it is valid until then, else "".
+std::string ValidityNotice(const CivilDate& serviceDay, const std::string& validUntil);
+bool IsExpired(const CivilDate& serviceDay, const std::string& validUntil);
 
 // What the window would show had it been started at that moment: the clock loaded then and
 // the day's timetable chosen as at start-up.
