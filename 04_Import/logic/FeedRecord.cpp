@@ -191,9 +191,11 @@ void WriteFeedRecord(const FeedRecord& record, const fs::path& appFolder) {
   ReplaceFile(appFolder / kFeedsFileName, FeedRecordText(record));
 }
 
-void FollowTimetables(const fs::path& appFolder, const std::function<int(int)>& currentOf) {
+void FollowTimetables(const fs::path& appFolder, const std::function<int(int)>& currentOf,
+                      const std::vector<FeedEntry>& added) {
   std::optional<FeedRecord> record = ReadFeedRecord(appFolder);
-  if (!record) return;
+  if (!record && added.empty()) return;
+  if (!record) record.emplace();
   FeedRecord moved;
   moved.Extra = record->Extra;
   bool changed = false;
@@ -204,7 +206,8 @@ void FollowTimetables(const fs::path& appFolder, const std::function<int(int)>& 
     e.Timetable = now;
     moved.Put(std::move(e));
   }
-  if (!changed) return;
+  for (const FeedEntry& e : added) moved.Put(e);
+  if (!changed && added.empty()) return;
   WriteFeedRecord(moved, appFolder);
 }
 
