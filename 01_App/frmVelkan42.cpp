@@ -183,6 +183,12 @@ void frmVelkan42::BuildControls() {
   lblNowTime->setObjectName("lblNowTime");
   PlaceTwips(lblNowTime, 4740, 5640, 2055, 195);
   GrowToLineHeight(lblNowTime);
+
+  // Below everything, only while an imported timetable is about to expire or has.
+  lblValidity_ = new QLabel(client_);
+  lblValidity_->setObjectName("lblValidity");
+  lblValidity_->setAlignment(Qt::AlignCenter);
+  lblValidity_->hide();
 }
 
 void frmVelkan42::SetClock(ClockSource clock) {
@@ -247,6 +253,7 @@ void frmVelkan42::StartOnTimetables() {
   const TimetableStore& store = context_.Store;
   clock_ = std::make_unique<DepartureClock>(store, context_.Settings);
   clock_->Load(Now());
+  validity_.reset();  // the list is filled anew
   {
     const QSignalBlocker quiet(Combo);
     Combo->clear();
@@ -384,6 +391,7 @@ void frmVelkan42::Combo_Click(int index) {
   FGridWrite();
   FGridTypeColor();
   ShowState();
+  ValiditySet();
 }
 
 void frmVelkan42::ChooseDayTable() {
@@ -400,6 +408,33 @@ void frmVelkan42::ChooseDayTable() {
     if (!today.Holiday.empty()) tip += " (" + Q(today.Holiday) + ")";
   }
   if (Combo->toolTip() != tip) Combo->setToolTip(tip);
+  ValiditySet();
+}
+
+// Worked out again only when the service day or the timetable on show changes: it reads the
+// source record.
+void frmVelkan42::ValiditySet() {
+  if (!clock_) return;
+  const ServiceDay day = ServiceDayAt(Now(), context_.Settings.DayTables);
+  const int shown = clock_->HasTimetable() ? clock_->TableNo() : -1;
+  const std::pair<int, int> key{day.Date.Year * 400 + day.Date.Month * 32 + day.Date.Day, shown};
+  if (validity_ && key == validityKey_) return;
+  validityKey_ = key;
+  const ValidityView view =
+      ValidityViewOf(context_.AppFolder, context_.Store.Count, shown, day.Date);
+  if (validity_ && view == *validity_) return;
+  validity_ = view;
+  for (int i = 0; i < Combo->count() && i < context_.Store.Count; ++i) {
+    const QString title = Q(context_.Store.Records[i].Title);
+    Combo->setItemText(i, view.Expired[i] ? "期限切れ " + title : title);
+  }
+  const bool expired = shown >= 0 && view.Expired[shown];
+  lblValidity_->setText(Q(view.Notice));
+  lblValidity_->setStyleSheet(expired ? "color: #c00000; font-weight: bold;" : QString());
+  const bool wasHidden = lblValidity_->isHidden();
+  lblValidity_->setHidden(view.Notice.empty());
+  if (wasHidden != lblValidity_->isHidden()) FormSizeSet();
+  TrayShow();
 }
 
 void frmVelkan42::FGridWrite() {
@@ -480,8 +515,13 @@ void frmVelkan42::FormSizeSet() {
   lblNowTime->move(TwipsToPixelsX(gridWidth + 150), lblNowTime->y());
   for (QFrame* line : linLine) line->resize(TwipsToPixelsX(windowWidth), 1);
   // The clock label sits on the bottom edge; a taller stand-in font must not cut its digits.
-  client_->setFixedSize(TwipsToPixelsX(clientWidth), std::max(TwipsToPixelsY(kClientHeight),
-                                                              lblNowTime->geometry().bottom() + 1));
+  int clientHeight = std::max(TwipsToPixelsY(kClientHeight), lblNowTime->geometry().bottom() + 1);
+  if (!lblValidity_->isHidden()) {
+    const int line = lblValidity_->sizeHint().height() + 4;
+    lblValidity_->setGeometry(0, clientHeight, TwipsToPixelsX(clientWidth), line);
+    clientHeight += line;
+  }
+  client_->setFixedSize(TwipsToPixelsX(clientWidth), clientHeight);
   setFixedSize(client_->width(), client_->height() + menuBar()->sizeHint().height());
 }
 
@@ -579,7 +619,9 @@ void frmVelkan42::TrayShow() {
   if (!tray_) return;
   const std::string title =
       clock_->HasTimetable() ? context_.Store.Records[clock_->TableNo()].Title : kCaption;
-  tray_->Show(Q(TrayNumber(*clock_)), Q(TrayToolTip(*clock_, title)), clock_->TableNo(),
+  std::string tip = TrayToolTip(*clock_, title);
+  if (validity_ && !validity_->Notice.empty()) tip += "\n" + validity_->Notice;
+  tray_->Show(Q(TrayNumber(*clock_)), Q(tip), clock_->TableNo(),
               context_.Settings.ApplicationFontColor, context_.Settings.ApplicationBackColor);
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "ClockStatus.h"
 #include "DayChoice.h"
 #include "DepartureClock.h"
 #include "DesktopNotifier.h"
@@ -98,6 +99,7 @@ class frmVelkan42 : public QMainWindow {
   void TraySet();
   void TrayShow();
   void TrayToggle();
+  void ValiditySet();
 
   ClockContext& context_;
   std::unique_ptr<DepartureClock> clock_;
@@ -123,6 +125,10 @@ class frmVelkan42 : public QMainWindow {
   std::optional<GridKey> shownGridKey_;
 
   QWidget* client_ = nullptr;
+  // How long the timetables are valid, as last worked out for a service day and timetable.
+  QLabel* lblValidity_ = nullptr;
+  std::optional<ValidityView> validity_;
+  std::pair<int, int> validityKey_{-1, -1};  // day number, timetable
   QComboBox* Combo = nullptr;
   FlexGrid* FGrid = nullptr;
   FlexGrid* FGType = nullptr;

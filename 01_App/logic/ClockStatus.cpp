@@ -133,9 +133,27 @@ bool IsExpired(const CivilDate& serviceDay, const std::string& validUntil) {
 
 std::string ValidityNotice(const CivilDate& serviceDay, const std::string& validUntil) {
   const auto left = DaysUntil(serviceDay, validUntil);
-  if (!left || *left >= 7) return "";
+  if (!left || *left > 7) return "";
   if (*left < 0) return "時刻表の有効期限（" + Slashed(validUntil) + "）を過ぎています";
   return "時刻表は " + Slashed(validUntil) + " まで有効です";
+}
+
+ValidityView ValidityViewOf(const std::filesystem::path& appFolder, int count, int shown,
+                            const CivilDate& serviceDay) {
+  ValidityView view;
+  std::optional<feeds::FeedRecord> record;
+  try {
+    record = feeds::ReadFeedRecord(appFolder);
+  } catch (const FileError&) {
+    return view;
+  }
+  if (!record) return view;
+  for (const feeds::FeedEntry& e : record->Entries) {
+    if (e.Timetable >= count) continue;
+    view.Expired[e.Timetable] = IsExpired(serviceDay, e.ValidUntil());
+    if (e.Timetable == shown) view.Notice = ValidityNotice(serviceDay, e.ValidUntil());
+  }
+  return view;
 }
 
 void SetValidity(ClockStatus& status, const std::string& validFrom, const std::string& validUntil) {

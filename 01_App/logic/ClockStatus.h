@@ -1,6 +1,7 @@
 // The clock's state at one moment without a window: for panels, terminals and scripts.
 #pragma once
 
+#include <array>
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
@@ -38,6 +39,17 @@ void SetValidity(ClockStatus& status, const std::string& validFrom, const std::s
 // from seven days before that it is valid until then, else "".
 std::string ValidityNotice(const CivilDate& serviceDay, const std::string& validUntil);
 bool IsExpired(const CivilDate& serviceDay, const std::string& validUntil);
+
+// For the window, from appFolder's source record: which of its count timetables have expired
+// on the service day, and the notice for the one on show. A record that cannot be read marks
+// nothing.
+struct ValidityView {
+  std::array<bool, kTimetableCount> Expired{};
+  std::string Notice;
+  bool operator==(const ValidityView&) const = default;
+};
+ValidityView ValidityViewOf(const std::filesystem::path& appFolder, int count, int shown,
+                            const CivilDate& serviceDay);
 
 // What the window would show had it been started at that moment: the clock loaded then and
 // the day's timetable chosen as at start-up.

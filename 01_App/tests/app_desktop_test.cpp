@@ -219,5 +219,36 @@ TEST_F(DesktopTest, SavedTimetablesAreShownOnceSwitchedOnButWaitForTheChosenDepa
   EXPECT_EQ(combo->count(), 2);
 }
 
+// An imported timetable's validity from the source record: a line under the clock from a
+// week before it ends, and the mark of an expired one in the list, the line and the tray.
+TEST_F(DesktopTest, ExpiringAndExpiredTimetablesAreMarked) {
+  std::ofstream(Folder() / "velkan42.feeds.json")
+      << R"({"format":1,"timetables":[{"timetable":0,"calendarUntil":"2026-12-13"},)"
+         R"({"timetable":1,"calendarUntil":"2026-12-05","feedEnd":"2026-12-31"}]})";
+  Open({DayService(), NightService()}, QTime(8, 12));
+  auto* line = Find("lblValidity");
+  EXPECT_TRUE(line->isVisible());
+  EXPECT_EQ(line->text(), "時刻表は 2026/12/13 まで有効です");  // seven days ahead
+  auto* list = Find<QComboBox>("Combo");
+  EXPECT_EQ(list->itemText(0), "平日");
+  EXPECT_EQ(list->itemText(1), "期限切れ 深夜");
+  EXPECT_TRUE(window_->Tray()->ToolTip().endsWith("\n時刻表は 2026/12/13 まで有効です"));
+  const int height = window_->height();
+
+  list->setCurrentIndex(1);
+  EXPECT_EQ(line->text(), "時刻表の有効期限（2026/12/05）を過ぎています");
+  EXPECT_TRUE(
+      window_->Tray()->ToolTip().endsWith("\n時刻表の有効期限（2026/12/05）を過ぎています"));
+  EXPECT_EQ(window_->height(), height);
+  EXPECT_GE(line->geometry().top(), Find("lblNowTime")->geometry().bottom());
+
+  // A day earlier the first is more than a week from its end: no line, the window as usual.
+  list->setCurrentIndex(0);
+  date_ = date_.addDays(-1);
+  TickAt(QTime(8, 13));
+  EXPECT_TRUE(line->isHidden());
+  EXPECT_LT(window_->height(), height);
+}
+
 }  // namespace
 }  // namespace v42::apptest
