@@ -17,6 +17,7 @@
 #include "ClockTray.h"
 #include "DataFile.h"
 #include "EtchedFrame.h"
+#include "FeedRefresher.h"
 #include "FlexGrid.h"
 #include "Fonts.h"
 #include "IniFile.h"
@@ -234,6 +235,7 @@ bool frmVelkan42::Form_Load() {
 
   StartOnTimetables();
   FollowSavesSet();
+  DailyRefreshSet();
 
   const QRect screen =
       (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->availableGeometry();
@@ -282,10 +284,40 @@ void frmVelkan42::FollowSavesSet() {
   }
 }
 
+void frmVelkan42::DailyRefreshSet() {
+  const bool on = context_.Settings.Desktop.DailyRefresh;
+  if (on && !refresher_) {
+    refresher_ = new FeedRefresher(
+        context_.AppFolder,
+        [this] {
+          // After any alert still to come, and never under an open dialog.
+          const auto dialogs = findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
+          return clock_ && !clock_->AlertArmed() &&
+                 std::none_of(dialogs.begin(), dialogs.end(),
+                              [](QDialog* d) { return d->isVisible(); });
+        },
+        [this] { return clockSource_().date(); }, this);
+    connect(refresher_, &FeedRefresher::Finished, this, &frmVelkan42::TakeRefreshed);
+  } else if (!on && refresher_) {
+    delete refresher_;
+  }
+}
+
+// The day's check is done: the user hears what changed or was left, and a refreshed timetable
+// is taken as a save of the editor's would be.
+void frmVelkan42::TakeRefreshed(const QStringList& lines, bool updated) {
+  if (!lines.isEmpty()) notifier_.Notify("時刻表の更新", lines.join('\n'));
+  validity_.reset();  // the record may tell new dates even for an unchanged timetable
+  ValiditySet();
+  if (!updated) return;
+  takeRefreshed_ = true;
+  TakeSaves();
+}
+
 // What another program saved replaces what the clock read, as if the clock started again.
 void frmVelkan42::TakeSaves() {
   savesWaiting_ = false;
-  if (!context_.Settings.Desktop.FollowSaves) return;
+  if (!context_.Settings.Desktop.FollowSaves && !takeRefreshed_) return;
   // A departure whose alert is still to come, or an alert on show, is what the user counts on,
   // and an open dialog works on the timetables and settings as they are: the saved files wait.
   const auto dialogs = findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
@@ -295,6 +327,7 @@ void frmVelkan42::TakeSaves() {
     savesWaiting_ = true;
     return;
   }
+  takeRefreshed_ = false;
   TimetableStore store;
   IniSettings settings;
   try {
@@ -313,6 +346,7 @@ void frmVelkan42::TakeSaves() {
   AppColorSet();
   StartOnTimetables();
   FollowSavesSet();
+  DailyRefreshSet();
   // Without the day's own choice, the timetable on show stays on show, found by its title.
   if (!context_.Settings.DayTables.IsOn()) {
     const int shown = Combo->findText(Q(shownTitle));
@@ -689,6 +723,7 @@ void frmVelkan42::menuOptionDesktop_Click() {
   connect(dialog, &QDialog::accepted, this, [this] {
     TraySet();
     FollowSavesSet();
+    DailyRefreshSet();
     ShowState();  // dimming on or off
   });
   dialog->open();

@@ -14,6 +14,7 @@
 #include "DayChoice.h"
 #include "DepartureClock.h"
 #include "DesktopNotifier.h"
+#include "FeedRefresher.h"
 #include "basVelkan42.h"
 #include "frmMsg.h"
 
@@ -27,6 +28,7 @@ namespace v42 {
 
 class ClockTray;
 class SaveWatcher;
+
 class FlexGrid;
 
 class frmVelkan42 : public QMainWindow {
@@ -48,7 +50,8 @@ class frmVelkan42 : public QMainWindow {
 
   const DepartureClock& Clock() const { return *clock_; }
   frmMsg* Alert() const { return alert_; }
-  ClockTray* Tray() const { return tray_.get(); }  // null while the tray icon is off
+  ClockTray* Tray() const { return tray_.get(); }          // null while the tray icon is off
+  FeedRefresher* Refresher() const { return refresher_; }  // null while the daily check is off
   bool SavesWaiting() const { return savesWaiting_; }
 
   static constexpr const char* kCaption = "ベルカン 42";
@@ -94,6 +97,8 @@ class frmVelkan42 : public QMainWindow {
   void StartOnTimetables();
   void FollowSavesSet();
   void TakeSaves();
+  void DailyRefreshSet();
+  void TakeRefreshed(const QStringList& lines, bool updated);
   ClockTime Now() const;
   bool ReportFileError(const FileError& error);
   void TraySet();
@@ -111,8 +116,10 @@ class frmVelkan42 : public QMainWindow {
   QTimer Timer1;
   QPointer<frmMsg> alert_;
   std::unique_ptr<ClockTray> tray_;
-  QPointer<SaveWatcher> saves_;  // while the clock takes timetables saved meanwhile
-  bool savesWaiting_ = false;    // saved files wait for the chosen departure's alert
+  QPointer<SaveWatcher> saves_;        // while the clock takes timetables saved meanwhile
+  bool savesWaiting_ = false;          // saved files wait for the chosen departure's alert
+  QPointer<FeedRefresher> refresher_;  // while the daily check of URL sources is on
+  bool takeRefreshed_ = false;         // the daily check refreshed a timetable: take it
   DesktopNotifier notifier_;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
   int shownFirstX_ = -1, shownFirstY_ = -1;

@@ -74,6 +74,8 @@ void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
     s.Desktop.DimPassed = value == "ON";
   } else if (key == "FollowSaves") {
     s.Desktop.FollowSaves = value == "ON";
+  } else if (key == "DailyRefresh") {
+    s.Desktop.DailyRefresh = value == "ON";
   } else {
     for (int i = 0; i < kCommentCount; ++i) {
       const std::string n = std::to_string(i);
@@ -180,6 +182,7 @@ void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appF
   if (desktop.Alert == DesktopSettings::AlertNotify) text += Line("AlertStyle", "NOTIFY");
   if (desktop.DimPassed) text += Line("DimPassed", "ON");
   if (desktop.FollowSaves) text += Line("FollowSaves", "ON");
+  if (desktop.DailyRefresh) text += Line("DailyRefresh", "ON");
   // A line break inside a value would split its line and lose the rest of the setting.
   for (const std::string* value : {&settings.Comments[0].Text, &settings.Comments[1].Text,
                                    &settings.Comments[2].Text, &settings.MessageSoundFile}) {
