@@ -184,7 +184,8 @@ std::string FeedRecordText(const FeedRecord& record) {
   json tables = json::array();
   for (const FeedEntry& e : record.Entries) tables.push_back(JsonOf(e));
   top["timetables"] = std::move(tables);
-  return top.dump(2) + "\n";
+  // A path that is not UTF-8 (Linux allows any bytes) must not stop the save.
+  return top.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 void WriteFeedRecord(const FeedRecord& record, const fs::path& appFolder) {
