@@ -91,8 +91,9 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   // --- the feed and its stop
   txtFeed_ = new QLineEdit;
   txtFeed_->setObjectName("txtFeed");
-  txtFeed_->setPlaceholderText(QStringLiteral(
-      "ZIPファイルか stops.txt のあるフォルダ、または http(s):// のURL (Enterで開く)"));
+  txtFeed_->setPlaceholderText(QStringLiteral("ZIP・フォルダ・URL"));
+  txtFeed_->setToolTip(QStringLiteral(
+      "ZIPファイルか stops.txt のあるフォルダ(参照)、または http(s):// のURL(入力してEnter)"));
   // Enter opens the feed typed in, rather than pressing the dialog's OK.
   txtFeed_->installEventFilter(this);
   cmdFeed_ = new QPushButton(QStringLiteral("参照(&F)..."));
