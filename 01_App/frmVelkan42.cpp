@@ -17,6 +17,7 @@
 #include "ClockTray.h"
 #include "DataFile.h"
 #include "EtchedFrame.h"
+#include "FeedRefresher.h"
 #include "FlexGrid.h"
 #include "Fonts.h"
 #include "IniFile.h"
@@ -193,6 +194,12 @@ void frmVelkan42::BuildControls() {
   lblNowTime->setObjectName("lblNowTime");
   PlaceTwips(lblNowTime, 4740, 5640, 2055, 195);
   GrowToLineHeight(lblNowTime);
+
+  // Below everything, only while an imported timetable is about to expire or has.
+  lblValidity_ = new QLabel(client_);
+  lblValidity_->setObjectName("lblValidity");
+  lblValidity_->setAlignment(Qt::AlignCenter);
+  lblValidity_->hide();
 }
 
 void frmVelkan42::SetClock(ClockSource clock) {
@@ -238,6 +245,7 @@ bool frmVelkan42::Form_Load() {
 
   StartOnTimetables();
   FollowSavesSet();
+  DailyRefreshSet();
 
   const QRect screen =
       (this->screen() ? this->screen() : QGuiApplication::primaryScreen())->availableGeometry();
@@ -257,6 +265,7 @@ void frmVelkan42::StartOnTimetables() {
   const TimetableStore& store = context_.Store;
   clock_ = std::make_unique<DepartureClock>(store, context_.Settings);
   clock_->Load(Now());
+  validity_.reset();  // the list is filled anew
   {
     const QSignalBlocker quiet(Combo);
     Combo->clear();
@@ -286,10 +295,40 @@ void frmVelkan42::FollowSavesSet() {
   }
 }
 
+void frmVelkan42::DailyRefreshSet() {
+  const bool on = context_.Settings.Desktop.DailyRefresh;
+  if (on && !refresher_) {
+    refresher_ = new FeedRefresher(
+        context_.AppFolder,
+        [this] {
+          // After any alert still to come, and never under an open dialog.
+          const auto dialogs = findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
+          return clock_ && !clock_->AlertArmed() &&
+                 std::none_of(dialogs.begin(), dialogs.end(),
+                              [](QDialog* d) { return d->isVisible(); });
+        },
+        [this] { return clockSource_().date(); }, this);
+    connect(refresher_, &FeedRefresher::Finished, this, &frmVelkan42::TakeRefreshed);
+  } else if (!on && refresher_) {
+    delete refresher_;
+  }
+}
+
+// The day's check is done: the user hears what changed or was left, and a refreshed timetable
+// is taken as a save of the editor's would be.
+void frmVelkan42::TakeRefreshed(const QStringList& lines, bool updated) {
+  if (!lines.isEmpty()) notifier_.Notify("時刻表の更新", lines.join('\n'));
+  validity_.reset();  // the record may tell new dates even for an unchanged timetable
+  ValiditySet();
+  if (!updated) return;
+  takeRefreshed_ = true;
+  TakeSaves();
+}
+
 // What another program saved replaces what the clock read, as if the clock started again.
 void frmVelkan42::TakeSaves() {
   savesWaiting_ = false;
-  if (!context_.Settings.Desktop.FollowSaves) return;
+  if (!context_.Settings.Desktop.FollowSaves && !takeRefreshed_) return;
   // A departure whose alert is still to come, or an alert on show, is what the user counts on,
   // and an open dialog works on the timetables and settings as they are: the saved files wait.
   const auto dialogs = findChildren<QDialog*>(Qt::FindDirectChildrenOnly);
@@ -299,6 +338,7 @@ void frmVelkan42::TakeSaves() {
     savesWaiting_ = true;
     return;
   }
+  takeRefreshed_ = false;
   TimetableStore store;
   IniSettings settings;
   try {
@@ -317,6 +357,7 @@ void frmVelkan42::TakeSaves() {
   AppColorSet();
   StartOnTimetables();
   FollowSavesSet();
+  DailyRefreshSet();
   // Without the day's own choice, the timetable on show stays on show, found by its title.
   if (!context_.Settings.DayTables.IsOn()) {
     const int shown = Combo->findText(Q(shownTitle));
@@ -397,6 +438,7 @@ void frmVelkan42::Combo_Click(int index) {
   FGridWrite();
   FGridTypeColor();
   ShowState();
+  ValiditySet();
 }
 
 void frmVelkan42::ChooseDayTable() {
@@ -413,6 +455,33 @@ void frmVelkan42::ChooseDayTable() {
     if (!today.Holiday.empty()) tip += " (" + Q(today.Holiday) + ")";
   }
   if (Combo->toolTip() != tip) Combo->setToolTip(tip);
+  ValiditySet();
+}
+
+// Worked out again only when the service day or the timetable on show changes: it reads the
+// source record.
+void frmVelkan42::ValiditySet() {
+  if (!clock_) return;
+  const ServiceDay day = ServiceDayAt(Now(), context_.Settings.DayTables);
+  const int shown = clock_->HasTimetable() ? clock_->TableNo() : -1;
+  const std::pair<int, int> key{day.Date.Year * 400 + day.Date.Month * 32 + day.Date.Day, shown};
+  if (validity_ && key == validityKey_) return;
+  validityKey_ = key;
+  const ValidityView view =
+      ValidityViewOf(context_.AppFolder, context_.Store.Count, shown, day.Date);
+  if (validity_ && view == *validity_) return;
+  validity_ = view;
+  for (int i = 0; i < Combo->count() && i < context_.Store.Count; ++i) {
+    const QString title = Q(context_.Store.Records[i].Title);
+    Combo->setItemText(i, view.Expired[i] ? "期限切れ " + title : title);
+  }
+  const bool expired = shown >= 0 && view.Expired[shown];
+  lblValidity_->setText(Q(view.Notice));
+  lblValidity_->setStyleSheet(expired ? "color: #c00000; font-weight: bold;" : QString());
+  const bool wasHidden = lblValidity_->isHidden();
+  lblValidity_->setHidden(view.Notice.empty());
+  if (wasHidden != lblValidity_->isHidden()) FormSizeSet();
+  TrayShow();
 }
 
 void frmVelkan42::FGridWrite() {
@@ -496,8 +565,13 @@ void frmVelkan42::FormSizeSet() {
   lblLive->setAccessibleName({});  // cut to the new width on the next look
   for (QFrame* line : linLine) line->resize(TwipsToPixelsX(windowWidth), 1);
   // The clock label sits on the bottom edge; a taller stand-in font must not cut its digits.
-  client_->setFixedSize(TwipsToPixelsX(clientWidth), std::max(TwipsToPixelsY(kClientHeight),
-                                                              lblNowTime->geometry().bottom() + 1));
+  int clientHeight = std::max(TwipsToPixelsY(kClientHeight), lblNowTime->geometry().bottom() + 1);
+  if (!lblValidity_->isHidden()) {
+    const int line = lblValidity_->sizeHint().height() + 4;
+    lblValidity_->setGeometry(0, clientHeight, TwipsToPixelsX(clientWidth), line);
+    clientHeight += line;
+  }
+  client_->setFixedSize(TwipsToPixelsX(clientWidth), clientHeight);
   setFixedSize(client_->width(), client_->height() + menuBar()->sizeHint().height());
 }
 
@@ -643,7 +717,9 @@ void frmVelkan42::TrayShow() {
   if (!tray_) return;
   const std::string title =
       clock_->HasTimetable() ? context_.Store.Records[clock_->TableNo()].Title : kCaption;
-  tray_->Show(Q(TrayNumber(*clock_)), Q(TrayToolTip(*clock_, title)), clock_->TableNo(),
+  std::string tip = TrayToolTip(*clock_, title);
+  if (validity_ && !validity_->Notice.empty()) tip += "\n" + validity_->Notice;
+  tray_->Show(Q(TrayNumber(*clock_)), Q(tip), clock_->TableNo(),
               context_.Settings.ApplicationFontColor, context_.Settings.ApplicationBackColor);
 }
 
@@ -711,6 +787,7 @@ void frmVelkan42::menuOptionDesktop_Click() {
   connect(dialog, &QDialog::accepted, this, [this] {
     TraySet();
     FollowSavesSet();
+    DailyRefreshSet();
     ShowState();  // dimming on or off
   });
   dialog->open();

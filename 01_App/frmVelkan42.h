@@ -10,9 +10,11 @@
 #include <memory>
 #include <optional>
 
+#include "ClockStatus.h"
 #include "DayChoice.h"
 #include "DepartureClock.h"
 #include "DesktopNotifier.h"
+#include "FeedRefresher.h"
 #include "basVelkan42.h"
 #include "frmMsg.h"
 
@@ -27,6 +29,7 @@ namespace v42 {
 class ClockTray;
 class LiveFetcher;
 class SaveWatcher;
+
 class FlexGrid;
 
 class frmVelkan42 : public QMainWindow {
@@ -48,7 +51,8 @@ class frmVelkan42 : public QMainWindow {
 
   const DepartureClock& Clock() const { return *clock_; }
   frmMsg* Alert() const { return alert_; }
-  ClockTray* Tray() const { return tray_.get(); }  // null while the tray icon is off
+  ClockTray* Tray() const { return tray_.get(); }          // null while the tray icon is off
+  FeedRefresher* Refresher() const { return refresher_; }  // null while the daily check is off
   LiveFetcher& Live() const { return *live_; }
   bool SavesWaiting() const { return savesWaiting_; }
 
@@ -95,11 +99,14 @@ class frmVelkan42 : public QMainWindow {
   void StartOnTimetables();
   void FollowSavesSet();
   void TakeSaves();
+  void DailyRefreshSet();
+  void TakeRefreshed(const QStringList& lines, bool updated);
   ClockTime Now() const;
   bool ReportFileError(const FileError& error);
   void TraySet();
   void TrayShow();
   void TrayToggle();
+  void ValiditySet();
   void LiveSourceSet();  // the shown timetable's live URLs, from its source record
   void LiveApply();      // the kept live data matched now, into the clock
   void LiveTick(const TickResult& result);
@@ -114,8 +121,10 @@ class frmVelkan42 : public QMainWindow {
   QTimer Timer1;
   QPointer<frmMsg> alert_;
   std::unique_ptr<ClockTray> tray_;
-  QPointer<SaveWatcher> saves_;  // while the clock takes timetables saved meanwhile
-  bool savesWaiting_ = false;    // saved files wait for the chosen departure's alert
+  QPointer<SaveWatcher> saves_;        // while the clock takes timetables saved meanwhile
+  bool savesWaiting_ = false;          // saved files wait for the chosen departure's alert
+  QPointer<FeedRefresher> refresher_;  // while the daily check of URL sources is on
+  bool takeRefreshed_ = false;         // the daily check refreshed a timetable: take it
   DesktopNotifier notifier_;
   std::unique_ptr<LiveFetcher> live_;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
@@ -129,6 +138,10 @@ class frmVelkan42 : public QMainWindow {
   std::optional<GridKey> shownGridKey_;
 
   QWidget* client_ = nullptr;
+  // How long the timetables are valid, as last worked out for a service day and timetable.
+  QLabel* lblValidity_ = nullptr;
+  std::optional<ValidityView> validity_;
+  std::pair<int, int> validityKey_{-1, -1};  // day number, timetable
   QComboBox* Combo = nullptr;
   FlexGrid* FGrid = nullptr;
   FlexGrid* FGType = nullptr;

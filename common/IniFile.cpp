@@ -74,6 +74,8 @@ void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
     s.Desktop.DimPassed = value == "ON";
   } else if (key == "FollowSaves") {
     s.Desktop.FollowSaves = value == "ON";
+  } else if (key == "DailyRefresh") {
+    s.Desktop.DailyRefresh = value == "ON";
   } else if (key == "LiveSeconds") {
     s.Desktop.LiveSeconds = NumberIn(value, 15, 600).value_or(DesktopSettings{}.LiveSeconds);
   } else {
@@ -182,6 +184,7 @@ void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appF
   if (desktop.Alert == DesktopSettings::AlertNotify) text += Line("AlertStyle", "NOTIFY");
   if (desktop.DimPassed) text += Line("DimPassed", "ON");
   if (desktop.FollowSaves) text += Line("FollowSaves", "ON");
+  if (desktop.DailyRefresh) text += Line("DailyRefresh", "ON");
   if (desktop.LiveSeconds != DesktopSettings{}.LiveSeconds)
     text += Line("LiveSeconds", std::to_string(desktop.LiveSeconds));
   // A line break inside a value would split its line and lose the rest of the setting.

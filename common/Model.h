@@ -85,6 +85,9 @@ struct DesktopSettings {
   // Takes timetables saved while the clock runs (by the editor or the importer); changes what
   // the clock shows, so it too waits to be switched on.
   bool FollowSaves = false;
+  // Once a day the clock refreshes timetables imported from a URL; it goes out to the network,
+  // so it waits to be switched on.
+  bool DailyRefresh = false;
   // Seconds between fetches of live data (15 to 600), for timetables that have its URLs.
   int LiveSeconds = 30;
   bool operator==(const DesktopSettings&) const = default;

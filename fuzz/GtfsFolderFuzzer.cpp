@@ -10,9 +10,9 @@ using namespace v42;
 
 namespace {
 
-constexpr std::string_view kFiles[] = {"agency.txt",         "stops.txt",       "routes.txt",
-                                       "trips.txt",          "stop_times.txt",  "calendar.txt",
-                                       "calendar_dates.txt", "frequencies.txt", "translations.txt"};
+constexpr std::string_view kFiles[] = {
+    "agency.txt",   "stops.txt",          "routes.txt",      "trips.txt",        "stop_times.txt",
+    "calendar.txt", "calendar_dates.txt", "frequencies.txt", "translations.txt", "feed_info.txt"};
 
 }  // namespace
 

@@ -1,11 +1,13 @@
 #include "ClockStatus.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <ostream>
 
 #include "DataFile.h"
+#include "FeedRecord.h"
 #include "IniFile.h"
 #include "LiveSource.h"
 
@@ -168,8 +170,65 @@ ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings, c
   return status;
 }
 
+namespace {
+
+std::optional<int> DaysUntil(const CivilDate& serviceDay, const std::string& validUntil) {
+  const auto until = feeds::ParseDate(validUntil);
+  if (!until) return std::nullopt;
+  namespace c = std::chrono;
+  const auto days = [](const CivilDate& d) {
+    return c::sys_days(
+        c::year_month_day{c::year{d.Year}, c::month{unsigned(d.Month)}, c::day{unsigned(d.Day)}});
+  };
+  return static_cast<int>((days(*until) - days(serviceDay)).count());
+}
+
+std::string Slashed(std::string date) {
+  std::replace(date.begin(), date.end(), '-', '/');
+  return date;
+}
+
+}  // namespace
+
+bool IsExpired(const CivilDate& serviceDay, const std::string& validUntil) {
+  const auto left = DaysUntil(serviceDay, validUntil);
+  return left && *left < 0;
+}
+
+std::string ValidityNotice(const CivilDate& serviceDay, const std::string& validUntil) {
+  const auto left = DaysUntil(serviceDay, validUntil);
+  if (!left || *left > 7) return "";
+  if (*left < 0) return "時刻表の有効期限（" + Slashed(validUntil) + "）を過ぎています";
+  return "時刻表は " + Slashed(validUntil) + " まで有効です";
+}
+
+ValidityView ValidityViewOf(const std::filesystem::path& appFolder, int count, int shown,
+                            const CivilDate& serviceDay) {
+  ValidityView view;
+  std::optional<feeds::FeedRecord> record;
+  try {
+    record = feeds::ReadFeedRecord(appFolder);
+  } catch (const FileError&) {
+    return view;
+  }
+  if (!record) return view;
+  for (const feeds::FeedEntry& e : record->Entries) {
+    if (e.Timetable >= count) continue;
+    view.Expired[e.Timetable] = IsExpired(serviceDay, e.ValidUntil());
+    if (e.Timetable == shown) view.Notice = ValidityNotice(serviceDay, e.ValidUntil());
+  }
+  return view;
+}
+
+void SetValidity(ClockStatus& status, const std::string& validFrom, const std::string& validUntil) {
+  status.ValidFrom = feeds::ParseDate(validFrom) ? validFrom : "";
+  status.ValidUntil = feeds::ParseDate(validUntil) ? validUntil : "";
+  status.Expired = IsExpired(status.Day.Date, status.ValidUntil);
+}
+
 std::string StatusLine(const ClockStatus& status) {
-  std::string line = status.Timetable.empty() ? "" : status.Timetable + " ";
+  std::string line = status.Expired ? "期限切れ " : "";
+  if (!status.Timetable.empty()) line += status.Timetable + " ";
   if (!status.First) return line + status.Comment;
   line += status.First->Time + " 発車 " + std::to_string(status.First->Minutes) + "分前" +
           DelayNote(*status.First);
@@ -193,7 +252,9 @@ std::string StatusJson(const ClockStatus& status) {
          (status.TimetableIndex < 0 ? "null" : std::to_string(status.TimetableIndex)) +
          ",\"first\":" + DepartureJson(status.First) +
          ",\"second\":" + DepartureJson(status.Second) + ",\"comment\":" + Quoted(status.Comment) +
-         LiveJson(status) + "}";
+         ",\"validFrom\":" + (status.ValidFrom.empty() ? "null" : Quoted(status.ValidFrom)) +
+         ",\"validUntil\":" + (status.ValidUntil.empty() ? "null" : Quoted(status.ValidUntil)) +
+         ",\"expired\":" + (status.Expired ? "true" : "false") + LiveJson(status) + "}";
 }
 
 bool IsStatusCommand(const std::vector<std::string>& args) {
@@ -267,7 +328,11 @@ int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem
       return state;
     };
   }
-  const ClockStatus result = StatusAt(store, settings, at, fetched);
+  ClockStatus result = StatusAt(store, settings, at, fetched);
+  if (result.TimetableIndex >= 0) {
+    const feeds::Validity validity = feeds::ValidityOf(appFolder, result.TimetableIndex);
+    SetValidity(result, validity.From, validity.Until);
+  }
   out << (json ? StatusJson(result) : StatusLine(result)) << "\n";
   return 0;
 }

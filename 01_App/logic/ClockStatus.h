@@ -1,6 +1,7 @@
 // The clock's state at one moment without a window: for panels, terminals and scripts.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -30,7 +31,11 @@ struct ClockStatus {
   std::string Timetable;
   int TimetableIndex = -1;  // -1: the store holds no timetable
   std::optional<StatusDeparture> First, Second;
-  std::string Comment;                // what the first panel without a departure shows, else ""
+  std::string Comment;  // what the first panel without a departure shows, else ""
+  // From the source record of an imported timetable: YYYY-MM-DD, empty when not imported or
+  // unknown; expired when the service date is past ValidUntil.
+  std::string ValidFrom, ValidUntil;
+  bool Expired = false;
   std::vector<std::string> Canceled;  // scheduled "HH:MM" of the next two hours' cancelled ones
   std::vector<LiveAlert> Alerts;
   std::optional<int> LiveAge;  // seconds; nullopt: no fresh live data was used
@@ -38,6 +43,25 @@ struct ClockStatus {
 
 // The live data of a timetable, by its number; a state that is not fresh when there is none.
 using LiveSource = std::function<LiveState(int tableNo)>;
+
+// Expired, and "期限切れ" ahead of the plain line, from the timetable's validity.
+void SetValidity(ClockStatus& status, const std::string& validFrom, const std::string& validUntil);
+
+// What the clock says of its timetable's validity on a service day: that it has expired,
+// from seven days before that it is valid until then, else "".
+std::string ValidityNotice(const CivilDate& serviceDay, const std::string& validUntil);
+bool IsExpired(const CivilDate& serviceDay, const std::string& validUntil);
+
+// For the window, from appFolder's source record: which of its count timetables have expired
+// on the service day, and the notice for the one on show. A record that cannot be read marks
+// nothing.
+struct ValidityView {
+  std::array<bool, kTimetableCount> Expired{};
+  std::string Notice;
+  bool operator==(const ValidityView&) const = default;
+};
+ValidityView ValidityViewOf(const std::filesystem::path& appFolder, int count, int shown,
+                            const CivilDate& serviceDay);
 
 // What the window would show had it been started at that moment: the clock loaded then and
 // the day's timetable chosen as at start-up.

@@ -53,6 +53,11 @@ frmDesktop::frmDesktop(IniSettings& settings, std::filesystem::path appFolder, Q
   chkFollowSaves->setObjectName("chkFollowSaves");
   layout->addWidget(chkFollowSaves);
 
+  chkDailyRefresh = new QCheckBox("時刻表の更新を毎日確認する", this);
+  chkDailyRefresh->setObjectName("chkDailyRefresh");
+  chkDailyRefresh->setToolTip("URLから取り込んだ時刻表を一日に一度ダウンロードし直します");
+  layout->addWidget(chkDailyRefresh);
+
   chkStartAtLogin = new QCheckBox("ﾛｸﾞｲﾝ時に起動する", this);
   chkStartAtLogin->setObjectName("chkStartAtLogin");
   layout->addWidget(chkStartAtLogin);
@@ -77,6 +82,7 @@ frmDesktop::frmDesktop(IniSettings& settings, std::filesystem::path appFolder, Q
     optAlert[i]->setChecked(desktop.Alert == kAlertStyles[i]);
   chkDimPassed->setChecked(desktop.DimPassed);
   chkFollowSaves->setChecked(desktop.FollowSaves);
+  chkDailyRefresh->setChecked(desktop.DailyRefresh);
   chkStartAtLogin->setChecked(StartsAtLogin());
 }
 
@@ -87,6 +93,7 @@ void frmDesktop::comOK_Click() {
       if (optAlert[i]->isChecked()) entered.Desktop.Alert = kAlertStyles[i];
     entered.Desktop.DimPassed = chkDimPassed->isChecked();
     entered.Desktop.FollowSaves = chkFollowSaves->isChecked();
+    entered.Desktop.DailyRefresh = chkDailyRefresh->isChecked();
   };
   // The login entry is a file of its own, touched only when the box was changed.
   if (chkStartAtLogin->isChecked() != StartsAtLogin()) {

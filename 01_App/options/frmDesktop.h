@@ -29,6 +29,7 @@ class frmDesktop : public QDialog {
   std::array<QRadioButton*, 3> optAlert{};  // the window, the notification, both
   QCheckBox* chkDimPassed;
   QCheckBox* chkFollowSaves;
+  QCheckBox* chkDailyRefresh;
   QCheckBox* chkStartAtLogin;
 };
 

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <fstream>
@@ -14,9 +15,14 @@
 #include "AppFixture.h"
 #include "Autostart.h"
 #include "ClockTray.h"
+#include "DataFile.h"
+#include "FeedRefresh.h"
 #include "FlexGrid.h"
+#include "ImportCommand.h"
+#include "LoopbackServer.h"
 #include "OleColor.h"
 #include "SaveWatcher.h"
+#include "TestFeed.h"
 #include "frmDesktop.h"
 #include "frmMsg.h"
 
@@ -217,6 +223,82 @@ TEST_F(DesktopTest, SavedTimetablesAreShownOnceSwitchedOnButWaitForTheChosenDepa
                     Qt::LeftButton);
   TickAt(QTime(8, 15));
   EXPECT_EQ(combo->count(), 2);
+}
+
+// An imported timetable's validity from the source record: a line under the clock from a
+// week before it ends, and the mark of an expired one in the list, the line and the tray.
+TEST_F(DesktopTest, ExpiringAndExpiredTimetablesAreMarked) {
+  std::ofstream(Folder() / "velkan42.feeds.json")
+      << R"({"format":1,"timetables":[{"timetable":0,"calendarUntil":"2026-12-13"},)"
+         R"({"timetable":1,"calendarUntil":"2026-12-05","feedEnd":"2026-12-31"}]})";
+  Open({DayService(), NightService()}, QTime(8, 12));
+  auto* line = Find("lblValidity");
+  EXPECT_TRUE(line->isVisible());
+  EXPECT_EQ(line->text(), "時刻表は 2026/12/13 まで有効です");  // seven days ahead
+  auto* list = Find<QComboBox>("Combo");
+  EXPECT_EQ(list->itemText(0), "平日");
+  EXPECT_EQ(list->itemText(1), "期限切れ 深夜");
+  EXPECT_TRUE(window_->Tray()->ToolTip().endsWith("\n時刻表は 2026/12/13 まで有効です"));
+  const int height = window_->height();
+
+  list->setCurrentIndex(1);
+  EXPECT_EQ(line->text(), "時刻表の有効期限（2026/12/05）を過ぎています");
+  EXPECT_TRUE(
+      window_->Tray()->ToolTip().endsWith("\n時刻表の有効期限（2026/12/05）を過ぎています"));
+  EXPECT_EQ(window_->height(), height);
+  EXPECT_GE(line->geometry().top(), Find("lblNowTime")->geometry().bottom());
+
+  // A day earlier the first is more than a week from its end: no line, the window as usual.
+  list->setCurrentIndex(0);
+  date_ = date_.addDays(-1);
+  TickAt(QTime(8, 13));
+  EXPECT_TRUE(line->isHidden());
+  EXPECT_LT(window_->height(), height);
+}
+
+// Switched on, the daily check refreshes a timetable imported from a URL in the background and
+// the clock shows it; the next check on the same day asks nothing.
+TEST_F(DesktopTest, TheDailyCheckRefreshesUrlTimetablesAndTheClockTakesThem) {
+  test::TempFolder work;
+  qputenv("XDG_CACHE_HOME", QByteArray::fromStdString((work / "cache").string()));
+  test::TestFeed feed;
+  std::string served;
+  test::LoopbackServer server([&](const test::HttpRequest&) {
+    return test::HttpResponse{200, {{"ETag", std::to_string(served.size())}}, served, false};
+  });
+  feed.WriteZip(work / "a.zip");
+  served = test::ReadBytes(work / "a.zip");
+  std::filesystem::create_directory(work / "import");
+  std::ostringstream out, err;
+  ASSERT_EQ(gtfs::RunImportCommand({server.Url("/feed.zip"), "--stop", "S1", "--date", "2026-12-07",
+                                    "--folder", (work / "import").string()},
+                                   {{2026, 12, 6}, {}}, out, err),
+            0)
+      << err.str();
+  TimetableStore imported;
+  ReadDataFile(imported, work / "import");
+  std::filesystem::copy_file(work / "import" / feeds::kFeedsFileName,
+                             Folder() / feeds::kFeedsFileName);
+
+  // The next season is out before the clock starts.
+  feed.Files["stop_times.txt"] += "T2,08:40:00,08:40:00,S1,1\nT2,09:00:00,09:00:00,S2,2\n";
+  feed.Files["trips.txt"] += "R1,WK,T2,終点行,0\n";
+  feed.WriteZip(work / "b.zip");
+  served = test::ReadBytes(work / "b.zip");
+  settings_.Desktop.DailyRefresh = true;
+  Open({imported.Records[0]}, QTime(7, 0));
+  ASSERT_NE(window_->Refresher(), nullptr);
+  QSignalSpy finished(window_->Refresher(), &FeedRefresher::Finished);
+  ASSERT_TRUE(finished.wait(20000));
+  EXPECT_EQ(finished[0][0].toStringList(), QStringList{"1件目「駅前 平日」: 更新しました"});
+  QTRY_COMPARE(context_.Store.Records[0].Departures[0][2].Value, 40);
+  EXPECT_EQ(Find<FlexGrid>("FGrid")->TextMatrix(0, 2), "40");
+
+  const auto asked = server.Requests().size();
+  window_->Refresher()->CheckNow();
+  EXPECT_FALSE(window_->Refresher()->Running());
+  EXPECT_EQ(server.Requests().size(), asked);
+  qunsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace

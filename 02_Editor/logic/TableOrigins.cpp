@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "DataFile.h"
+#include "FilesLock.h"
 #include "IniFile.h"
 
 namespace v42 {
@@ -27,6 +28,10 @@ void TableOrigins::Insert(int at) {
   if (at < 0 || at >= kTimetableCount) return;
   std::shift_right(from_.begin() + at, from_.end(), 1);
   from_[at] = -1;
+}
+
+void TableOrigins::Mark(int at, int tag) {
+  if (at >= 0 && at < kTimetableCount && tag >= kTimetableCount) from_[at] = tag;
 }
 
 int TableOrigins::Current(int saved, int count) const {
@@ -54,6 +59,21 @@ void FollowDayTables(TableOrigins& origins, int count, const std::filesystem::pa
     if (tables != before) WriteIniFile(settings, appFolder);
   }
   origins.Reset(count);
+}
+
+void FollowFeedRecord(const TableOrigins& origins, std::vector<PendingFeed>& pending, int count,
+                      const std::filesystem::path& appFolder) {
+  std::vector<feeds::FeedEntry> added;
+  for (const PendingFeed& p : pending) {
+    const int now = origins.Current(p.Tag, count);
+    if (now < 0) continue;  // deleted before the save
+    added.push_back(p.Entry);
+    added.back().Timetable = now;
+  }
+  const FilesLock lock(appFolder);
+  feeds::FollowTimetables(
+      appFolder, [&](int saved) { return origins.Current(saved, count); }, added);
+  pending.clear();
 }
 
 }  // namespace v42

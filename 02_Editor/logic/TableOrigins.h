@@ -5,7 +5,9 @@
 
 #include <array>
 #include <filesystem>
+#include <vector>
 
+#include "FeedRecord.h"
 #include "Model.h"
 
 namespace v42 {
@@ -20,6 +22,9 @@ class TableOrigins {
   void Swap(int a, int b);
   void Erase(int at);   // the later entries move up
   void Insert(int at);  // a timetable the file does not hold; the later entries move down
+  // Tags entry at, which the file does not hold yet, so that Current(tag) finds it later;
+  // tags are kTimetableCount or more.
+  void Mark(int at, int tag);
 
   // The entry of a list of count entries that holds the file's timetable saved; -1 when it
   // was deleted or the file never had it.
@@ -36,5 +41,19 @@ class TableOrigins {
 // file untouched. Throws FileError when the settings cannot be written; the origins are kept
 // then, as the file's numbers still refer to the old order, so the next save tries again.
 void FollowDayTables(TableOrigins& origins, int count, const std::filesystem::path& appFolder);
+
+// A timetable imported in the editor but not saved yet: where its feed came from, found in the
+// list by its tag.
+struct PendingFeed {
+  int Tag = 0;
+  feeds::FeedEntry Entry;
+};
+
+// Call once velkan42.dat holds the list of count entries, before FollowDayTables: the source
+// record follows its timetables (a deleted one's entry goes) and remembers the pending imports
+// that were saved, which are then no longer pending. Throws FileError for a record that cannot
+// be read or written; it is left as it was.
+void FollowFeedRecord(const TableOrigins& origins, std::vector<PendingFeed>& pending, int count,
+                      const std::filesystem::path& appFolder);
 
 }  // namespace v42

@@ -10,6 +10,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -90,8 +91,11 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   // --- the feed and its stop
   txtFeed_ = new QLineEdit;
   txtFeed_->setObjectName("txtFeed");
-  txtFeed_->setReadOnly(true);
-  txtFeed_->setPlaceholderText(QStringLiteral("ZIPファイルか、stops.txt のあるフォルダ"));
+  txtFeed_->setPlaceholderText(QStringLiteral("ZIP・フォルダ・URL"));
+  txtFeed_->setToolTip(QStringLiteral(
+      "ZIPファイルか stops.txt のあるフォルダ(参照)、または http(s):// のURL(入力してEnter)"));
+  // Enter opens the feed typed in, rather than pressing the dialog's OK.
+  txtFeed_->installEventFilter(this);
   cmdFeed_ = new QPushButton(QStringLiteral("参照(&F)..."));
   cmdFeed_->setObjectName("cmdFeed");
   connect(cmdFeed_, &QPushButton::clicked, this, [this] { cmdFeed_Click(); });
@@ -305,6 +309,18 @@ void frmGtfsImport::ReadFinished() {
 
 // --- the feed ----------------------------------------------------------------------------------
 
+bool frmGtfsImport::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtFeed_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      const std::string typed = txtFeed_->text().trimmed().toStdString();
+      if (!typed.empty()) OpenFeed(typed);
+      return true;
+    }
+  }
+  return EditorDialog::eventFilter(watched, event);
+}
+
 void frmGtfsImport::cmdFeed_Click() {
   const QString start = feedPath_.empty()
                             ? QDir::homePath()
@@ -323,14 +339,23 @@ void frmGtfsImport::cmdFeed_Click() {
 
 void frmGtfsImport::OpenFeed(const std::string& path) {
   auto opened = std::make_shared<std::optional<gtfs::Feed>>();
+  auto state = std::make_shared<feeds::SourceState>();
   RunRead(
-      QStringLiteral("フィードを読んでいます..."),
-      [opened, path](const gtfs::Progress& progress) {
-        opened->emplace(gtfs::Feed::Open(path, progress));
+      QString::fromUtf8(net::IsUrl(path) ? "フィードをダウンロードして読んでいます..."
+                                         : "フィードを読んでいます..."),
+      [opened, state, path](const gtfs::Progress& progress) {
+        const feeds::FetchedSource source =
+            feeds::FetchSource(feeds::SourceText(path), {}, progress);
+        if (source.Result == feeds::FetchedSource::Outcome::Canceled) throw gtfs::Cancelled();
+        if (source.Result != feeds::FetchedSource::Outcome::Changed)
+          throw FileError(source.Error, gtfs::kImportErrorCaption, false);
+        *state = source.State;
+        opened->emplace(gtfs::Feed::Open(source.Local, progress));
       },
-      [this, opened, path] {
+      [this, opened, state, path] {
         feed_ = std::move(*opened);
         feedPath_ = path;
+        sourceState_ = *state;
         txtFeed_->setText(QString::fromStdString(path));
         departures_.reset();
         txtStop_->setEnabled(true);
@@ -437,6 +462,7 @@ void frmGtfsImport::DayChanged() {
 
 void frmGtfsImport::Rebuild() {
   preview_.reset();
+  choice_.reset();
   std::string why;
   if (!departures_) {
     why = feed_ ? "停留所を選んでください。" : "フィードを選んでください。";
@@ -464,6 +490,7 @@ void frmGtfsImport::Rebuild() {
           optTypes_->checkedId() == 1 ? gtfs::TypeGrouping::Headsign : gtfs::TypeGrouping::Route;
       choice.Title = txtTitle_->text().toStdString();
       preview_ = departures_->Build(choice);
+      choice_ = choice;
     }
   }
   ShowPreview();
@@ -540,6 +567,14 @@ void frmGtfsImport::cmdOk_Click() {
     ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
     return;
   }
+  // Remembered with the save that puts the timetable into velkan42.dat.
+  const int day = optDay_->checkedId();
+  const char* dayWord = day >= 0 && day < 3 ? DayKindWord(static_cast<DayKind>(day)) : "";
+  PendingFeed pending{ctx_.NextFeedTag++,
+                      feeds::EntryFor(*feed_, feeds::SourceText(feedPath_), sourceState_,
+                                      departures_->Stop(), *choice_, dayWord, *preview_)};
+  ctx_.Origins.Mark(ctx_.Store.Count - 1, pending.Tag);
+  ctx_.NewFeeds.push_back(std::move(pending));
   CloseWithOk();
 }
 

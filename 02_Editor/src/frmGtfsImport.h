@@ -12,6 +12,7 @@
 
 #include "EditorContext.h"
 #include "EditorDialog.h"
+#include "FeedRefresh.h"
 #include "GtfsImport.h"
 
 class QButtonGroup;
@@ -50,6 +51,7 @@ class frmGtfsImport : public EditorDialog {
                std::function<void()> done);
   void ReadFinished();
 
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void cmdFeed_Click();
   void OpenFeed(const std::string& path);
   void txtStop_Change();
@@ -82,7 +84,9 @@ class frmGtfsImport : public EditorDialog {
   QPushButton* cmdOk_ = nullptr;
 
   std::optional<gtfs::Feed> feed_;
-  std::string feedPath_;
+  std::string feedPath_;                      // as the user gave it: a path or a URL
+  feeds::SourceState sourceState_;            // what the download or the file said of it
+  std::optional<gtfs::ImportChoice> choice_;  // of the preview
   std::optional<gtfs::StopDepartures> departures_;
   std::optional<CivilDate> date_;
   std::optional<gtfs::ImportResult> preview_;

@@ -6,11 +6,16 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
+#include <atomic>
+#include <memory>
 
 #include "AppFolder.h"
 #include "DataFile.h"
 #include "EditorList.h"
+#include "FeedRefresh.h"
 #include "FirstStart.h"
 #include "Fonts.h"
 #include "MessageBox.h"
@@ -43,14 +48,31 @@ constexpr std::array<ButtonDesign, 6> kButtons{{
     {"▼", 3735, 840, 420, 855},
 }};
 
-// Once velkan42.dat is saved the clock's day timetables follow theirs. A settings file that
-// cannot be written is told at once; the timetables are saved either way.
+// Once velkan42.dat is saved the source record and the clock's day timetables follow theirs.
+// A file that cannot be written is told at once; the timetables are saved either way.
 void FollowDayTablesOf(QWidget* parent, EditorContext& ctx) {
+  try {
+    FollowFeedRecord(ctx.Origins, ctx.NewFeeds, ctx.Store.Count, ctx.AppFolder);
+  } catch (const FileError& error) {
+    ShowMessage(parent, error.what(), error.Caption, MsgIcon::Critical);
+  }
   try {
     FollowDayTables(ctx.Origins, ctx.Store.Count, ctx.AppFolder);
   } catch (const FileError& error) {
     ShowMessage(parent, error.what(), error.Caption, MsgIcon::Critical);
   }
+}
+
+// "出典: ...\n有効期間: 2026/04/01〜2026/09/30" for the list's tooltip.
+std::string SourceText(const feeds::FeedEntry& e) {
+  const auto slashed = [](std::string date) {
+    std::replace(date.begin(), date.end(), '-', '/');
+    return date.empty() ? std::string("不明") : date;
+  };
+  std::string text = "出典: " + e.Source + "\n停留所: " + e.StopName +
+                     "\n有効期間: " + slashed(e.ValidFrom()) + "〜" + slashed(e.ValidUntil());
+  if (!e.FeedVersion.empty()) text += "\n版: " + e.FeedVersion;
+  return text;
 }
 
 }  // namespace
@@ -103,6 +125,9 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   auto* importGtfs = menuFile->addAction(QStringLiteral("GTFSから取り込み(&G)..."));
   importGtfs->setObjectName("menuFileImport");
   connect(importGtfs, &QAction::triggered, this, [this] { menuFileImport_Click(); });
+  auto* refresh = menuFile->addAction(QStringLiteral("GTFSから更新(&U)..."));
+  refresh->setObjectName("menuFileRefresh");
+  connect(refresh, &QAction::triggered, this, [this] { menuFileRefresh_Click(); });
   menuFile->addSeparator()->setObjectName("menuFileBar");
   auto* end = menuFile->addAction(QStringLiteral("終了(&E)"));
   end->setObjectName("menuFileEnd");
@@ -151,6 +176,32 @@ void frmV42Editor::ListTitles() {
   lstDataList_->clear();
   for (int i = 0; i < ctx_.Store.Count; ++i)
     lstDataList_->addItem(QString::fromStdString(ctx_.Store.Records[i].Title));
+  ShowSources();
+}
+
+// Each imported timetable tells its source and validity where the pointer rests on it.
+void frmV42Editor::ShowSources() {
+  std::optional<feeds::FeedRecord> record;
+  try {
+    record = feeds::ReadFeedRecord(ctx_.AppFolder);
+  } catch (const FileError&) {
+    // Reported when a save or a refresh needs it; the list works without it.
+  }
+  const int count = lstDataList_->count();
+  std::vector<const feeds::FeedEntry*> shown(count, nullptr);
+  if (record) {
+    for (const feeds::FeedEntry& e : record->Entries) {
+      const int row = ctx_.Origins.Current(e.Timetable, count);
+      if (row >= 0) shown[row] = &e;
+    }
+  }
+  for (const PendingFeed& p : ctx_.NewFeeds) {
+    const int row = ctx_.Origins.Current(p.Tag, count);
+    if (row >= 0) shown[row] = &p.Entry;
+  }
+  for (int i = 0; i < count; ++i)
+    lstDataList_->item(i)->setToolTip(shown[i] ? QString::fromStdString(SourceText(*shown[i]))
+                                               : QString());
 }
 
 int frmV42Editor::SelectedIndex() const {
@@ -260,6 +311,65 @@ void frmV42Editor::menuFileImport_Click() {
     ButtonStateSet();
   });
   dialog->ShowModal();
+}
+
+void frmV42Editor::menuFileRefresh_Click() {
+  // A refresh replaces timetables in the file: the list must be the file's first.
+  if (Changed()) {
+    if (ShowMessage(this, "更新の前に変更を保存します。よろしいですか？", kEditorTitle,
+                    MsgIcon::Question, QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok ||
+        !Save()) {
+      return;
+    }
+  }
+  const QDate today = QDate::currentDate();
+  feeds::RefreshOptions options;
+  options.Today = {today.year(), today.month(), today.day()};
+  auto* progress = new QProgressDialog(QStringLiteral("取り込んだ時刻表を更新しています..."),
+                                       QStringLiteral("キャンセル"), 0, 0, this);
+  progress->setObjectName("prgRefresh");
+  progress->setWindowModality(Qt::WindowModal);
+  progress->setMinimumDuration(0);
+  auto cancel = std::make_shared<std::atomic<bool>>(false);
+  connect(progress, &QProgressDialog::canceled, this, [cancel] { *cancel = true; });
+  options.Progress.Cancel = cancel.get();
+  auto lines = std::make_shared<std::vector<std::string>>();
+  const std::filesystem::path folder = ctx_.AppFolder;
+  QThread* worker = QThread::create([options, cancel, lines, folder] {
+    try {
+      for (const feeds::RefreshLine& line : feeds::RefreshAll(folder, options))
+        lines->push_back(feeds::LineText(line));
+      if (lines->empty()) lines->push_back("GTFSから取り込んだ時刻表はありません。");
+    } catch (const gtfs::Cancelled& e) {
+      lines->push_back(e.what());
+    } catch (const FileError& e) {
+      lines->push_back(e.what());
+    }
+  });
+  connect(worker, &QThread::finished, this, [this, worker, progress, lines] {
+    worker->deleteLater();
+    progress->hide();
+    progress->deleteLater();
+    // What refreshed is in the file now.
+    try {
+      TimetableStore store;
+      ReadDataFile(store, ctx_.AppFolder);
+      store.MaxRows = ctx_.Store.MaxRows;
+      store.MaxSlot = ctx_.Store.MaxSlot;
+      ctx_.Store = store;
+      ctx_.Origins.Reset(ctx_.Store.Count);
+      saved_ = ctx_.Store;
+    } catch (const FileError& error) {
+      lines->push_back(error.what());
+    }
+    ListTitles();
+    ButtonStateSet();
+    QStringList text;
+    for (const std::string& line : *lines) text << QString::fromStdString(line);
+    ShowMessage(this, text.join('\n').toStdString(), kNoticeCaption, MsgIcon::Information);
+  });
+  progress->show();
+  worker->start();
 }
 
 void frmV42Editor::menuHelpVersion_Click() {

@@ -26,6 +26,8 @@ class frmV42Editor : public QMainWindow {
 
   // File → import from GTFS; a start that imports opens it at once.
   void menuFileImport_Click();
+  // File → refresh the timetables imported from GTFS, on a worker thread with progress.
+  void menuFileRefresh_Click();
 
   // The version box's text.
   static std::string VersionText();
@@ -38,6 +40,7 @@ class frmV42Editor : public QMainWindow {
   void cmdAct_Click(int index);
   void ButtonStateSet();
   void ListTitles();
+  void ShowSources();
   int SelectedIndex() const;
   void Select(int index);
   void EditSelected(int sel);

@@ -14,6 +14,7 @@
 #include <QThread>
 
 #include "EditorFixture.h"
+#include "FeedRecord.h"
 #include "FileOpenDialog.h"
 #include "frmGtfsImport.h"
 
@@ -339,6 +340,47 @@ TEST_F(GtfsImport, ADayKindTakesItsFirstDateFromTodayWithinTheFeed) {
   EXPECT_FALSE(Control<QPushButton>("cmdAct_0")->isEnabled());
   Click(Control<QPushButton>("cmdAct_1"));
   EXPECT_TRUE(Gone(dialog_));
+}
+
+// An imported timetable remembers its feed once saved, and the record follows the list's
+// moves, renames and deletions the way the clock's day timetables do.
+TEST_F(GtfsImport, TheSourceRecordFollowsTheSavedList) {
+  ReadyAtStation({Timetable("平日", 6, {}), Timetable("土曜", 6, {})});
+  Click(Control<QPushButton>("cmdAct_0"));
+  ASSERT_TRUE(Gone(dialog_));
+  EXPECT_FALSE(std::filesystem::exists(Folder() / feeds::kFeedsFileName));  // not saved yet
+  EXPECT_NE(List()->item(2)->toolTip().indexOf("停留所: 駅前"), -1);
+
+  SelectEntry(2);
+  Act(4);  // ▲: 平日, 駅前 平日, 土曜
+  SelectEntry(0);
+  Act(1);  // DELETE 平日: 駅前 平日, 土曜
+  Menu("menuFileSave");
+  auto record = feeds::ReadFeedRecord(Folder());
+  ASSERT_TRUE(record);
+  ASSERT_EQ(record->Entries.size(), 1u);
+  const feeds::FeedEntry entry = record->Entries[0];
+  EXPECT_EQ(entry.Timetable, 0);
+  EXPECT_EQ(entry.StopId, "S1");
+  EXPECT_EQ(entry.Date, "2026-12-07");
+  EXPECT_EQ(entry.Fingerprint, feeds::Fingerprint(Store().Records[0]));
+  EXPECT_TRUE(std::filesystem::path(entry.Source).is_absolute());
+
+  // Renamed and moved below 土曜; then the record follows again.
+  Store().Records[0].Title = "通勤";
+  SelectEntry(0);
+  Act(5);  // ▼
+  Menu("menuFileSave");
+  record = feeds::ReadFeedRecord(Folder());
+  ASSERT_EQ(record->Entries.size(), 1u);
+  EXPECT_EQ(record->Entries[0].Timetable, 1);
+  EXPECT_EQ(record->Entries[0].Fingerprint, entry.Fingerprint);  // a title is no edit
+  EXPECT_NE(List()->item(1)->toolTip().indexOf("有効期間: "), -1);
+
+  SelectEntry(1);
+  Act(1);  // DELETE it: its entry goes
+  Menu("menuFileSave");
+  EXPECT_TRUE(feeds::ReadFeedRecord(Folder())->Entries.empty());
 }
 
 }  // namespace

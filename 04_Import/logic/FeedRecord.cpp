@@ -14,12 +14,35 @@ using nlohmann::json;
 
 namespace {
 
-// The keys this program reads and writes; everything else in an entry is kept as it came.
-constexpr const char* kKnownKeys[] = {"timetable",     "source",       "stopId",    "stopName",
-                                      "dayKind",       "date",         "routes",    "headsigns",
-                                      "direction",     "types",        "title",     "calendarFrom",
-                                      "calendarUntil", "feedStart",    "feedEnd",   "feedVersion",
-                                      "etag",          "lastModified", "fileStamp", "fingerprint"};
+// The text keys of an entry and their fields; an empty text is written as "".
+struct TextField {
+  const char* Key;
+  std::string FeedEntry::*Field;
+};
+constexpr TextField kTextFields[] = {
+    {"source", &FeedEntry::Source},
+    {"stopId", &FeedEntry::StopId},
+    {"stopName", &FeedEntry::StopName},
+    {"dayKind", &FeedEntry::DayKind},
+    {"date", &FeedEntry::Date},
+    {"types", &FeedEntry::Types},
+    {"title", &FeedEntry::Title},
+    {"calendarFrom", &FeedEntry::CalendarFrom},
+    {"calendarUntil", &FeedEntry::CalendarUntil},
+    {"feedStart", &FeedEntry::FeedStart},
+    {"feedEnd", &FeedEntry::FeedEnd},
+    {"feedVersion", &FeedEntry::FeedVersion},
+    {"etag", &FeedEntry::ETag},
+    {"lastModified", &FeedEntry::LastModified},
+    {"fileStamp", &FeedEntry::FileStamp},
+    {"fingerprint", &FeedEntry::Fingerprint},
+};
+// Everything else in an entry is kept as it came.
+bool IsKnownKey(std::string_view key) {
+  for (const TextField& f : kTextFields)
+    if (key == f.Key) return true;
+  return key == "timetable" || key == "routes" || key == "headsigns" || key == "direction";
+}
 
 [[noreturn]] void Fail(const std::string& what) {
   throw FileError(std::string(kFeedsFileName) + ": " + what +
@@ -55,11 +78,9 @@ FeedEntry EntryOf(const json& j) {
     Fail("「timetable」が 0〜8 の数ではありません。");
   }
   e.Timetable = table->get<int>();
-  e.Source = Text(j, "source");
-  e.StopId = Text(j, "stopId");
-  e.StopName = Text(j, "stopName");
-  e.DayKind = Text(j, "dayKind");
-  e.Date = Text(j, "date");
+  for (const TextField& f : kTextFields) {
+    if (j.contains(f.Key)) e.*f.Field = Text(j, f.Key);
+  }
   e.Routes = Texts(j, "routes");
   e.Headsigns = Texts(j, "headsigns");
   if (const auto d = j.find("direction"); d != j.end() && !d->is_null()) {
@@ -67,47 +88,18 @@ FeedEntry EntryOf(const json& j) {
       Fail("「direction」が 0 か 1 ではありません。");
     e.Direction = d->get<int>();
   }
-  if (j.contains("types")) e.Types = Text(j, "types");
-  e.Title = Text(j, "title");
-  e.CalendarFrom = Text(j, "calendarFrom");
-  e.CalendarUntil = Text(j, "calendarUntil");
-  e.FeedStart = Text(j, "feedStart");
-  e.FeedEnd = Text(j, "feedEnd");
-  e.FeedVersion = Text(j, "feedVersion");
-  e.ETag = Text(j, "etag");
-  e.LastModified = Text(j, "lastModified");
-  e.FileStamp = Text(j, "fileStamp");
-  e.Fingerprint = Text(j, "fingerprint");
-  for (const auto& [key, value] : j.items()) {
-    if (std::find_if(std::begin(kKnownKeys), std::end(kKnownKeys),
-                     [&](const char* k) { return key == k; }) == std::end(kKnownKeys))
-      e.Extra[key] = value;
-  }
+  for (const auto& [key, value] : j.items())
+    if (!IsKnownKey(key)) e.Extra[key] = value;
   return e;
 }
 
 json JsonOf(const FeedEntry& e) {
   json j = e.Extra.is_object() ? e.Extra : json::object();
   j["timetable"] = e.Timetable;
-  j["source"] = e.Source;
-  j["stopId"] = e.StopId;
-  j["stopName"] = e.StopName;
-  j["dayKind"] = e.DayKind;
-  j["date"] = e.Date;
+  for (const TextField& f : kTextFields) j[f.Key] = e.*f.Field;
   j["routes"] = e.Routes;
   j["headsigns"] = e.Headsigns;
   j["direction"] = e.Direction ? json(*e.Direction) : json(nullptr);
-  j["types"] = e.Types;
-  j["title"] = e.Title;
-  j["calendarFrom"] = e.CalendarFrom;
-  j["calendarUntil"] = e.CalendarUntil;
-  j["feedStart"] = e.FeedStart;
-  j["feedEnd"] = e.FeedEnd;
-  j["feedVersion"] = e.FeedVersion;
-  j["etag"] = e.ETag;
-  j["lastModified"] = e.LastModified;
-  j["fileStamp"] = e.FileStamp;
-  j["fingerprint"] = e.Fingerprint;
   return j;
 }
 
@@ -184,16 +176,19 @@ std::string FeedRecordText(const FeedRecord& record) {
   json tables = json::array();
   for (const FeedEntry& e : record.Entries) tables.push_back(JsonOf(e));
   top["timetables"] = std::move(tables);
-  return top.dump(2) + "\n";
+  // A path that is not UTF-8 (Linux allows any bytes) must not stop the save.
+  return top.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 void WriteFeedRecord(const FeedRecord& record, const fs::path& appFolder) {
   ReplaceFile(appFolder / kFeedsFileName, FeedRecordText(record));
 }
 
-void FollowTimetables(const fs::path& appFolder, const std::function<int(int)>& currentOf) {
+void FollowTimetables(const fs::path& appFolder, const std::function<int(int)>& currentOf,
+                      const std::vector<FeedEntry>& added) {
   std::optional<FeedRecord> record = ReadFeedRecord(appFolder);
-  if (!record) return;
+  if (!record && added.empty()) return;
+  if (!record) record.emplace();
   FeedRecord moved;
   moved.Extra = record->Extra;
   bool changed = false;
@@ -204,7 +199,8 @@ void FollowTimetables(const fs::path& appFolder, const std::function<int(int)>& 
     e.Timetable = now;
     moved.Put(std::move(e));
   }
-  if (!changed) return;
+  for (const FeedEntry& e : added) moved.Put(e);
+  if (!changed && added.empty()) return;
   WriteFeedRecord(moved, appFolder);
 }
 

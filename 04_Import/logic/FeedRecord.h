@@ -72,10 +72,11 @@ std::string FeedRecordText(const FeedRecord& record);
 
 // After the editor saved velkan42.dat in a new order: currentOf(saved) is where the file's
 // old timetable saved stands now, -1 when it was deleted. Entries follow, those of deleted
-// timetables go; nothing is written when nothing moved or there is no file. Throws FileError
-// for a file it cannot read or write (left as it was).
+// timetables go, and the added entries (placed already) join them; nothing is written when
+// nothing changed. Throws FileError for a file it cannot read or write (left as it was).
 void FollowTimetables(const std::filesystem::path& appFolder,
-                      const std::function<int(int saved)>& currentOf);
+                      const std::function<int(int saved)>& currentOf,
+                      const std::vector<FeedEntry>& added = {});
 
 // A timetable's contents as a short hex text; its title is left out, so a renamed timetable
 // still counts as unedited.

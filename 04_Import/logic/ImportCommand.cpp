@@ -182,7 +182,9 @@ int Refresh(const Options& o, const CommandContext& context, std::ostream& out, 
   options.Force = o.Force;
   const std::filesystem::path folder = FolderOf(o, context);
   int status = 0;
-  for (const feeds::RefreshLine& line : feeds::RefreshAll(folder, options)) {
+  const std::vector<feeds::RefreshLine> lines = feeds::RefreshAll(folder, options);
+  if (lines.empty()) out << "GTFSから取り込んだ時刻表はありません。\n";
+  for (const feeds::RefreshLine& line : lines) {
     const bool failed = line.Outcome == feeds::RefreshOutcome::Failed;
     (failed ? err : out) << feeds::LineText(line) << '\n';
     if (failed) status = 1;

@@ -144,7 +144,8 @@ TEST(IniFile, DesktopExtrasRoundTripAndTheirDefaultsLeaveNoLine) {
       {{false, DesktopSettings::AlertNotify, true, true},
        "TrayIcon=OFF\r\nAlertStyle=NOTIFY\r\nDimPassed=ON\r\nFollowSaves=ON\r\n"},
       {{true, DesktopSettings::AlertBoth, false, true}, "FollowSaves=ON\r\n"},
-      {{true, DesktopSettings::AlertBoth, false, false, 600}, "LiveSeconds=600\r\n"},
+      {{true, DesktopSettings::AlertBoth, false, false, true}, "DailyRefresh=ON\r\n"},
+      {{true, DesktopSettings::AlertBoth, false, false, false, 600}, "LiveSeconds=600\r\n"},
   };
   for (const auto& c : cases) {
     TempFolder folder;
