@@ -71,12 +71,15 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   // Switched off (no settings file): timetable 0 whatever the day, and nothing is written.
   Result r = Run("--status --at '2026-11-23 10:00:00' --json");
   EXPECT_EQ(r.Code, 0) << r.Err;
-  EXPECT_EQ(r.Out,
-            "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
-            "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,\"live\":false},"
-            "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,\"live\":false},\"comment\":\"\",\"validFrom\":null,"
-            "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
+  EXPECT_EQ(
+      r.Out,
+      "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
+      "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
+      "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,\"live\":"
+      "false},"
+      "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,"
+      "\"live\":false},\"comment\":\"\",\"validFrom\":null,"
+      "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
   EXPECT_EQ(r.Err, "");
   EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
 
@@ -88,26 +91,33 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
       {"2026-11-23 10:00:00",
        "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
        "\"holiday\":\"勤労感謝の日\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,\"live\":false},\"comment\":\"\",\"validFrom\":null,"
+       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\",\"validFrom\":null,"
        "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       // Saturday 0:30 is still Friday's night; at 3:00 Saturday begins.
       {"2026-11-28 00:30:00",
        "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"6:05\",\"minutes\":335,\"expected\":\"06:05\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"6:20\",\"minutes\":350,\"expected\":\"06:20\",\"delay\":null,\"live\":false},\"comment\":\"\",\"validFrom\":null,"
+       "\"first\":{\"time\":\"6:05\",\"minutes\":335,\"expected\":\"06:05\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"6:20\",\"minutes\":350,\"expected\":\"06:20\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\",\"validFrom\":null,"
        "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       {"2026-11-28 03:00:00",
        "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,\"live\":false},\"comment\":\"\",\"validFrom\":null,"
+       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\",\"validFrom\":null,"
        "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       {"2026-11-24 23:30:00",
        "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,\"live\":false},\"second\":null,"
+       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,"
+       "\"live\":false},\"second\":null,"
        "\"comment\":\"運行は終了しました。\",\"validFrom\":null,\"validUntil\":null,\"expired\":"
        "false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
   };
@@ -199,7 +209,8 @@ TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
   EXPECT_EQ(r.Out,
             "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
             "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,\"live\":false},\"second\":null,"
+            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,"
+            "\"live\":false},\"second\":null,"
             "\"comment\":\"運行は終了しました。\",\"validFrom\":null,\"validUntil\":null,"
             "\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
 }
