@@ -174,21 +174,21 @@ TEST_F(StatusTest, ValidityOfAnImportedTimetable) {
          R"("calendarUntil":"2026-11-30","feedEnd":"2026-11-27"}]})";
   const std::string valid = R"("validFrom":"2026-01-01","validUntil":"2026-11-27",)";
   Result r = Run("--status --at '2026-11-27 10:00:00' --json");
-  EXPECT_NE(r.Out.find(valid + "\"expired\":false}"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find(valid + "\"expired\":false,"), std::string::npos) << r.Out;
   r = Run("--status --at '2026-11-28 10:00:00' --json");
-  EXPECT_NE(r.Out.find(valid + "\"expired\":true}"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find(valid + "\"expired\":true,"), std::string::npos) << r.Out;
   r = Run("--status --at '2026-11-28 10:00:00'");
   EXPECT_EQ(r.Out.rfind("期限切れ 平日 10:15 発車", 0), 0u) << r.Out;
   // Saturday's first hours are still Friday's service day.
   SetWalkAndDays(0, kWeekdayAndRest);
   r = Run("--status --at '2026-11-28 01:00:00' --json");
-  EXPECT_NE(r.Out.find(valid + "\"expired\":false}"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find(valid + "\"expired\":false,"), std::string::npos) << r.Out;
 
   // A record the clock cannot read makes the validity unknown, never the status fail.
   std::ofstream(Folder() / "velkan42.feeds.json") << "{";
   r = Run("--status --at '2026-11-28 10:00:00' --json");
   EXPECT_EQ(r.Code, 0);
-  EXPECT_NE(r.Out.find(R"("validFrom":null,"validUntil":null,"expired":false})"),
+  EXPECT_NE(r.Out.find(R"("validFrom":null,"validUntil":null,"expired":false,)"),
             std::string::npos);
 }
 

@@ -43,11 +43,11 @@ std::string Feed(double megabytes) {
 }
 
 // One stop's timetable: 200 departures, every 40th trip of the feed, with their earlier stops.
-v42::live::LiveTimetable Table() {
+v42::live::LiveTimetable Table(int trips) {
   v42::live::LiveTimetable table;
   table.StopIds = {"stop12"};
   for (int i = 0; i < 200; ++i) {
-    const int t = i * 40;
+    const int t = i * 40 % trips;
     v42::live::TripDeparture d{"trip" + std::to_string(t), "r1", 0, 12, "stop12", {}};
     const int start = 5 * 3600 + (t * 37) % (18 * 3600);
     d.Seconds = start + 12 * 120;
@@ -73,7 +73,9 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; ++i)
     if (std::strcmp(argv[i], "--mb") == 0) megabytes = std::atof(argv[++i]);
   const std::string bytes = Feed(megabytes);
-  const v42::live::LiveTimetable table = Table();
+  v42::rt::FeedMessage counted;
+  counted.ParseFromString(bytes);
+  const v42::live::LiveTimetable table = Table(counted.entity_size());
   const int runs = 10;
 
   std::size_t entities = 0;
