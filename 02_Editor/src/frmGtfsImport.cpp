@@ -24,7 +24,9 @@
 #include "FileOpenDialog.h"
 #include "FlexGrid.h"
 #include "Fonts.h"
+#include "HttpFetch.h"
 #include "InputRules.h"
+#include "LiveRecord.h"
 #include "MessageBox.h"
 #include "OleColor.h"
 #include "TextBoxRules.h"
@@ -176,6 +178,13 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   MakeNameBox(txtTitle_, kTitleMaxChars);
   connect(txtTitle_, &QLineEdit::textChanged, this, [this] { Rebuild(); });
 
+  txtRealtime_ = new QLineEdit;
+  txtRealtime_->setObjectName("txtRealtime");
+  txtRealtime_->setPlaceholderText(QStringLiteral("なし（http(s) のURL、空白で区切って複数可）"));
+  txtRealtime_->setToolTip(QStringLiteral(
+      "運行会社が GTFS リアルタイム（遅れ・バスの位置・お知らせ）を公開していれば、そのURLを"
+      "入れると、時計が実際の発車見込みまでを数えます。"));
+
   // --- the preview
   FGrid_ = new FlexGrid;
   FGrid_->setObjectName("FGrid");
@@ -217,6 +226,10 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   right->addWidget(Frame("ダイヤ", dayBox));
   right->addWidget(Frame("種別の分け方", typesBox));
   right->addLayout(titleRow);
+  auto* realtimeRow = new QHBoxLayout;
+  realtimeRow->addWidget(new QLabel(QStringLiteral("リアルタイム情報:")));
+  realtimeRow->addWidget(txtRealtime_, 1);
+  right->addLayout(realtimeRow);
   right->addWidget(Frame("取り込む時刻表", previewBox), 1);
   auto* columns = new QHBoxLayout;
   columns->addLayout(left, 2);
@@ -560,6 +573,18 @@ void frmGtfsImport::ShowPreview() {
 
 void frmGtfsImport::cmdOk_Click() {
   if (!preview_) return;
+  std::vector<std::string> realtime;
+  for (const QString& url : txtRealtime_->text().split(' ', Qt::SkipEmptyParts)) {
+    if (!net::IsUrl(url.toStdString())) {
+      ShowMessage(this,
+                  "リアルタイム情報のURL「" + url.toStdString() +
+                      "」は http:// か https:// で始まるものにしてください。",
+                  "GTFS取り込み", MsgIcon::Warning);
+      txtRealtime_->setFocus();
+      return;
+    }
+    realtime.push_back(url.toStdString());
+  }
   try {
     gtfs::AppendTimetable(ctx_.Store, preview_->Record);
   } catch (const FileError& error) {
@@ -573,6 +598,7 @@ void frmGtfsImport::cmdOk_Click() {
   PendingFeed pending{ctx_.NextFeedTag++,
                       feeds::EntryFor(*feed_, feeds::SourceText(feedPath_), sourceState_,
                                       departures_->Stop(), *choice_, dayWord, *preview_)};
+  if (!realtime.empty()) live::PutRealtime(pending.Entry.Extra, {realtime, preview_->Live});
   ctx_.Origins.Mark(ctx_.Store.Count - 1, pending.Tag);
   ctx_.NewFeeds.push_back(std::move(pending));
   CloseWithOk();

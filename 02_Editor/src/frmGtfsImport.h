@@ -78,6 +78,7 @@ class frmGtfsImport : public EditorDialog {
   QLabel* lblDate_ = nullptr;
   QButtonGroup* optTypes_ = nullptr;  // 0 per route, 1 per headsign
   QLineEdit* txtTitle_ = nullptr;
+  QLineEdit* txtRealtime_ = nullptr;  // GTFS Realtime URLs for live departures
   FlexGrid* FGrid_ = nullptr;
   QListWidget* lstKinds_ = nullptr;
   QPlainTextEdit* txtReport_ = nullptr;

@@ -16,6 +16,7 @@
 #include "EditorFixture.h"
 #include "FeedRecord.h"
 #include "FileOpenDialog.h"
+#include "LiveRecord.h"
 #include "frmGtfsImport.h"
 
 // Readable failures: gtest would print a QString as its UTF-16 units.
@@ -381,6 +382,30 @@ TEST_F(GtfsImport, TheSourceRecordFollowsTheSavedList) {
   Act(1);  // DELETE it: its entry goes
   Menu("menuFileSave");
   EXPECT_TRUE(feeds::ReadFeedRecord(Folder())->Entries.empty());
+}
+
+TEST_F(GtfsImport, RealtimeUrlsAreRememberedWithTheTimetable) {
+  ReadyAtStation();
+  auto* realtime = Control<QLineEdit>("txtRealtime");
+  realtime->setText("https://127.0.0.1:9/rt  rt.pb");
+  MessageBoxSeam::ClearCalls();
+  Click(Control<QPushButton>("cmdAct_0"));
+  ASSERT_EQ(MessageBoxSeam::Calls().size(), 1u);  // not a URL: said, and nothing added
+  EXPECT_NE(MessageBoxSeam::Calls()[0].Text.find("「rt.pb」"), std::string::npos);
+  EXPECT_FALSE(Gone(dialog_));
+
+  realtime->setText("https://127.0.0.1:9/trips http://127.0.0.1:9/alerts");
+  Click(Control<QPushButton>("cmdAct_0"));
+  ASSERT_TRUE(Gone(dialog_));
+  Menu("menuFileSave");
+  const auto record = feeds::ReadFeedRecord(Folder());
+  ASSERT_TRUE(record && record->Entries.size() == 1u);
+  const auto source = live::RealtimeOf(record->Entries[0].Extra);
+  ASSERT_TRUE(source);
+  EXPECT_EQ(source->Urls,
+            (std::vector<std::string>{"https://127.0.0.1:9/trips", "http://127.0.0.1:9/alerts"}));
+  ASSERT_FALSE(source->Table.Departures.empty());
+  EXPECT_EQ(source->Table.Departures[0].StopId.substr(0, 1), "S");
 }
 
 }  // namespace
