@@ -122,6 +122,25 @@ std::string FitField(std::string_view utf8, int maxChars) {
   return out;
 }
 
+std::string TrimEnd(std::string_view utf8) {
+  for (;;) {
+    if (utf8.ends_with(' ')) {
+      utf8.remove_suffix(1);
+    } else if (utf8.ends_with("\u3000")) {
+      utf8.remove_suffix(3);
+    } else {
+      return std::string(utf8);
+    }
+  }
+}
+
+int CharCount(std::string_view utf8) {
+  int count = 0;
+  std::size_t pos = 0;
+  while (!NextUtf8Char(utf8, pos).empty()) ++count;
+  return count;
+}
+
 std::optional<int> ParseGtfsTime(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);

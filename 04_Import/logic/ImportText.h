@@ -17,6 +17,12 @@ std::string FoldForSearch(std::string_view utf8);
 // and the result is cut to maxChars characters.
 std::string FitField(std::string_view utf8, int maxChars);
 
+// The text without the blanks (spaces, ideographic spaces) it ends in.
+std::string TrimEnd(std::string_view utf8);
+
+// Characters, not bytes.
+int CharCount(std::string_view utf8);
+
 // "HH:MM:SS", the hour allowed past 24 and one digit long; seconds of the service day.
 // nullopt when the text is not such a time (an empty text is not one either).
 std::optional<int> ParseGtfsTime(std::string_view text);
