@@ -52,14 +52,14 @@ class Command : public ::testing::Test {
   test::TempFolder dir;
 };
 
-TEST_F(Command, FindListsIdAndName) {
+TEST_F(Command, FindListsIdNameAndWhatTellsStopsApart) {
   const Outcome o = RunProgram(dir, {Feed(), "--find", "えきまえ"});
   EXPECT_EQ(o.Status, 0);
   EXPECT_EQ(o.Out, "");  // no reading: the name alone does not match kana
-  EXPECT_EQ(RunProgram(dir, {Feed(), "--find", "駅"}).Out, "S1\t駅前\n");
+  EXPECT_EQ(RunProgram(dir, {Feed(), "--find", "駅"}).Out, "S1\t駅前\t\t\t1番\n");
   feed.Files["stops.txt"] = "stop_id,stop_name\nS1,\"駅前\t(北口)\r\n2番\"\nS2,終点\n";
   feed.WriteZip(dir / "feed.zip");
-  EXPECT_EQ(RunProgram(dir, {Feed(), "--find", "駅"}).Out, "S1\t駅前 (北口)  2番\n");
+  EXPECT_EQ(RunProgram(dir, {Feed(), "--find", "駅"}).Out, "S1\t駅前 (北口)  2番\t\t\t1番\n");
 }
 
 TEST_F(Command, AddsAfterTheExistingTimetablesOrCreatesTheFile) {
