@@ -77,7 +77,7 @@ TEST_F(DayImport, ThreeKindsAtOnceSetTheDayTablesAndTheStartOfTheDay) {
 }
 
 TEST_F(DayImport, IdenticalDaysAreImportedOnceAndShared) {
-  feed.Files["calendar.txt"] += "SH,0,0,0,0,0,1,1,20260101,20271231\n";
+  feed.Files["calendar.txt"] += "SH,0,0,0,0,0,1,1,20260101,20991231\n";
   feed.Files["trips.txt"] =
       "route_id,service_id,trip_id,trip_headsign\nR1,WK,W1,渋谷駅\nR2,SH,A1,新橋\n";
   feed.Files["stop_times.txt"] =

@@ -81,8 +81,8 @@ inline TestFeed CommuterFeed() {
       "R1,A,都01,,3\nR2,A,都02,,3\nR3,A,東98,,3\nR4,A,深夜01,,3\n";
   feed.Files["calendar.txt"] =
       "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
-      "WK,1,1,1,1,1,0,0,20260101,20271231\nSA,0,0,0,0,0,1,0,20260101,20271231\n"
-      "SU,0,0,0,0,0,0,1,20260101,20271231\n";
+      "WK,1,1,1,1,1,0,0,20260101,20991231\nSA,0,0,0,0,0,1,0,20260101,20991231\n"
+      "SU,0,0,0,0,0,0,1,20260101,20991231\n";
   feed.Files["trips.txt"] =
       "route_id,service_id,trip_id,trip_headsign,direction_id\n"
       "R1,WK,W1,渋谷駅,0\nR4,WK,W2,深夜 品川駅,0\nR2,SA,A1,新橋,0\nR3,SU,U1,目黒,1\n"
