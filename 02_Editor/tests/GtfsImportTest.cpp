@@ -172,7 +172,7 @@ class GtfsImport : public EditorFixture {
     ASSERT_NE(OpenFromMenu(), nullptr);
     LoadFeed(WriteFeed("feed", kFeed));
     Search("駅前");
-    ASSERT_EQ(Items("lstStops"), (QStringList{"駅前", "駅前北口"}));
+    ASSERT_EQ(Items("lstStops"), (QStringList{"駅前\u3000[1系統, 2系統]", "駅前北口\u3000[2系統]"}));
     PickStop(0);
     QTRY_VERIFY(!Reading());
     PickDate(QDate(2026, 12, 7));
@@ -253,7 +253,7 @@ TEST_F(GtfsImport, CancelledReadsLeaveTheFeedTheStopAndThePreviewAsTheyWere) {
   Click(Progress()->findChild<QPushButton*>());
   QTRY_VERIFY(!Reading());
   EXPECT_EQ(Control<QLineEdit>("txtFeed")->text(), feedText);
-  EXPECT_EQ(Items("lstStops"), (QStringList{"駅前", "駅前北口"}));
+  EXPECT_EQ(Items("lstStops"), (QStringList{"駅前\u3000[1系統, 2系統]", "駅前北口\u3000[2系統]"}));
 
   // And while it runs.
   PickStop(1);
