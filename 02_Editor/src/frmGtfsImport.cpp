@@ -105,7 +105,7 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   txtFeed_->setObjectName("txtFeed");
   txtFeed_->setPlaceholderText(
       QStringLiteral("ZIPファイルか、stops.txt のあるフォルダ(入力して Enter)"));
-  connect(txtFeed_, &QLineEdit::returnPressed, this, [this] { txtFeed_Enter(); });
+  txtFeed_->installEventFilter(this);
   cmdFeed_ = new QPushButton(QStringLiteral("参照(&B)..."));
   cmdFeed_->setObjectName("cmdFeed");
   connect(cmdFeed_, &QPushButton::clicked, this, [this] { cmdFeed_Click(); });
@@ -320,6 +320,8 @@ void frmGtfsImport::ReadFinished() {
   prgLoad_->hide();
   prgLoad_->deleteLater();
   prgLoad_ = nullptr;
+  // The keys go back to where they were typed, whatever the window manager does.
+  activateWindow();
   const auto done = std::move(done_);
   done_ = nullptr;
   if (cancel_ || cancelled_) return;
@@ -415,6 +417,12 @@ void frmGtfsImport::txtStop_Change() {
 bool frmGtfsImport::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::KeyPress) return EditorDialog::eventFilter(watched, event);
   const int key = static_cast<QKeyEvent*>(event)->key();
+  // Taken here, not left to go on to the dialog: the read's progress window is open by then,
+  // and the dialog would press its default button, Cancel.
+  if (watched == txtFeed_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    txtFeed_Enter();
+    return true;
+  }
   if (watched == lstStops_ &&
       (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
     if (QListWidgetItem* item = lstStops_->currentItem()) lstStops_Click(item);
