@@ -7,6 +7,7 @@
 
 #include "DataFile.h"
 #include "DayImport.h"
+#include "FilesLock.h"
 #include "GtfsImport.h"
 #include "IniFile.h"
 
@@ -164,6 +165,10 @@ int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, st
   }
   const std::filesystem::path folder =
       o.Folder.empty() ? context.AppFolder() : std::filesystem::path(o.Folder);
+  // The long read of stop_times.txt comes before the lock, so that others wait only for the
+  // quick read-change-replace of the files.
+  const StopDepartures departures = feed.ReadStop(o.Stop);
+  const FilesLock lock(folder);
   // Read before anything is written: a settings file that cannot be read stops it all.
   IniSettings settings;
   if (o.SetDayTables) {
@@ -174,7 +179,6 @@ int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, st
   if (FileExists(folder / kDataFileName)) ReadDataFile(store, folder);
   for (int i = 0; i < store.Count; ++i) o.Choice.TakenTitles.push_back(store.Records[i].Title);
 
-  const StopDepartures departures = feed.ReadStop(o.Stop);
   std::vector<DayTimetable> tables;
   if (o.Date) {
     o.Choice.Date = *o.Date;
