@@ -165,8 +165,10 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   optDay_ = Options(this, "optDay", {"平日(&W)", "土曜(&A)", "休日(&Y)", "日付(&D)"});
   auto* dayBox = new QGridLayout;
   for (int i = 0; i < 4; ++i) dayBox->addWidget(optDay_->button(i), 0, i);
-  connect(optDay_, &QButtonGroup::idToggled, this, [this](int, bool on) {
-    if (on) DayChanged();
+  connect(optDay_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+    if (!on) return;
+    DayChanged();
+    if (id == kDateBox) dtpDate_->setFocus();  // chosen by its Alt key too: the date is next
   });
   dtpDate_ = new QDateEdit(ToQDate(today));
   dtpDate_->setObjectName("dtpDate");
