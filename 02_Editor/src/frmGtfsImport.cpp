@@ -576,14 +576,13 @@ void frmGtfsImport::Rebuild() {
   for (const gtfs::DayTimetable& table : days_) {
     QStringList kinds;
     for (DayKind kind : table.Kinds) kinds << QString::fromUtf8(DayKindName(kind));
-    lines << QStringLiteral("%1: 「%2」(%3 のダイヤ、%4 本)")
-                 .arg(kinds.join(QStringLiteral("・")),
-                      QString::fromStdString(table.Result.Record.Title),
-                      ToQDate(table.Date).toString(Qt::ISODate))
+    lines << QStringLiteral("%1 %2「%3」%4本")
+                 .arg(kinds.join(QStringLiteral("・")), ToQDate(table.Date).toString("M/d"),
+                      QString::fromStdString(table.Result.Record.Title))
                  .arg(table.Result.Report.Departures);
   }
   if (!days_.empty())
-    lines << QStringLiteral("(下は%1のダイヤ)")
+    lines << QStringLiteral("(表は%1のダイヤ)")
                  .arg(DayKindName(static_cast<DayKind>(optDay_->checkedId())));
   for (const std::string& line : gtfs::SummaryLines(preview_->Report))
     lines << QString::fromStdString(line);

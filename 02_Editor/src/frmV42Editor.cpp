@@ -259,6 +259,12 @@ void frmV42Editor::menuFileImport_Click() {
     Select(ctx_.Store.Count - 1);
     ButtonStateSet();
   });
+  // The keys come back to the list (and its menu), whatever the window manager does: a first
+  // start goes on to the save with them.
+  connect(dialog, &QDialog::finished, this, [this] {
+    activateWindow();
+    lstDataList_->setFocus();
+  });
   dialog->ShowModal();
 }
 
