@@ -3,15 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "ImportText.h"
+
 namespace v42::gtfs {
 
 namespace {
-
-std::string DateText(const CivilDate& d) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.Year, d.Month, d.Day);
-  return text;
-}
 
 bool SameTimetable(const TimetableRecord& a, const TimetableRecord& b) {
   return a.Departures == b.Departures && a.Types == b.Types;

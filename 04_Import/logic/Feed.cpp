@@ -561,14 +561,18 @@ std::string StopCodeText(const StopEntry& entry) {
   return {};
 }
 
+std::string StopRoutesText(const StopEntry& entry) {
+  std::string routes;
+  for (const std::string& name : entry.Routes) routes += (routes.empty() ? "" : ", ") + name;
+  if (entry.MoreRoutes > 0) routes += " 他" + std::to_string(entry.MoreRoutes);
+  return routes;
+}
+
 std::string StopDetail(const StopEntry& entry) {
   std::vector<std::string> parts;
   if (const std::string code = StopCodeText(entry); !code.empty()) parts.push_back(code);
   if (entry.Station) parts.push_back("駅");
-  std::string routes;
-  for (const std::string& name : entry.Routes) routes += (routes.empty() ? "" : ", ") + name;
-  if (entry.MoreRoutes > 0) routes += " 他" + std::to_string(entry.MoreRoutes);
-  if (!routes.empty()) parts.push_back(routes);
+  if (std::string routes = StopRoutesText(entry); !routes.empty()) parts.push_back(routes);
   std::string text;
   for (const std::string& part : parts) text += (text.empty() ? "" : " ・ ") + part;
   return text;

@@ -62,6 +62,8 @@ struct StopEntry {
 
 // "のりば 2" for a platform code, else "番号 123" for a stop code; "" for neither.
 std::string StopCodeText(const StopEntry& entry);
+// "1番, 2番 他3": the routes of an entry; "" when none is known.
+std::string StopRoutesText(const StopEntry& entry);
 // "のりば 2 ・ 駅 ・ 1番, 2番 他3": the parts of an entry that are there, for a list line.
 std::string StopDetail(const StopEntry& entry);
 

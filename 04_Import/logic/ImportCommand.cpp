@@ -9,6 +9,7 @@
 #include "DayImport.h"
 #include "FilesLock.h"
 #include "GtfsImport.h"
+#include "ImportText.h"
 #include "IniFile.h"
 
 namespace v42::gtfs {
@@ -127,12 +128,6 @@ Options Parse(const std::vector<std::string>& args) {
   return o;
 }
 
-std::string DateText(const CivilDate& d) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.Year, d.Month, d.Day);
-  return text;
-}
-
 // One line per stop for scripts: a tab or line break inside a field would break it.
 std::string OneLine(std::string text) {
   std::replace_if(
@@ -143,15 +138,12 @@ std::string OneLine(std::string text) {
 // One line per stop: id, name, code, station, routes. A station's platforms follow it.
 int Find(const Feed& feed, const Options& o, std::ostream& out) {
   for (const StopEntry& entry : feed.ListStops(o.Find)) {
-    std::string routes;
-    for (const std::string& name : entry.Routes) routes += (routes.empty() ? "" : ", ") + name;
-    if (entry.MoreRoutes > 0) routes += " 他" + std::to_string(entry.MoreRoutes);
     const std::string place = entry.Station            ? "駅"
                               : entry.ParentId.empty() ? ""
                                                        : "親駅 " + entry.ParentId;
     out << OneLine(entry.Stop.Id) << '\t' << OneLine(entry.Stop.Name) << '\t'
-        << OneLine(StopCodeText(entry)) << '\t' << OneLine(place) << '\t' << OneLine(routes)
-        << '\n';
+        << OneLine(StopCodeText(entry)) << '\t' << OneLine(place) << '\t'
+        << OneLine(StopRoutesText(entry)) << '\n';
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "ImportText.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "TextCodec.h"
 
@@ -120,6 +121,12 @@ std::string FitField(std::string_view utf8, int maxChars) {
     }
   }
   return out;
+}
+
+std::string DateText(const CivilDate& d) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.Year, d.Month, d.Day);
+  return text;
 }
 
 std::string TrimEnd(std::string_view utf8) {
