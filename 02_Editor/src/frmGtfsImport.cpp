@@ -674,7 +674,9 @@ void frmGtfsImport::cmdOk_Click() {
       } catch (const FileError&) {
         // The save reports a settings file it cannot read; the usual start will do here.
       }
-      ctx_.Origins.DayStartHour = gtfs::NeededDayStartHour(days_, current);
+      // An earlier import's need stands unless this one needs another hour.
+      if (const auto hour = gtfs::NeededDayStartHour(days_, current))
+        ctx_.Origins.DayStartHour = hour;
     }
   } catch (const FileError& error) {
     // Nine timetables already: the user may delete one and import again.
