@@ -489,11 +489,14 @@ void frmGtfsImport::FillLines() {
     chkDirection_[i]->setEnabled(runs);
     chkDirection_[i]->setChecked(runs);
     // GTFS gives directions no names; where they run to tells them apart.
-    const std::string& headsign = lines.DirectionHeadsigns[i];
-    chkDirection_[i]->setText(
-        headsign.empty()
-            ? QStringLiteral("%1(&%2)").arg(i).arg(i + 1)
-            : QStringLiteral("%1方面(&%2)").arg(QString::fromStdString(headsign)).arg(i + 1));
+    // A long one is cut so that the boxes keep to their column; the tooltip has it whole.
+    constexpr int kShown = 12;
+    QString headsign = QString::fromStdString(lines.DirectionHeadsigns[i]);
+    chkDirection_[i]->setToolTip(headsign);
+    if (headsign.size() > kShown) headsign = headsign.left(kShown - 1) + QStringLiteral("…");
+    chkDirection_[i]->setText(headsign.isEmpty()
+                                  ? QStringLiteral("%1(&%2)").arg(i).arg(i + 1)
+                                  : QStringLiteral("%1方面(&%2)").arg(headsign).arg(i + 1));
   }
 }
 
