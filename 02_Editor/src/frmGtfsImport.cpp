@@ -494,6 +494,7 @@ void frmGtfsImport::FillLines() {
     QString headsign = QString::fromStdString(lines.DirectionHeadsigns[i]);
     chkDirection_[i]->setToolTip(headsign);
     if (headsign.size() > kShown) headsign = headsign.left(kShown - 1) + QStringLiteral("…");
+    headsign.replace('&', QStringLiteral("&&"));  // a name's "&" is no accelerator
     chkDirection_[i]->setText(headsign.isEmpty()
                                   ? QStringLiteral("%1(&%2)").arg(i).arg(i + 1)
                                   : QStringLiteral("%1方面(&%2)").arg(headsign).arg(i + 1));
