@@ -335,6 +335,7 @@ void frmVelkan42::Timer1_Timer() {
   ChooseDayTable();
   const TickResult result = clock_->NowTimeWrite(Now());
   ShowState();
+  WithdrawStaleNotice();
   if (result.CaptionDue && isMinimized()) setWindowTitle(Q(clock_->MinimisedCaption()));
   ArmTimer();
   // The alert opens after this tick has returned, so the clock ticks on under it, and the
@@ -348,6 +349,7 @@ void frmVelkan42::ShowAlert() {
   if (style & DesktopSettings::AlertNotify) {
     const AlertNotice notice = NoticeOf(*clock_);
     const bool sent = notifier_.Notify(Q(notice.Summary), Q(notice.Body));
+    if (sent) notice_.Sent(*clock_, Now());
     if (!(style & DesktopSettings::AlertBlink)) {
       if (!sent) {
         OpenAlertWindow();
@@ -371,9 +373,17 @@ void frmVelkan42::OpenAlertWindow() {
 
 void frmVelkan42::AlertFinished() {
   notifier_.Close();
+  notice_.Withdrawn();
   if (isMinimized()) showNormal();
   clock_->AlertClosed(Now());
   ShowState();
+}
+
+// The notification speaks of the chosen departure only while it still holds.
+void frmVelkan42::WithdrawStaleNotice() {
+  if (!notice_.Stale(*clock_, Now())) return;
+  notifier_.Close();
+  notice_.Withdrawn();
 }
 
 void frmVelkan42::Combo_Click(int index) {
@@ -384,6 +394,7 @@ void frmVelkan42::Combo_Click(int index) {
   FGridWrite();
   FGridTypeColor();
   ShowState();
+  WithdrawStaleNotice();
 }
 
 void frmVelkan42::ChooseDayTable() {
@@ -618,6 +629,7 @@ void frmVelkan42::Choose() {
   const int row = FGrid->Row(), col = FGrid->Col();
   clock_->ChooseDeparture(row, col);
   ShowState();
+  WithdrawStaleNotice();
   FGrid->SetCurrentCell(row, col);
 }
 

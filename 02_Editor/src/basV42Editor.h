@@ -18,9 +18,10 @@ struct EditorProgram {
   std::unique_ptr<SingleInstance> Guard;
   std::unique_ptr<EditorContext> Context;
   std::unique_ptr<frmV42Editor> Window;  // null when the program is to end
+  int ExitCode = 1;                       // without a window: 0 for a start the user ended
 };
 
-// Refuses a second copy, offers a first start when appFolder holds no timetable yet, loads
+// Refuses a second copy (bringing the running one forward), offers a first start when appFolder holds no timetable yet, loads
 // the timetables of appFolder and shows the list window.
 // lockFolder: where the single-instance lock lives (empty = the user's runtime folder).
 // import: the GTFS import opens at once, without the offer; with no timetable yet the list

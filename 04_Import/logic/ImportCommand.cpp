@@ -7,6 +7,7 @@
 
 #include "DataFile.h"
 #include "GtfsImport.h"
+#include "ProgramHelp.h"
 
 namespace v42::gtfs {
 
@@ -16,7 +17,13 @@ constexpr const char* kUsage =
     "使い方: V42Import FEED --find TEXT\n"
     "        V42Import FEED --stop STOP_ID (--date YYYY-MM-DD | --days weekday|saturday|holiday)\n"
     "                  [--route ROUTE_ID]... [--headsign TEXT]... [--direction 0|1]\n"
-    "                  [--types route|headsign] [--title TEXT] [--folder DIR]\n";
+    "                  [--types route|headsign] [--title TEXT] [--folder DIR]\n"
+    "        V42Import --help | --version\n"
+    "\n"
+    "GTFS / GTFS-JP フィード (ZIP かフォルダ) から、停留所の時刻表を velkan42.dat に足します。\n"
+    "  --find     名前に TEXT を含む停留所とその STOP_ID を一覧にします\n"
+    "  --stop     この停留所の発車時刻を取り込みます\n"
+    "  --folder   velkan42.dat のフォルダ (省略時は下の場所)\n";
 
 struct UsageError {
   std::string Message;
@@ -157,6 +164,8 @@ int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, st
 
 int RunImportCommand(const std::vector<std::string>& args, const CommandContext& context,
                      std::ostream& out, std::ostream& err) {
+  if (const std::optional<int> code = AnswerHelpOrVersion(args, "V42Import", kUsage, out))
+    return *code;
   try {
     Options o = Parse(args);
     const Feed feed = Feed::Open(o.Feed);
