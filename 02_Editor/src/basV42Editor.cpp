@@ -1,6 +1,7 @@
 #include "basV42Editor.h"
 
 #include <QGuiApplication>
+#include <QProcess>
 
 #include "EditorContext.h"
 #include "FirstStart.h"
@@ -51,6 +52,13 @@ EditorProgram basV42Editor(const std::filesystem::path& appFolder,
   program.Guard->RaiseOnRequest(program.Window.get());
   if (start == FirstStart::Import) program.Window->menuFileImport_Click();
   return program;
+}
+
+bool ReturnToClock(const EditorProgram& program, bool thenClock,
+                   const std::filesystem::path& executableFolder) {
+  if (!thenClock || !program.Window || !program.Window->SavedATimetable()) return false;
+  return QProcess::startDetached(QString::fromStdString((executableFolder / "Velkan42").string()),
+                                 {});
 }
 
 }  // namespace v42

@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
-#include <QProcess>
 #include <iostream>
 
 #include "AppFolder.h"
@@ -24,8 +23,8 @@ constexpr const char* kUsage =
 
 int main(int argc, char* argv[]) {
   // Answered before the application exists: no display is needed for them.
-  if (const auto code = v42::AnswerHelpOrVersion({argv + 1, argv + argc}, "V42Editor", kUsage,
-                                                 std::cout))
+  if (const auto code =
+          v42::AnswerHelpOrVersion({argv + 1, argv + argc}, "V42Editor", kUsage, std::cout))
     return *code;
   QApplication app(argc, argv);
   v42::EndOnSignals();
@@ -42,9 +41,7 @@ int main(int argc, char* argv[]) {
   const auto program = v42::basV42Editor(appFolder, {}, parser.isSet(import));
   if (!program.Window) return program.ExitCode;
   const int code = QApplication::exec();
-  // The clock's first start handed over to the editor: with a timetable saved, the clock
-  // comes back by itself.
-  if (parser.isSet(thenClock) && program.Window->SavedATimetable())
-    QProcess::startDetached(QCoreApplication::applicationDirPath() + "/Velkan42", {});
+  v42::ReturnToClock(program, parser.isSet(thenClock),
+                     QCoreApplication::applicationDirPath().toStdString());
   return code;
 }
