@@ -144,6 +144,8 @@ void frmVelkan42::BuildControls() {
     lblTime[i]->setObjectName(QString("lblTime_%1").arg(i));
     lblTime[i]->setFont(GothicFont(12));
     PlaceTwips(lblTime[i], 120, 180, 615, 255);
+    // Laid out from the font in use: its digits may be wider than the design font's.
+    FitText(lblTime[i], "00:00");
 
     lblMinute[i] = new QLabel(frame);
     lblMinute[i]->setObjectName(QString("lblMinute_%1").arg(i));
@@ -182,7 +184,7 @@ void frmVelkan42::BuildControls() {
   lblNowTime = new QLabel(client_);
   lblNowTime->setObjectName("lblNowTime");
   PlaceTwips(lblNowTime, 4740, 5640, 2055, 195);
-  GrowToLineHeight(lblNowTime);
+  FitText(lblNowTime, "0000.00.00  00:00:00");
 }
 
 void frmVelkan42::SetClock(ClockSource clock) {

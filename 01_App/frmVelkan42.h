@@ -10,9 +10,9 @@
 #include <memory>
 #include <optional>
 
+#include "ClockDesktop.h"
 #include "DayChoice.h"
 #include "DepartureClock.h"
-#include "ClockDesktop.h"
 #include "DesktopNotifier.h"
 #include "basVelkan42.h"
 #include "frmMsg.h"

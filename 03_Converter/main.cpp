@@ -19,8 +19,8 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   // Answered before the application exists: no display is needed for them.
-  if (const auto code = v42::AnswerHelpOrVersion({argv + 1, argv + argc}, "V42Converter",
-                                                 kUsage, std::cout))
+  if (const auto code =
+          v42::AnswerHelpOrVersion({argv + 1, argv + argc}, "V42Converter", kUsage, std::cout))
     return *code;
   QApplication app(argc, argv);
   v42::EndOnSignals();

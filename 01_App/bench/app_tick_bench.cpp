@@ -15,8 +15,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <string>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "basVelkan42.h"

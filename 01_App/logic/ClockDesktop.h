@@ -33,8 +33,8 @@ class NoticeKeeper {
   void Withdrawn() { time_.clear(); }
 
  private:
-  std::string time_;          // the departure it speaks of, "8:05"; empty = none out
-  long long leavesAt_ = 0;    // in seconds of the local calendar, as SecondsOf counts
+  std::string time_;        // the departure it speaks of, "8:05"; empty = none out
+  long long leavesAt_ = 0;  // in seconds of the local calendar, as SecondsOf counts
 };
 
 // True for a departure cell of the timetable on show that lies before the 1st departure in

@@ -54,8 +54,8 @@ class StatusTest : public ::testing::Test {
     const std::string command =
         "cd '" + Folder().string() +
         "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_DATA_HOME HOME='" +
-        Home().string() + "' ./Velkan42 " + args + " >'" +
-        out.string() + "' 2>'" + err.string() + "'";
+        Home().string() + "' ./Velkan42 " + args + " >'" + out.string() + "' 2>'" + err.string() +
+        "'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
   }
