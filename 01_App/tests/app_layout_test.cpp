@@ -2,8 +2,6 @@
 // scale factor (ctest runs the binary once per font and scale): no text is cut by its box.
 #include <gtest/gtest.h>
 
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QTest>
 
 #include "AppFixture.h"
@@ -23,16 +21,7 @@ class LayoutTest : public AppFixture {
  protected:
   void SetUp() override {
     AppFixture::SetUp();
-    // The family the run was meant for must be the one drawn, or the run proves nothing.
-    const QString expected = qEnvironmentVariable("V42_EXPECT_FONT");
-    if (expected.isEmpty()) return;
-    if (!QFontDatabase::families().contains(expected))
-      GTEST_SKIP() << expected.toStdString() << " is not installed here";
-    EXPECT_EQ(QFontInfo(GothicFont(12)).family().toStdString(), expected.toStdString());
-  }
-  void ExpectWhole(const QWidget* window) {
-    ASSERT_NE(window, nullptr);
-    for (const std::string& cut : test::CutTexts(window)) ADD_FAILURE() << cut;
+    if (!test::InTheExpectedFont()) GTEST_SKIP() << "the font of this run is not installed here";
   }
   // The dialog a menu entry opened, then closed again.
   template <class T>
@@ -41,7 +30,7 @@ class LayoutTest : public AppFixture {
     T* dialog = window_->findChild<T*>();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
-    ExpectWhole(dialog);
+    test::ExpectWhole(dialog);
     dialog->close();
   }
 };
@@ -53,7 +42,7 @@ TEST_F(LayoutTest, TheClockAndItsDialogsShowEveryTextWhole) {
   grid->SetCurrentCell(1, 1);
   QTest::keyClick(grid, Qt::Key_Return);
   TickAt(QTime(10, 1, 59));
-  ExpectWhole(window_.get());
+  test::ExpectWhole(window_.get());
 
   ExpectWholeDialog<frmOption>(&frmVelkan42::menuOptionIni_Click);
   ExpectWholeDialog<frmDesktop>(&frmVelkan42::menuOptionDesktop_Click);
@@ -64,7 +53,7 @@ TEST_F(LayoutTest, TheClockAndItsDialogsShowEveryTextWhole) {
   QTest::keyClick(grid, Qt::Key_Return);
   TickAt(QTime(10, 2));  // the alert for 10:05
   ASSERT_TRUE(QTest::qWaitFor([&] { return window_->Alert() != nullptr; }));
-  ExpectWhole(window_->Alert());
+  test::ExpectWhole(window_->Alert());
 }
 
 }  // namespace

@@ -2,7 +2,11 @@
 // user with another Japanese font or another scale would see as "19:0(".
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QCheckBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
@@ -12,6 +16,8 @@
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include "Fonts.h"
 
 namespace v42::test {
 
@@ -54,6 +60,23 @@ inline std::vector<std::string> CutTexts(const QWidget* root) {
     check(button, button->text(), w->style()->subElementRect(contents, &option, w).width());
   }
   return cut;
+}
+
+// For a run meant for one font (V42_EXPECT_FONT): false when that font is not installed here,
+// so the run has nothing to show; a failure when it is installed but the windows draw in
+// another, as a run in the wrong font proves nothing.
+inline bool InTheExpectedFont() {
+  const QString expected = qEnvironmentVariable("V42_EXPECT_FONT");
+  if (expected.isEmpty()) return true;
+  if (!QFontDatabase::families().contains(expected)) return false;
+  EXPECT_EQ(QFontInfo(GothicFont(12)).family().toStdString(), expected.toStdString());
+  return true;
+}
+
+// Every text under root whole, or one failure per cut one.
+inline void ExpectWhole(const QWidget* root) {
+  ASSERT_NE(root, nullptr);
+  for (const std::string& cut : CutTexts(root)) ADD_FAILURE() << cut;
 }
 
 }  // namespace v42::test
