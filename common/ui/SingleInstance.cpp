@@ -103,13 +103,15 @@ void SingleInstance::RaiseOnRequest(QWidget* window) {
                      while (QLocalSocket* socket = server->nextPendingConnection()) {
                        QObject::connect(socket, &QLocalSocket::disconnected, socket,
                                         &QObject::deleteLater);
-                       QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, target] {
+                       const auto answer = [socket, target] {
                          if (!socket->canReadLine()) return;
                          if (socket->readLine() != kRaise || !target) return;
                          BringToFront(target);
                          socket->write(kRaised);
                          socket->flush();
-                       });
+                       };
+                       QObject::connect(socket, &QLocalSocket::readyRead, socket, answer);
+                       answer();  // the request may be in already
                      }
                    });
 }
