@@ -1,8 +1,11 @@
 // The editor's windows in the Japanese font fontconfig gives this run and at its scale factor
 // (ctest runs the binary once per font and scale): no text is cut by its box.
+#include <QMenuBar>
+
 #include "EditorFixture.h"
 #include "TextFit.h"
 #include "frmGridColor.h"
+#include "frmGtfsImport.h"
 #include "frmSetType.h"
 #include "frmTime.h"
 
@@ -34,6 +37,14 @@ TEST_F(EditorLayout, TheListTheDepartureEditorAndItsDialogsShowEveryTextWhole) {
   ExpectWholeDialog<frmTime>(2);
   ExpectWholeDialog<frmGridColor>(3);
   ExpectWholeDialog<frmSetType>(4);
+  editor_->close();
+
+  auto* import = window_->menuBar()->findChild<QAction*>("menuFileImport");
+  ASSERT_NE(import, nullptr);
+  import->trigger();
+  auto* dialog = OpenWindow<frmGtfsImport>(window_.get());
+  ExpectWhole(dialog);
+  if (dialog != nullptr) dialog->reject();
 }
 
 }  // namespace
