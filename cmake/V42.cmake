@@ -27,7 +27,8 @@ function(v42_add_layout_test target)
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/common/ui/tests)
   set(fonts "Noto Sans Mono CJK JP|/etc/fonts/fonts.conf"
             "IPAGothic|${PROJECT_SOURCE_DIR}/common/ui/tests/fonts/without-noto-cjk.conf"
-            "VL Gothic|${PROJECT_SOURCE_DIR}/common/ui/tests/fonts/vl-gothic-only.conf")
+            "VL Gothic|${PROJECT_SOURCE_DIR}/common/ui/tests/fonts/vl-gothic-only.conf"
+            "Droid Sans Fallback|${PROJECT_SOURCE_DIR}/common/ui/tests/fonts/droid-fallback-only.conf")
   foreach(entry IN LISTS fonts)
     string(REPLACE "|" ";" parts "${entry}")
     list(GET parts 0 family)
