@@ -46,6 +46,22 @@ TEST(EditorFirstStart, TheListOpensOnTheSampleOrAnEmptyTimetableAndQuitEndsWithN
   MessageBoxSeam::StopRecording();
 }
 
+// A stand-in clock in a folder of its own that notes when it is started.
+struct StandInClock {
+  StandInClock() {
+    QFile clock(bin.filePath("Velkan42"));
+    clock.open(QIODevice::WriteOnly);
+    clock.write("#!/bin/sh\necho started > \"$(dirname \"$0\")/clock.log\"\n");
+    clock.close();
+    clock.setPermissions(clock.permissions() | QFile::ExeOwner);
+  }
+  std::filesystem::path Folder() const { return bin.path().toStdString(); }
+  bool Started() const {
+    return QTest::qWaitFor([&] { return QFile::exists(bin.filePath("clock.log")); }, 5000);
+  }
+  QTemporaryDir bin;
+};
+
 // A feed of one stop with one departure, 8:15, every day for years to come: the day the dialog
 // starts from has it whatever today is. Returns the file a user picks.
 QString WriteFeed(const QString& folder) {
@@ -108,6 +124,11 @@ TEST(EditorFirstStart, TheGtfsChoiceOpensTheImportOnAnEmptyListAndTheFirstSaveMa
   EXPECT_TRUE(program.Window->close());
   ASSERT_EQ(MessageBoxSeam::Calls().size(), 2u);  // the offer and the save's notice
   EXPECT_EQ(MessageBoxSeam::Calls()[1].Text, "ファイルを保存しました。");
+  // Started for the clock's first start, the editor hands back to the clock.
+  StandInClock clock;
+  EXPECT_FALSE(ReturnToClock(program, false, clock.Folder()));
+  EXPECT_TRUE(ReturnToClock(program, true, clock.Folder()));
+  EXPECT_TRUE(clock.Started());
   FileOpenDialogSeam::Reset();
   MessageBoxSeam::StopRecording();
 }
@@ -127,6 +148,8 @@ TEST(EditorFirstStart, AnImportStartCancelledEndsWithNoQuestionAndNoFile) {
   EXPECT_TRUE(program.Window->close());
   EXPECT_TRUE(MessageBoxSeam::Calls().empty());
   EXPECT_TRUE(QDir(folder.path()).isEmpty());
+  // Nothing saved: no clock to go back to.
+  EXPECT_FALSE(ReturnToClock(program, true, StandInClock().Folder()));
   program = {};
 
   // A timetable already there is opened as always, the import over it.

@@ -11,6 +11,7 @@
 #include "GtfsImport.h"
 #include "ImportText.h"
 #include "IniFile.h"
+#include "ProgramHelp.h"
 
 namespace v42::gtfs {
 
@@ -21,7 +22,13 @@ constexpr const char* kUsage =
     "        V42Import FEED --stop STOP_ID (--date YYYY-MM-DD | --days KIND[,KIND]...)\n"
     "                  [--set-day-tables] [--route ROUTE_ID]... [--headsign TEXT]...\n"
     "                  [--direction 0|1] [--types route|headsign] [--title TEXT] [--folder DIR]\n"
-    "        KIND: weekday(平日) saturday(土曜) holiday(休日)\n";
+    "        V42Import --help | --version\n"
+    "        KIND: weekday(平日) saturday(土曜) holiday(休日)\n"
+    "\n"
+    "GTFS / GTFS-JP フィード (ZIP かフォルダ) から、停留所の時刻表を velkan42.dat に足します。\n"
+    "  --find     名前に TEXT を含む停留所とその STOP_ID を一覧にします\n"
+    "  --stop     この停留所の発車時刻を取り込みます\n"
+    "  --folder   velkan42.dat のフォルダ (省略時は下の場所)\n";
 
 struct UsageError {
   std::string Message;
@@ -229,6 +236,8 @@ int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, st
 
 int RunImportCommand(const std::vector<std::string>& args, const CommandContext& context,
                      std::ostream& out, std::ostream& err) {
+  if (const std::optional<int> code = AnswerHelpOrVersion(args, "V42Import", kUsage, out))
+    return *code;
   try {
     Options o = Parse(args);
     Feed feed = Feed::Open(o.Feed);
