@@ -8,10 +8,12 @@
 
 #include "DataFile.h"
 #include "FilesLock.h"
+#include "ImportText.h"
 
 namespace v42::feeds {
 
 namespace fs = std::filesystem;
+using gtfs::DateText;
 
 namespace {
 
