@@ -151,6 +151,8 @@ void frmVelkan42::BuildControls() {
     lblTime[i]->setObjectName(QString("lblTime_%1").arg(i));
     lblTime[i]->setFont(GothicFont(12));
     PlaceTwips(lblTime[i], 120, 180, 615, 255);
+    // Laid out from the font in use: its digits may be wider than the design font's.
+    FitText(lblTime[i], "00:00");
 
     lblMinute[i] = new QLabel(frame);
     lblMinute[i]->setObjectName(QString("lblMinute_%1").arg(i));
@@ -193,7 +195,7 @@ void frmVelkan42::BuildControls() {
   lblNowTime = new QLabel(client_);
   lblNowTime->setObjectName("lblNowTime");
   PlaceTwips(lblNowTime, 4740, 5640, 2055, 195);
-  GrowToLineHeight(lblNowTime);
+  FitText(lblNowTime, "0000.00.00  00:00:00");
 
   // Below everything, only while an imported timetable is about to expire or has.
   lblValidity_ = new QLabel(client_);
@@ -388,6 +390,7 @@ void frmVelkan42::Timer1_Timer() {
   const TickResult result = clock_->NowTimeWrite(Now());
   LiveTick(result);
   ShowState();
+  WithdrawStaleNotice();
   if (result.CaptionDue && isMinimized()) setWindowTitle(Q(clock_->MinimisedCaption()));
   ArmTimer();
   // The alert opens after this tick has returned, so the clock ticks on under it, and the
@@ -401,6 +404,7 @@ void frmVelkan42::ShowAlert() {
   if (style & DesktopSettings::AlertNotify) {
     const AlertNotice notice = NoticeOf(*clock_);
     const bool sent = notifier_.Notify(Q(notice.Summary), Q(notice.Body));
+    if (sent) notice_.Sent(*clock_, Now());
     if (!(style & DesktopSettings::AlertBlink)) {
       if (!sent) {
         OpenAlertWindow();
@@ -424,9 +428,17 @@ void frmVelkan42::OpenAlertWindow() {
 
 void frmVelkan42::AlertFinished() {
   notifier_.Close();
+  notice_.Withdrawn();
   if (isMinimized()) showNormal();
   clock_->AlertClosed(Now());
   ShowState();
+}
+
+// The notification speaks of the chosen departure only while it still holds.
+void frmVelkan42::WithdrawStaleNotice() {
+  if (!notice_.Stale(*clock_, Now())) return;
+  notifier_.Close();
+  notice_.Withdrawn();
 }
 
 void frmVelkan42::Combo_Click(int index) {
@@ -439,6 +451,7 @@ void frmVelkan42::Combo_Click(int index) {
   FGridTypeColor();
   ShowState();
   ValiditySet();
+  WithdrawStaleNotice();
 }
 
 void frmVelkan42::ChooseDayTable() {
@@ -758,6 +771,7 @@ void frmVelkan42::Choose() {
   const int row = FGrid->Row(), col = FGrid->Col();
   clock_->ChooseDeparture(row, col);
   ShowState();
+  WithdrawStaleNotice();
   FGrid->SetCurrentCell(row, col);
 }
 

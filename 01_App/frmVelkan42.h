@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "ClockDesktop.h"
 #include "ClockStatus.h"
 #include "DayChoice.h"
 #include "DepartureClock.h"
@@ -103,6 +104,7 @@ class frmVelkan42 : public QMainWindow {
   void TakeRefreshed(const QStringList& lines, bool updated);
   ClockTime Now() const;
   bool ReportFileError(const FileError& error);
+  void WithdrawStaleNotice();
   void TraySet();
   void TrayShow();
   void TrayToggle();
@@ -126,6 +128,7 @@ class frmVelkan42 : public QMainWindow {
   QPointer<FeedRefresher> refresher_;  // while the daily check of URL sources is on
   bool takeRefreshed_ = false;         // the daily check refreshed a timetable: take it
   DesktopNotifier notifier_;
+  NoticeKeeper notice_;
   std::unique_ptr<LiveFetcher> live_;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
   int shownFirstX_ = -1, shownFirstY_ = -1;

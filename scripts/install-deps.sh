@@ -13,6 +13,10 @@ packages=(
   # Downloads of feeds (the tests' HTTPS server is openssl's), and the feeds' source record.
   libcurl4-openssl-dev openssl nlohmann-json3-dev
   fonts-noto-cjk xvfb xauth x11-utils dbus
+  # Other Japanese fonts Debian ships: the layout tests check every text fits in each.
+  fonts-ipafont-gothic fonts-vlgothic fonts-droid-fallback
+  # A panel's tray for the clock's smoke test.
+  trayer
   # Qt's own dialogs in Japanese.
   qt6-translations-l10n
   # The Debian package: icons, manual pages, and the checks its test runs.

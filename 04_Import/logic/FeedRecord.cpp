@@ -230,12 +230,6 @@ std::string Fingerprint(const TimetableRecord& record) {
   return text;
 }
 
-std::string DateText(const CivilDate& d) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.Year, d.Month, d.Day);
-  return text;
-}
-
 std::optional<CivilDate> ParseDate(std::string_view text) {
   int y = 0, m = 0, d = 0;
   char tail = 0;

@@ -82,8 +82,7 @@ void FollowTimetables(const std::filesystem::path& appFolder,
 // still counts as unedited.
 std::string Fingerprint(const TimetableRecord& record);
 
-// "YYYY-MM-DD", and back (nullopt for anything else).
-std::string DateText(const CivilDate& date);
+// A "YYYY-MM-DD" date; nullopt for anything else.
 std::optional<CivilDate> ParseDate(std::string_view text);
 
 // The validity of the timetable number `timetable` of appFolder, for the clock: from and

@@ -8,11 +8,13 @@
 
 #include "DataFile.h"
 #include "FilesLock.h"
+#include "ImportText.h"
 #include "LiveRecord.h"
 
 namespace v42::feeds {
 
 namespace fs = std::filesystem;
+using gtfs::DateText;
 
 namespace {
 

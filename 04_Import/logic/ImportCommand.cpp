@@ -6,11 +6,15 @@
 #include <optional>
 
 #include "DataFile.h"
+#include "DayImport.h"
 #include "FeedRefresh.h"
 #include "FilesLock.h"
 #include "GtfsImport.h"
 #include "HttpFetch.h"
 #include "LiveRecord.h"
+#include "ImportText.h"
+#include "IniFile.h"
+#include "ProgramHelp.h"
 
 namespace v42::gtfs {
 
@@ -18,12 +22,20 @@ namespace {
 
 constexpr const char* kUsage =
     "使い方: V42Import FEED --find TEXT\n"
-    "        V42Import FEED --stop STOP_ID (--date YYYY-MM-DD | --days weekday|saturday|holiday)\n"
-    "                  [--route ROUTE_ID]... [--headsign TEXT]... [--direction 0|1]\n"
-    "                  [--types route|headsign] [--title TEXT] [--realtime URL]...\n"
-    "                  [--folder DIR]\n"
+    "        V42Import FEED --stop STOP_ID (--date YYYY-MM-DD | --days KIND[,KIND]...)\n"
+    "                  [--set-day-tables] [--route ROUTE_ID]... [--headsign TEXT]...\n"
+    "                  [--direction 0|1] [--types route|headsign] [--title TEXT]\n"
+    "                  [--realtime URL]... [--folder DIR]\n"
     "        V42Import --refresh [--force] [--folder DIR]\n"
-    "FEED はZIPファイル、フォルダ、または http(s) のURLです。\n";
+    "        V42Import --help | --version\n"
+    "        KIND: weekday(平日) saturday(土曜) holiday(休日)\n"
+    "\n"
+    "GTFS / GTFS-JP フィード (ZIP、フォルダか http(s) のURL) から、停留所の時刻表を\n"
+    "velkan42.dat に足し、出典を velkan42.feeds.json に記録します。\n"
+    "  --find     名前に TEXT を含む停留所とその STOP_ID を一覧にします\n"
+    "  --stop     この停留所の発車時刻を取り込みます\n"
+    "  --refresh  記録した時刻表をフィードから取り込み直します (--force: 手で編集したものも)\n"
+    "  --folder   velkan42.dat のフォルダ (省略時は下の場所)\n";
 
 struct UsageError {
   std::string Message;
@@ -32,13 +44,34 @@ struct UsageError {
 struct Options {
   std::string Feed, Find, Stop, Folder;
   std::optional<CivilDate> Date;
-  std::optional<DayKind> Days;
+  std::vector<DayKind> Days;
+  bool SetDayTables = false;
   ImportChoice Choice;
   std::vector<std::string> Realtime;  // GTFS Realtime URLs for live departures
   bool Refresh = false, Force = false;
 };
 
-using feeds::DateText;
+// Options that take no value.
+bool IsFlag(const std::string& arg) {
+  return arg == "--set-day-tables" || arg == "--refresh" || arg == "--force";
+}
+
+std::vector<DayKind> ParseDays(const std::string& value) {
+  std::vector<DayKind> days;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    const auto kind = DayKindFromWord(value.substr(start, comma - start));
+    if (!kind)
+      throw UsageError{"--days は weekday、saturday、holiday をコンマで区切って並べます。"};
+    if (std::find(days.begin(), days.end(), *kind) != days.end())
+      throw UsageError{std::string("--days に ") + DayKindWord(*kind) + " が2回あります。"};
+    days.push_back(*kind);
+    if (comma == std::string::npos) return days;
+    start = comma + 1;
+  }
+}
+
 using feeds::ParseDate;
 
 Options Parse(const std::vector<std::string>& args) {
@@ -51,8 +84,10 @@ Options Parse(const std::vector<std::string>& args) {
       o.Feed = arg;
       continue;
     }
-    if (arg == "--refresh" || arg == "--force") {
-      (arg == "--refresh" ? o.Refresh : o.Force) = true;
+    if (IsFlag(arg)) {
+      (arg == "--set-day-tables" ? o.SetDayTables
+       : arg == "--refresh"      ? o.Refresh
+                                 : o.Force) = true;
       continue;
     }
     if (i + 1 >= args.size()) throw UsageError{arg + " の値がありません。"};
@@ -69,8 +104,8 @@ Options Parse(const std::vector<std::string>& args) {
       o.Date = ParseDate(value);
       if (!o.Date) throw UsageError{"日付「" + value + "」が不正です(YYYY-MM-DD)。"};
     } else if (arg == "--days") {
-      o.Days = DayKindFromWord(value);
-      if (!o.Days) throw UsageError{"--days は weekday、saturday、holiday のどれかです。"};
+      if (!o.Days.empty()) throw UsageError{"--days が2回あります。"};
+      o.Days = ParseDays(value);
     } else if (arg == "--route") {
       o.Choice.RouteIds.push_back(value);
     } else if (arg == "--headsign") {
@@ -105,7 +140,7 @@ Options Parse(const std::vector<std::string>& args) {
   if (o.Feed.empty()) throw UsageError{"FEED(フィードのZIP、フォルダかURL)がありません。"};
   if (o.Find.empty() == o.Stop.empty())
     throw UsageError{"--find か --stop のどちらか一つが要ります。"};
-  if (!o.Stop.empty() && o.Date.has_value() == o.Days.has_value()) {
+  if (!o.Stop.empty() && o.Date.has_value() == !o.Days.empty()) {
     throw UsageError{"--date か --days のどちらか一つが要ります。"};
   }
   return o;
@@ -118,9 +153,16 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+// One line per stop: id, name, code, station, routes. A station's platforms follow it.
 int Find(const Feed& feed, const Options& o, std::ostream& out) {
-  for (const StopMatch& stop : feed.FindStops(o.Find))
-    out << OneLine(stop.Id) << '\t' << OneLine(stop.Name) << '\n';
+  for (const StopEntry& entry : feed.ListStops(o.Find)) {
+    const std::string place = entry.Station            ? "駅"
+                              : entry.ParentId.empty() ? ""
+                                                       : "親駅 " + entry.ParentId;
+    out << OneLine(entry.Stop.Id) << '\t' << OneLine(entry.Stop.Name) << '\t'
+        << OneLine(StopCodeText(entry)) << '\t' << OneLine(place) << '\t'
+        << OneLine(StopRoutesText(entry)) << '\n';
+  }
   return 0;
 }
 
@@ -128,51 +170,98 @@ std::filesystem::path FolderOf(const Options& o, const CommandContext& context) 
   return o.Folder.empty() ? context.AppFolder() : std::filesystem::path(o.Folder);
 }
 
-int AddTimetable(const Feed& feed, Options& o, const feeds::SourceState& state,
+int AddTimetable(const Feed& feed, Options& o, const feeds::SourceState& source,
                  const CommandContext& context, std::ostream& out, std::ostream& err) {
   const auto stop = feed.StopById(o.Stop);
   if (!stop) {
     err << "停留所「" << o.Stop << "」がフィードにありません。--find で探せます。\n";
     return 1;
   }
-  if (o.Days) {
-    o.Date = feed.DateOfKind(*o.Days, context.Today, false);
-    if (!o.Date) {
-      err << "フィードの期間(" << DateText(context.Today) << " 以降)に" << DayKindName(*o.Days)
-          << "の日がありません。\n";
-      return 1;
-    }
-  }
-  o.Choice.Date = *o.Date;
-  const StopDepartures departures = feed.ReadStop(o.Stop);
-  const ImportResult result = departures.Build(o.Choice);
-  if (result.Report.Departures == 0) {
-    err << DateText(*o.Date) << " に「" << stop->Name
-        << "」を発車する便が(選んだ条件では)ありません。\n";
-    return 1;
-  }
   const std::filesystem::path folder = FolderOf(o, context);
+  // The long read of stop_times.txt comes before the lock, so that others wait only for the
+  // quick read-change-replace of the files.
+  const StopDepartures departures = feed.ReadStop(o.Stop);
   const FilesLock lock(folder);
-  // A record that cannot be read is reported before anything is written.
-  (void)feeds::ReadFeedRecord(folder);
+  // Read before anything is written: a settings file or a source record that cannot be read
+  // stops it all.
+  feeds::FeedRecord record = feeds::ReadFeedRecord(folder).value_or(feeds::FeedRecord{});
+  IniSettings settings;
+  if (o.SetDayTables) {
+    settings = ReadIniOverDefaults(folder);
+    o.Choice.YearEndHoliday = settings.DayTables.YearEndHoliday;
+  }
   TimetableStore store;
   if (FileExists(folder / kDataFileName)) ReadDataFile(store, folder);
-  AppendTimetable(store, result.Record);
+  for (int i = 0; i < store.Count; ++i) o.Choice.TakenTitles.push_back(store.Records[i].Title);
+
+  std::vector<DayTimetable> tables;
+  if (o.Date) {
+    o.Choice.Date = *o.Date;
+    ImportResult result = departures.Build(o.Choice);
+    if (result.Report.Departures == 0) {
+      err << DateText(*o.Date) << " に「" << stop->Name
+          << "」を発車する便が(選んだ条件では)ありません。\n";
+      return 1;
+    }
+    const DayKind kind =
+        DayKindOf(o.Date->Year, o.Date->Month, o.Date->Day, o.Choice.YearEndHoliday);
+    tables.push_back({{kind}, *o.Date, std::move(result)});
+  } else {
+    tables = BuildDayTimetables(feed, departures, o.Days, o.Choice, context.Today);
+  }
+  const std::array<int, 3> at = AppendDayTimetables(store, tables);
   WriteDataFile(store, folder);
-  feeds::FeedEntry entry = feeds::EntryFor(feed, feeds::SourceText(o.Feed), state, *stop, o.Choice,
-                                           o.Days ? DayKindWord(*o.Days) : "", result);
-  entry.Timetable = store.Count - 1;
-  if (!o.Realtime.empty()) live::PutRealtime(entry.Extra, {o.Realtime, result.Live});
+  int number = store.Count - static_cast<int>(tables.size());
+  for (std::size_t i = 0; i < tables.size(); ++i) {
+    ImportChoice choice = o.Choice;
+    choice.Date = tables[i].Date;
+    // A day kind moves with a refresh; a date asked for stays.
+    const std::string dayKind = o.Date ? "" : DayKindWord(tables[i].Kinds.front());
+    feeds::FeedEntry entry = feeds::EntryFor(feed, feeds::SourceText(o.Feed), source, *stop, choice,
+                                             dayKind, tables[i].Result);
+    entry.Timetable = number + static_cast<int>(i);
+    if (!o.Realtime.empty()) live::PutRealtime(entry.Extra, {o.Realtime, tables[i].Result.Live});
+    record.Put(std::move(entry));
+  }
   try {
-    feeds::Remember(folder, entry);
+    feeds::WriteFeedRecord(record, folder);
   } catch (const FileError& e) {
-    err << "時刻表は追加しましたが、出典を記録できませんでした(更新はできません): " << e.what()
-        << '\n';
+    err << e.what() << "\n時刻表は追加しましたが、出典を記録できなかったため更新はできません。\n";
     return 1;
   }
-  out << (folder / kDataFileName).string() << " の " << int(store.Count) << " 件目に「"
-      << result.Record.Title << "」を追加しました(" << DateText(*o.Date) << ")。\n";
-  for (const std::string& line : SummaryLines(result.Report)) out << line << '\n';
+  for (const DayTimetable& table : tables) {
+    out << (folder / kDataFileName).string() << " の " << ++number << " 件目に「"
+        << table.Result.Record.Title << "」を追加しました(" << DateText(table.Date);
+    if (table.Kinds.size() > 1) {
+      std::string kinds;
+      for (DayKind kind : table.Kinds)
+        kinds += (kinds.empty() ? "" : "・") + std::string(DayKindName(kind));
+      out << "、" << kinds << "で共用";
+    }
+    out << ")。\n";
+    for (const std::string& line : SummaryLines(table.Result.Report)) out << line << '\n';
+  }
+  if (!o.SetDayTables) return 0;
+
+  DayTableSettings& days = settings.DayTables;
+  for (std::size_t k = 0; k < at.size(); ++k) {
+    if (at[k] < 0) continue;
+    days.Tables[k] = at[k];
+    out << "曜日ダイヤ: " << DayKindName(static_cast<DayKind>(k)) << "は " << at[k] + 1 << " 件目「"
+        << store.Records[at[k]].Title << "」\n";
+  }
+  if (const auto hour = NeededDayStartHour(tables, days.DayStartHour)) {
+    out << "1日の始まりを " << days.DayStartHour << " 時から " << *hour
+        << " 時にしました(深夜の便をその日のダイヤに入れるため)。\n";
+    days.DayStartHour = *hour;
+  }
+  try {
+    WriteIniFile(settings, folder);
+  } catch (const FileError& e) {
+    err << e.what() << "\n時刻表は追加しましたが、曜日ダイヤの設定は保存していません。\n";
+    return 1;
+  }
+  out << (folder / kIniFileName).string() << " に曜日ダイヤを設定しました。\n";
   return 0;
 }
 
@@ -180,9 +269,8 @@ int Refresh(const Options& o, const CommandContext& context, std::ostream& out, 
   feeds::RefreshOptions options;
   options.Today = context.Today;
   options.Force = o.Force;
-  const std::filesystem::path folder = FolderOf(o, context);
   int status = 0;
-  const std::vector<feeds::RefreshLine> lines = feeds::RefreshAll(folder, options);
+  const std::vector<feeds::RefreshLine> lines = feeds::RefreshAll(FolderOf(o, context), options);
   if (lines.empty()) out << "GTFSから取り込んだ時刻表はありません。\n";
   for (const feeds::RefreshLine& line : lines) {
     const bool failed = line.Outcome == feeds::RefreshOutcome::Failed;
@@ -196,6 +284,8 @@ int Refresh(const Options& o, const CommandContext& context, std::ostream& out, 
 
 int RunImportCommand(const std::vector<std::string>& args, const CommandContext& context,
                      std::ostream& out, std::ostream& err) {
+  if (const std::optional<int> code = AnswerHelpOrVersion(args, "V42Import", kUsage, out))
+    return *code;
   try {
     Options o = Parse(args);
     if (o.Refresh) return Refresh(o, context, out, err);
@@ -204,9 +294,12 @@ int RunImportCommand(const std::vector<std::string>& args, const CommandContext&
       err << source.Error << '\n';
       return 1;
     }
-    const Feed feed = Feed::Open(source.Local);
-    return o.Stop.empty() ? Find(feed, o, out)
-                          : AddTimetable(feed, o, source.State, context, out, err);
+    Feed feed = Feed::Open(source.Local);
+    if (o.Stop.empty()) {
+      feed.ReadStopRoutes();
+      return Find(feed, o, out);
+    }
+    return AddTimetable(feed, o, source.State, context, out, err);
   } catch (const UsageError& e) {
     err << "V42Import: " << e.Message << '\n' << kUsage;
   } catch (const FileError& e) {
