@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "DataFile.h"
+#include "FilesLock.h"
 #include "IniFile.h"
 #include "SafeFile.h"
 #include "TestFiles.h"
@@ -21,8 +22,12 @@ namespace {
 
 using test::TempFolder;
 
-auto FilesIn(const std::filesystem::path& folder) {
-  return std::distance(std::filesystem::directory_iterator(folder), {});
+// Files in the folder besides the writers' lock file.
+long FilesIn(const std::filesystem::path& folder) {
+  long n = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    n += entry.path().filename() != kFilesLockName ? 1 : 0;
+  return n;
 }
 
 // Runs a save in a child process (so limits and a changed user stay there); true when it raised
