@@ -22,6 +22,7 @@
 #include "IniFile.h"
 #include "MessageBox.h"
 #include "OleColor.h"
+#include "SaveSettings.h"
 #include "SaveWatcher.h"
 #include "Twips.h"
 #include "frmDayTable.h"
@@ -652,28 +653,11 @@ void frmVelkan42::menuOptionDesktop_Click() {
   dialog->open();
 }
 
-// True when velkan42.dat still lists the timetables this clock read, in the same order.
-bool frmVelkan42::TimetableListUnchanged() const {
-  TimetableStore onDisk;
-  try {
-    ReadDataFile(onDisk, context_.AppFolder);
-  } catch (const FileError&) {
-    return false;
-  }
-  const TimetableStore& mine = context_.Store;
-  if (onDisk.Count != mine.Count) return false;
-  for (int i = 0; i < mine.Count; ++i) {
-    if (onDisk.Records[i].Title != mine.Records[i].Title) return false;
-  }
-  return true;
-}
-
 void frmVelkan42::menuOptionDayTable_Click() {
   // The dialog numbers the timetables as this clock read them at its start; after the editor
   // has saved another list, those numbers would pick the wrong timetables from the file.
-  if (!TimetableListUnchanged()) {
-    ShowMessage(this, "時刻表データが変更されています。\r時計を起動し直してから設定してください。",
-                frmDayTable::kCaption, MsgIcon::Information);
+  if (!SameTimetableList(context_.Store, context_.AppFolder)) {
+    ShowMessage(this, frmDayTable::kListChanged, frmDayTable::kCaption, MsgIcon::Information);
     return;
   }
   auto* dialog = new frmDayTable(context_.Settings, context_.Store, context_.AppFolder, this);

@@ -58,7 +58,6 @@ class frmVelkan42 : public QMainWindow {
   void Timer1_Timer();
   void menuOptionIni_Click();
   void menuOptionDayTable_Click();
-  bool TimetableListUnchanged() const;
   void menuOptionDesktop_Click();
   void menuHelpVersion_Click();
   void menuFileEnd_Click();

@@ -243,9 +243,7 @@ bool FileExists(const std::filesystem::path& file) {
   return ::stat(file.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
-void ReadDataFile(TimetableStore& store, const std::filesystem::path& appFolder) {
-  const std::filesystem::path file = appFolder / kDataFileName;
-  const std::string bytes = ReadFileBytes(file);
+void ParseDataFile(TimetableStore& store, std::string_view bytes) {
   CheckShape(bytes);
   const auto text = DecodeText(bytes, DetectEncoding(bytes));
   if (!text) throw FormatError(kDataFileName);
@@ -257,12 +255,21 @@ void ReadDataFile(TimetableStore& store, const std::filesystem::path& appFolder)
   store = std::move(loaded);
 }
 
-void WriteDataFile(const TimetableStore& store, const std::filesystem::path& appFolder) {
+void ReadDataFile(TimetableStore& store, const std::filesystem::path& appFolder) {
+  ParseDataFile(store, ReadFileBytes(appFolder / kDataFileName));
+}
+
+std::string FormatDataFile(const TimetableStore& store) {
   CheckFieldTexts(store, kDataFileName);
-  const FilesLock lock(appFolder);
   std::string text = std::string(kJikokuHeader) + kCrLf + FormatDepartureBlocks(store);
   AppendTypeBlocks(text, store);
   AppendColorBlocks(text, store);
+  return text;
+}
+
+void WriteDataFile(const TimetableStore& store, const std::filesystem::path& appFolder) {
+  const std::string text = FormatDataFile(store);
+  const FilesLock lock(appFolder);
   ReplaceTextFile(appFolder / kDataFileName, text);
 }
 

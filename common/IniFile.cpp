@@ -150,12 +150,26 @@ std::string Encoded(const KeyLine& line) {
   return *cp932 + kCrLf;
 }
 
+// The key of a line as ReadIniFile sees it (decoded, LF dropped), so that a line the reader
+// takes for one of our keys is never kept beside the new one.
+std::string KeyAsRead(std::string_view raw, bool utf8File) {
+  const auto decoded = DecodeText(raw, utf8File ? FileEncoding::Utf8 : DetectEncoding(raw));
+  if (!decoded) return {};
+  std::string key;
+  for (char c : *decoded) {
+    if (c == '=') return key;
+    if (c != '\n') key += c;
+  }
+  return {};
+}
+
 // The new file: the old one's lines as they were, except that the lines of our keys hold the
 // new values (the first of each; repeats and keys no longer written go). A key the old file
 // lacks goes after the nearest key before it in our order, so a file of only our keys keeps
 // exactly our order and layout.
 std::string MergeLines(std::string_view old, const std::vector<KeyLine>& lines) {
   if (old.substr(0, 3) == "\xEF\xBB\xBF") old.remove_prefix(3);
+  const bool utf8File = DetectEncoding(old) == FileEncoding::Utf8;
   const auto& known = KnownKeys();
   const auto rank = [&](std::string_view key) -> int {
     for (std::size_t i = 0; i < known.size(); ++i)
@@ -175,8 +189,7 @@ std::string MergeLines(std::string_view old, const std::vector<KeyLine>& lines) 
     const std::string_view raw = old.substr(0, cr);
     old.remove_prefix(cr == std::string_view::npos ? old.size() : cr + 1);
     if (!old.empty() && old.front() == '\n') old.remove_prefix(1);  // the CR LF's LF
-    const std::size_t eq = raw.find('=');
-    const int r = eq == std::string_view::npos ? -1 : rank(raw.substr(0, eq));
+    const int r = rank(KeyAsRead(raw, utf8File));
     if (r < 0) {
       out.emplace_back(-1, std::string(raw) + kCrLf);
     } else if (!placed[static_cast<std::size_t>(r)]) {

@@ -16,7 +16,7 @@ FileError WriteFailure(const std::string& message);
 // The largest shared file any program reads. Nine timetables filled in every cell, with the
 // longest titles and kind names, come to some 40 KB and a settings file to a few hundred bytes,
 // so 1 MB is far beyond anything the programs write, yet small enough to read at once.
-inline constexpr std::uintmax_t kMaxFileBytes = 1024 * 1024;
+inline constexpr std::uintmax_t kMaxSharedFileBytes = 1024 * 1024;
 
 // The error of a file that is there but cannot be read (permission, a link loop, a folder of
 // that name, an I/O error): caption "ファイル読込エラー"; the message names the file and why.
@@ -26,7 +26,7 @@ FileError UnreadableFileError(const std::filesystem::path& file, int err);
 // that cannot be read throws UnreadableFileError, and one larger than maxBytes is refused as
 // damaged before it is read.
 std::string ReadFileBytes(const std::filesystem::path& file,
-                          std::uintmax_t maxBytes = kMaxFileBytes);
+                          std::uintmax_t maxBytes = kMaxSharedFileBytes);
 
 // Writes to a temporary file in the same folder, flushes it and renames it over the target.
 // On any failure the old file stays as it was, no temporary file is left, and FileError says

@@ -125,11 +125,36 @@ TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
   EXPECT_EQ(r.Out, "");
   EXPECT_EQ(r.Err, "velkan42.datが見つかりません。\n");
 
-  std::ofstream(Folder() / kDataFileName, std::ios::binary) << "\x80\x80>\r\n<\r\n";  // not CP932
+  std::ofstream(Folder() / kDataFileName, std::ios::binary)
+      << "******[JikokuData]******\r\n\x80\x80>\r\n<\r\n";  // not CP932
   r = Run("--status --json");
   EXPECT_EQ(r.Code, 1);
   EXPECT_EQ(r.Out, "");
   EXPECT_EQ(r.Err, "velkan42.datのファイル形式が不正です。\n");
+
+  // Damaged or unreadable: never "no timetables", and the files stay as they were.
+  const std::pair<const char*, std::string> damaged[] = {
+      {kDataFileName, ""},
+      {kDataFileName, std::string(256, '\0')},
+      {kDataFileName, "******[JikokuData]******\r\nt>\r\n6,3" + std::string(1, '\0') + "\r\n<\r\n"},
+      {kDataFileName, std::string(3 << 20, 'a')},
+      {kIniFileName, std::string("\xFF\xFE=\0\r\0\n\0", 8)},
+  };
+  for (const auto& [name, bytes] : damaged) {
+    fs::remove(Folder() / kDataFileName);
+    fs::remove(Folder() / kIniFileName);
+    if (name == std::string(kIniFileName)) UseSample();
+    std::ofstream(Folder() / name, std::ios::binary) << bytes;
+    r = Run("--status");
+    EXPECT_EQ(r.Code, 1) << name << bytes.size();
+    EXPECT_NE(r.Err.find(name), std::string::npos) << r.Err;
+    EXPECT_EQ(ReadText(Folder() / name), bytes) << name << bytes.size();
+  }
+  fs::remove(Folder() / kIniFileName);
+  fs::create_symlink(kDataFileName, Folder() / kDataFileName);  // a link loop
+  r = Run("--status");
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_NE(r.Err.find("読み込めませんでした"), std::string::npos) << r.Err;
 
   fs::remove(Folder() / kDataFileName);
   UseSample();

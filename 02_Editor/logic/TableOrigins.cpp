@@ -29,6 +29,10 @@ void TableOrigins::Insert(int at) {
   from_[at] = -1;
 }
 
+void TableOrigins::Adopt(int at, int saved) {
+  if (at >= 0 && at < kTimetableCount) from_[at] = saved;
+}
+
 int TableOrigins::Current(int saved, int count) const {
   if (saved < 0) return -1;
   for (int i = 0; i < count && i < kTimetableCount; ++i)

@@ -1,16 +1,22 @@
 #include "frmV42Editor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
+#include <optional>
 
 #include "AppFolder.h"
 #include "DataFile.h"
+#include "DataFormat.h"
 #include "EditorList.h"
+#include "FilesLock.h"
 #include "FirstStart.h"
 #include "Fonts.h"
 #include "MessageBox.h"
@@ -29,6 +35,10 @@ constexpr const char* kSavedMessage = "ファイルを保存しました。";
 constexpr const char* kNoticeCaption = "通知メッセージ";
 constexpr const char* kVersionCaption = "ﾊﾞｰｼﾞｮﾝ情報";
 constexpr const char* kSaveQuestion = "変更を保存しますか？";
+constexpr const char* kChangedOnDisk = "時刻表ファイルがほかのプログラムで変更されています。";
+constexpr const char* kRecoveryQuestion = "保存されていない変更が見つかりました。復元しますか？";
+// Unsaved edits go to the recovery file this often, besides when the program is ended.
+constexpr int kRecoveryIntervalMs = 60 * 1000;
 
 struct ButtonDesign {
   const char* Caption;
@@ -42,16 +52,6 @@ constexpr std::array<ButtonDesign, 6> kButtons{{
     {"▲", 3735, 0, 420, 855},
     {"▼", 3735, 840, 420, 855},
 }};
-
-// Once velkan42.dat is saved the clock's day timetables follow theirs. A settings file that
-// cannot be written is told at once; the timetables are saved either way.
-void FollowDayTablesOf(QWidget* parent, EditorContext& ctx) {
-  try {
-    FollowDayTables(ctx.Origins, ctx.Store.Count, ctx.AppFolder);
-  } catch (const FileError& error) {
-    ShowMessage(parent, error.what(), error.Caption, MsgIcon::Critical);
-  }
-}
 
 }  // namespace
 
@@ -114,6 +114,17 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   connect(version, &QAction::triggered, this, [this] { menuHelpVersion_Click(); });
 
   setFixedSize(sizeHint());
+
+  // Saves by other programs replace the file, so the folder is what changes. A short pause
+  // lets a burst of events (temporary file, rename) settle into one look.
+  diskSettle_ = new QTimer(this);
+  diskSettle_->setSingleShot(true);
+  diskSettle_->setInterval(200);
+  connect(diskSettle_, &QTimer::timeout, this, [this] { CheckDisk(); });
+  auto* recovery = new QTimer(this);
+  recovery->setInterval(kRecoveryIntervalMs);
+  connect(recovery, &QTimer::timeout, this, [this] { KeepUnsavedEdits(); });
+  recovery->start();
 }
 
 bool frmV42Editor::Form_Load(bool importing) {
@@ -123,7 +134,10 @@ bool frmV42Editor::Form_Load(bool importing) {
   // that is there is read as always, and one without a timetable still ends the program.
   if (!importing || !NeedsFirstStart(ctx_.AppFolder)) {
     try {
-      ReadDataFile(ctx_.Store, ctx_.AppFolder);
+      // The bytes are kept, to tell later whether another program saved over them.
+      snapshot_ = TakeSnapshot(ctx_.AppFolder);
+      if (!snapshot_.Exists) throw MissingFileError(kDataFileName);
+      ParseDataFile(ctx_.Store, snapshot_.Bytes);
     } catch (const FileError& error) {
       ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
       return false;
@@ -135,6 +149,11 @@ bool frmV42Editor::Form_Load(bool importing) {
   }
   ctx_.Origins.Reset(ctx_.Store.Count);
   saved_ = ctx_.Store;
+  base_ = ctx_.Store;
+  OfferRecovery();
+  auto* watcher = new QFileSystemWatcher(this);
+  watcher->addPath(QString::fromStdString(ctx_.AppFolder.string()));
+  connect(watcher, &QFileSystemWatcher::directoryChanged, diskSettle_, qOverload<>(&QTimer::start));
   CentreOnScreen(this);
   ListTitles();
   ButtonStateSet();
@@ -221,17 +240,137 @@ void frmV42Editor::EditSelected(int sel) {
 void frmV42Editor::menuFileSave_Click() { Save(); }
 
 bool frmV42Editor::Save() {
-  try {
-    WriteDataFile(ctx_.Store, ctx_.AppFolder);
-    FollowDayTablesOf(this, ctx_);
-  } catch (const FileError& error) {
-    // Nothing was replaced; the timetables stay in memory so that the user can try again.
-    ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
-    return false;
+  // The file on disk that the user chose to overwrite, if asked.
+  std::optional<DiskSnapshot> overwrite;
+  for (;;) {
+    std::string note;
+    std::optional<DiskComparison> ask;
+    std::optional<FileError> followError;
+    try {
+      // Check and write as one step: no other program's save can fall between them.
+      const FilesLock lock(ctx_.AppFolder);
+      DiskComparison disk = CompareWithDisk(snapshot_, base_, ctx_.AppFolder);
+      const bool fits = ctx_.Store.Count + disk.Appended <= kTimetableCount;
+      if (disk.Change == DiskChange::Appended && fits && !overwrite) {
+        // An import added timetables: they go after the editor's own list.
+        for (int k = 0; k < disk.Appended; ++k) {
+          const int at = ctx_.Store.Count;
+          ctx_.Store.Records[at] = disk.OnDisk.Records[base_.Count + k];
+          ++ctx_.Store.Count;
+          ctx_.Origins.Adopt(at, base_.Count + k);
+        }
+        ctx_.Store.MaxRows = std::max(ctx_.Store.MaxRows, disk.OnDisk.MaxRows);
+        ctx_.Store.MaxSlot = std::max(ctx_.Store.MaxSlot, disk.OnDisk.MaxSlot);
+        note = "\nほかのプログラムが追加した時刻表 " + std::to_string(disk.Appended) +
+               " 件を、一覧の最後に加えて保存しました。";
+      } else if (disk.Change != DiskChange::None && (!overwrite || !(*overwrite == disk.Now))) {
+        ask = std::move(disk);  // asked below, without holding the lock
+      }
+      if (!ask) {
+        WriteDataFile(ctx_.Store, ctx_.AppFolder);
+        // Once velkan42.dat is saved the clock's day timetables follow theirs. A settings file
+        // that cannot be written is told (after the lock is let go); the timetables are saved.
+        try {
+          FollowDayTables(ctx_.Origins, ctx_.Store.Count, ctx_.AppFolder);
+        } catch (const FileError& error) {
+          followError = error;
+        }
+        snapshot_ = TakeSnapshot(ctx_.AppFolder);
+        base_ = TimetableStore{};
+        ParseDataFile(base_, snapshot_.Bytes);
+      }
+    } catch (const FileError& error) {
+      // Nothing was replaced; the timetables stay in memory so that the user can try again.
+      ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
+      return false;
+    }
+    if (ask) {
+      const int choice = ShowChoice(this, kChangedOnDisk, kEditorTitle, MsgIcon::Warning,
+                                    {"上書き保存", "読み込み直す", "キャンセル"});
+      if (choice == 0) {
+        overwrite = ask->Now;
+        continue;
+      }
+      if (choice == 1) TakeFromDisk(*ask);
+      return false;
+    }
+    if (followError)
+      ShowMessage(this, followError->what(), followError->Caption, MsgIcon::Critical);
+    if (!note.empty()) ListTitles();
+    saved_ = ctx_.Store;
+    RemoveRecovery(ctx_.AppFolder);
+    ShowMessage(this, kSavedMessage + note, kNoticeCaption, MsgIcon::Information);
+    return true;
   }
-  saved_ = ctx_.Store;
-  ShowMessage(this, kSavedMessage, kNoticeCaption, MsgIcon::Information);
-  return true;
+}
+
+void frmV42Editor::TakeFromDisk(const DiskComparison& disk) {
+  if (!disk.Readable) {
+    // Say why the file cannot be taken: missing, unreadable or damaged.
+    try {
+      TimetableStore probe;
+      ReadDataFile(probe, ctx_.AppFolder);
+    } catch (const FileError& error) {
+      ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
+    }
+    return;
+  }
+  // The selection stays on the same timetable: by position when the title there is the same,
+  // else by its title.
+  const int sel = SelectedIndex();
+  const std::string title = sel >= 0 ? ctx_.Store.Records[sel].Title : std::string();
+  TimetableStore store = disk.OnDisk;
+  store.MaxRows = std::max(store.MaxRows, ctx_.Store.MaxRows);
+  store.MaxSlot = std::max(store.MaxSlot, ctx_.Store.MaxSlot);
+  ctx_.Store = store;
+  saved_ = store;
+  base_ = disk.OnDisk;
+  snapshot_ = disk.Now;
+  ctx_.Origins.Reset(store.Count);
+  RemoveRecovery(ctx_.AppFolder);
+  ListTitles();
+  int select = -1;
+  if (sel >= 0 && sel < store.Count && store.Records[sel].Title == title) {
+    select = sel;
+  } else if (sel >= 0) {
+    for (int i = 0; i < store.Count && select < 0; ++i)
+      if (store.Records[i].Title == title) select = i;
+  }
+  if (select >= 0) Select(select);
+  ButtonStateSet();
+}
+
+void frmV42Editor::CheckDisk() {
+  // Unsaved changes wait for the save, which decides; a dialog open on a timetable is not
+  // pulled from under the user either.
+  if (Changed() || QApplication::activeModalWidget() != nullptr) {
+    if (!Changed()) diskSettle_->start(1000);
+    return;
+  }
+  const DiskComparison disk = CompareWithDisk(snapshot_, base_, ctx_.AppFolder);
+  if (disk.Change != DiskChange::None && disk.Readable) TakeFromDisk(disk);
+}
+
+void frmV42Editor::KeepUnsavedEdits() {
+  if (!Changed()) return;
+  try {
+    WriteRecovery(ctx_.Store, ctx_.AppFolder);
+  } catch (const FileError&) {
+    // The folder cannot take it; the edits are still in the window until it ends.
+  }
+}
+
+void frmV42Editor::OfferRecovery() {
+  TimetableStore recovered = ctx_.Store;
+  if (!ReadRecovery(recovered, ctx_.AppFolder)) return;
+  const auto answer = ShowMessage(this, kRecoveryQuestion, kEditorTitle, MsgIcon::Question,
+                                  QMessageBox::Yes | QMessageBox::No);
+  if (answer == QMessageBox::Yes) {
+    ctx_.Store = recovered;
+    // Day tables follow by position, the best guess for a list whose moves are not known.
+  } else {
+    RemoveRecovery(ctx_.AppFolder);
+  }
 }
 
 bool frmV42Editor::Changed() const {
@@ -246,6 +385,10 @@ void frmV42Editor::closeEvent(QCloseEvent* event) {
     if (answer == QMessageBox::Cancel || (answer == QMessageBox::Yes && !Save())) {
       event->ignore();
       return;
+    }
+    if (answer == QMessageBox::No) {
+      RemoveRecovery(ctx_.AppFolder);
+      saved_ = ctx_.Store;  // discarded: nothing is kept at the program's end
     }
   }
   QMainWindow::closeEvent(event);

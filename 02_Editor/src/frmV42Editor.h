@@ -4,9 +4,11 @@
 #include <QMainWindow>
 #include <array>
 
+#include "DiskChanges.h"
 #include "EditorContext.h"
 
 class QListWidget;
+class QTimer;
 class QPushButton;
 class QAction;
 
@@ -30,6 +32,9 @@ class frmV42Editor : public QMainWindow {
   // The version box's text.
   static std::string VersionText();
 
+  // Puts unsaved edits in the recovery file; for a program ended by a signal.
+  void KeepUnsavedEdits();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -45,6 +50,13 @@ class frmV42Editor : public QMainWindow {
   bool Save();
   bool Changed() const;
   void menuHelpVersion_Click();
+  void OfferRecovery();
+  void TakeFromDisk(const DiskComparison& disk);
+  void CheckDisk();
+
+  DiskSnapshot snapshot_;  // velkan42.dat as last read or saved
+  TimetableStore base_;    // what snapshot_ holds
+  QTimer* diskSettle_ = nullptr;
 
   EditorContext& ctx_;
   QListWidget* lstDataList_ = nullptr;

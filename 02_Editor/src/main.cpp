@@ -27,5 +27,8 @@ int main(int argc, char* argv[]) {
       v42::ResolveAppFolder(QCoreApplication::applicationDirPath().toStdString());
   const auto program = v42::basV42Editor(appFolder, {}, parser.isSet(import));
   if (!program.Window) return 1;
-  return QApplication::exec();
+  const int code = QApplication::exec();
+  // Ended by a signal (a logout, a closed terminal): unsaved edits go to the recovery file.
+  if (code > 128) program.Window->KeepUnsavedEdits();
+  return code;
 }

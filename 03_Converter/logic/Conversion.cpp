@@ -6,6 +6,7 @@
 
 #include "DataFile.h"
 #include "DataFormat.h"
+#include "FilesLock.h"
 #include "IniFile.h"
 #include "Model.h"
 #include "SafeFile.h"
@@ -127,12 +128,17 @@ std::string Convert(const fs::path& timetableFile, const fs::path& settingsFile)
   }
   // Only a missing settings file is taken as the defaults: one that is there but cannot be
   // read holds the user's settings, and the conversion would overwrite it.
-  std::error_code error;
-  if (fs::exists(fs::symlink_status(settingsFile, error)) && !FileExists(settingsFile)) {
-    FileError unreadable = MissingFileError(kIniFileName);
-    unreadable.EndsProgram = false;
-    throw unreadable;
+  if (FileExists(settingsFile)) {
+    try {
+      ReadFileBytes(settingsFile);
+    } catch (FileError& unreadable) {
+      unreadable.EndsProgram = false;
+      throw;
+    }
   }
+  // Other programs' saves wait until the conversion has read, written and deleted.
+  const FilesLock timetableLock(timetableFile.parent_path());
+  const FilesLock settingsLock(settingsFile.parent_path());
   return fromV1 ? FromV1(timetableFile, settingsFile) : ToV1(timetableFile, settingsFile);
 }
 

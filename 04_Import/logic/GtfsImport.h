@@ -90,6 +90,8 @@ struct ImportReport {
   std::vector<HourLeftOut> LeftOut;
   std::vector<std::string> UnletteredKinds;  // beyond 26: their departures carry no letter
   std::vector<TextChange> Changed;
+  int RepeatedRows =
+      0;  // stop_times.txt rows at the stop with a (trip_id, stop_sequence) seen before
 };
 
 struct ImportResult {

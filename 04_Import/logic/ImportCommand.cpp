@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "DataFile.h"
+#include "FilesLock.h"
 #include "GtfsImport.h"
 
 namespace v42::gtfs {
@@ -143,6 +144,8 @@ int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, st
   }
   const std::filesystem::path folder =
       o.Folder.empty() ? context.AppFolder() : std::filesystem::path(o.Folder);
+  // Read, append and replace as one step, so that imports run together each add theirs.
+  const FilesLock lock(folder);
   TimetableStore store;
   if (FileExists(folder / kDataFileName)) ReadDataFile(store, folder);
   AppendTimetable(store, result.Record);
