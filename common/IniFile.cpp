@@ -9,6 +9,7 @@
 #include "DataFormat.h"
 #include "FilesLock.h"
 #include "IniLines.h"
+#include "InputRules.h"
 #include "NumberRules.h"
 #include "SafeFile.h"
 #include "TextCodec.h"
@@ -16,6 +17,12 @@
 namespace v42 {
 
 namespace {
+
+std::size_t CharCount(std::string_view utf8) {
+  std::size_t n = 0;
+  for (unsigned char c : utf8) n += (c & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
 
 // A value that does not fit leaves the field as a missing key would.
 void SetColor(Color& field, std::string_view value) {
@@ -79,7 +86,10 @@ void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
   } else {
     for (int i = 0; i < kCommentCount; ++i) {
       const std::string n = std::to_string(i);
-      if (key == "CommentText_" + n) s.Comments[i].Text = value;
+      // Longer than its box could hold: refused like a damaged line.
+      if (key == "CommentText_" + n && CharCount(value) <= kCommentMaxChars) {
+        s.Comments[i].Text = value;
+      }
       if (key == "CommentColor_" + n) SetColor(s.Comments[i].Color, value);
     }
   }
@@ -272,7 +282,10 @@ IniSettings ReadIniOverDefaults(const std::filesystem::path& appFolder) {
   return settings;
 }
 
-void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {
+namespace {
+
+void WriteIni(const IniSettings& settings, const std::filesystem::path& appFolder,
+              bool keepOtherLines) {
   // A line break inside a value would split its line and lose the rest of the setting.
   for (const std::string* value : {&settings.Comments[0].Text, &settings.Comments[1].Text,
                                    &settings.Comments[2].Text, &settings.MessageSoundFile}) {
@@ -315,11 +328,21 @@ void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appF
   // Lines this program does not know (a comment, a newer version's key) stay where they are;
   // a file that cannot be read or is not text is never replaced.
   std::string old;
-  if (FileExists(file)) {
+  if (keepOtherLines && FileExists(file)) {
     old = ReadFileBytes(file);
     CheckIsText(old);
   }
   ReplaceFile(file, MergeLines(old, lines));
+}
+
+}  // namespace
+
+void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {
+  WriteIni(settings, appFolder, true);
+}
+
+void ReplaceIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {
+  WriteIni(settings, appFolder, false);
 }
 
 }  // namespace v42

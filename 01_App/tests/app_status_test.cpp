@@ -151,6 +151,7 @@ TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
     EXPECT_EQ(ReadText(Folder() / name), bytes) << name << bytes.size();
   }
   fs::remove(Folder() / kIniFileName);
+  fs::remove(Folder() / kDataFileName);
   fs::create_symlink(kDataFileName, Folder() / kDataFileName);  // a link loop
   r = Run("--status");
   EXPECT_EQ(r.Code, 1);

@@ -22,7 +22,7 @@ class DialogFixture : public EditorFixture {
     record.Types[0] = {"普通", 0x0000FF, 0xFFFFC0, false, false};
     record.Types[1] = {"快速", 0x008000, 0xC0FFC0, true, false};
     record.Types[2] = {"急行", 0x800000, 0xC0C0FF, true, true};
-    record.Types[3] = {"各駅停車の区間快速列車", 0x010101, 0xFFFFFF, false, false};  // 11 chars
+    record.Types[3] = {"各駅停車の区間快速", 0x010101, 0xFFFFFF, false, false};  // 9 chars
     record.GridColors = {0x202020, 0xF0F0F0, 0x303030, 0x00FFFF, 0x404040, 0xFFFF00};
     Open({record});
     ASSERT_NE(Edit(0), nullptr);
@@ -98,11 +98,11 @@ TEST_F(SetType, ColourPicksMoveTheCurrentCellOnAndEscChangesNothing) {
 
 TEST_F(SetType, NamesHoldNineStorableCharacters) {
   auto* input = Child<QLineEdit>(dialog_, "txtInput");
-  DoubleClickCell(Grid(), 3, 1);  // a longer name from the file stays whole, but cannot grow
+  DoubleClickCell(Grid(), 3, 1);  // a name as long as the box allows cannot grow
   input->end(false);
   TypeText(input, QStringLiteral("だ"));
   QTest::keyClick(input, Qt::Key_Return);
-  EXPECT_EQ(Grid()->TextMatrix(3, 1), QStringLiteral("各駅停車の区間快速列車"));
+  EXPECT_EQ(Grid()->TextMatrix(3, 1), QStringLiteral("各駅停車の区間快速"));
 
   DoubleClickCell(Grid(), 4, 1);
   ASSERT_TRUE(input->isVisible());

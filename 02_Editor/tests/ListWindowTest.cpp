@@ -74,10 +74,12 @@ TEST_F(ListWindow, SaveTakesTheClocksDayTimetablesAlong) {
   SetIniDefaults(settings);
   settings.DayTables.Tables = {0, 1, 2};
   settings.DayTables.DayStartHour = 4;
-  // Longer than the data file, so that a size limit lets that through and stops this one.
+  // Longer than the data file (a note of the user's, which every save keeps), so that a size
+  // limit lets that through and stops this one.
   const auto dataSize = static_cast<rlim_t>(Bytes(Folder() / kDataFileName).size());
-  settings.Comments[0].Text = std::string(dataSize + 1024, 'x');
   WriteIniFile(settings, Folder());
+  std::ofstream(Folder() / kIniFileName, std::ios::binary | std::ios::app)
+      << "; " << std::string(dataSize + 1024, 'x') << "\r\n";
   const std::string iniBefore = Bytes(Folder() / kIniFileName);
 
   SelectEntry(2);

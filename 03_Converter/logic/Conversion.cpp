@@ -89,7 +89,8 @@ std::string FromV1(const fs::path& timetableFile, const fs::path& settingsFile) 
 
   OutputRollback dataFile(timetableFile.parent_path() / kDataFileName);
   WriteStep([&] { WriteDataFile(store, timetableFile.parent_path()); });
-  WriteStep([&] { WriteIniFile(settings, settingsFile.parent_path()); });
+  // The version 1 settings file is replaced as a whole, whatever its name.
+  WriteStep([&] { ReplaceIniFile(settings, settingsFile.parent_path()); });
   dataFile.Commit();
   return DeleteOldTimetable(timetableFile, "v1.xxからv2.1xに変換しました。");
 }

@@ -12,7 +12,6 @@
 #include <utility>
 
 #include "DataFile.h"
-#include "FilesLock.h"
 #include "IniFile.h"
 #include "SafeFile.h"
 #include "TestFiles.h"
@@ -22,12 +21,8 @@ namespace {
 
 using test::TempFolder;
 
-// Files in the folder besides the writers' lock file.
-long FilesIn(const std::filesystem::path& folder) {
-  long n = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    n += entry.path().filename() != kFilesLockName ? 1 : 0;
-  return n;
+auto FilesIn(const std::filesystem::path& folder) {
+  return std::distance(std::filesystem::directory_iterator(folder), {});
 }
 
 // Runs a save in a child process (so limits and a changed user stay there); true when it raised

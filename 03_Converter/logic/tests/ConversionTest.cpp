@@ -11,7 +11,6 @@
 
 #include "Conversion.h"
 #include "DataFile.h"
-#include "FilesLock.h"
 #include "IniFile.h"
 #include "TestFiles.h"
 #include "V1FileAccess.h"
@@ -53,7 +52,6 @@ std::string FailureOf(Call call) {
 std::map<fs::path, std::string> Snapshot(const fs::path& folder) {
   std::map<fs::path, std::string> files;
   for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    if (entry.path().filename() == kFilesLockName) continue;  // the writers' lock, kept
     files[entry.path()] = entry.is_regular_file() ? ReadBytes(entry.path()) : "<folder>";
   }
   return files;
