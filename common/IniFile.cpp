@@ -1,5 +1,6 @@
 #include "IniFile.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
@@ -142,9 +143,15 @@ struct KeyLine {
 void CheckIsText(std::string_view bytes) {
   const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
                                            (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
-  if (utf16 || bytes.find('\0') != std::string_view::npos) {
+  // Text holds no control character but tab and line ends (and the old end-of-file mark);
+  // CP932 and UTF-8 never use those bytes inside a character.
+  const bool control = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != 0x1A;
+  });
+  if (utf16 || control) {
     throw DamagedFileError(kIniFileName,
-                           "文字のファイルではありません（UTF-16 または NUL文字）。"
+                           "文字のファイルではありません（UTF-16 または制御文字）。"
                            "\nファイルはそのまま残しています。");
   }
 }
