@@ -16,6 +16,7 @@
 #include "DataFile.h"
 #include "DataFormat.h"
 #include "EditorList.h"
+#include "EndOnSignals.h"
 #include "FilesLock.h"
 #include "FirstStart.h"
 #include "Fonts.h"
@@ -368,7 +369,7 @@ void frmV42Editor::OfferRecovery() {
   if (answer == QMessageBox::Yes) {
     ctx_.Store = recovered;
     // Day tables follow by position, the best guess for a list whose moves are not known.
-  } else {
+  } else if (!EndingOnSignal()) {
     RemoveRecovery(ctx_.AppFolder);
   }
 }
@@ -386,7 +387,7 @@ void frmV42Editor::closeEvent(QCloseEvent* event) {
       event->ignore();
       return;
     }
-    if (answer == QMessageBox::No) {
+    if (answer == QMessageBox::No && !EndingOnSignal()) {
       RemoveRecovery(ctx_.AppFolder);
       saved_ = ctx_.Store;  // discarded: nothing is kept at the program's end
     }
