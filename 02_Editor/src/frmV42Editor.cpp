@@ -116,12 +116,14 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
 
   setFixedSize(sizeHint());
 
-  // Saves by other programs replace the file, so the folder is what changes. A short pause
-  // lets a burst of events (temporary file, rename) settle into one look.
+  // A short pause lets a burst of folder events (temporary file, rename) settle into one look.
   diskSettle_ = new QTimer(this);
   diskSettle_->setSingleShot(true);
   diskSettle_->setInterval(200);
   connect(diskSettle_, &QTimer::timeout, this, [this] { CheckDisk(); });
+  watcher_ = new QFileSystemWatcher(this);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, diskSettle_,
+          qOverload<>(&QTimer::start));
   auto* recovery = new QTimer(this);
   recovery->setInterval(kRecoveryIntervalMs);
   connect(recovery, &QTimer::timeout, this, [this] { KeepUnsavedEdits(); });
@@ -152,9 +154,7 @@ bool frmV42Editor::Form_Load(bool importing) {
   saved_ = ctx_.Store;
   base_ = ctx_.Store;
   OfferRecovery();
-  auto* watcher = new QFileSystemWatcher(this);
-  watcher->addPath(QString::fromStdString(ctx_.AppFolder.string()));
-  connect(watcher, &QFileSystemWatcher::directoryChanged, diskSettle_, qOverload<>(&QTimer::start));
+  WatchFolder();
   CentreOnScreen(this);
   ListTitles();
   ButtonStateSet();
@@ -248,6 +248,7 @@ bool frmV42Editor::Save() {
     std::optional<DiskComparison> ask;
     std::optional<FileError> followError;
     try {
+      MakeAppFolder(ctx_.AppFolder);  // an import on a first start has made nothing yet
       // Check and write as one step: no other program's save can fall between them.
       const FilesLock lock(ctx_.AppFolder);
       DiskComparison disk = CompareWithDisk(snapshot_, base_, ctx_.AppFolder);
@@ -299,7 +300,9 @@ bool frmV42Editor::Save() {
       ShowMessage(this, followError->what(), followError->Caption, MsgIcon::Critical);
     if (!note.empty()) ListTitles();
     saved_ = ctx_.Store;
+    savedOnce_ = true;
     RemoveRecovery(ctx_.AppFolder);
+    WatchFolder();
     ShowMessage(this, kSavedMessage + note, kNoticeCaption, MsgIcon::Information);
     return true;
   }
@@ -352,6 +355,18 @@ void frmV42Editor::CheckDisk() {
   if (disk.Change != DiskChange::None && disk.Readable) TakeFromDisk(disk);
 }
 
+void frmV42Editor::WatchFolder() {
+  // Saves by other programs replace the file, so the folder is what changes. One that does
+  // not exist yet (an import on a first start) is watched once the first save has made it.
+  const QString folder = QString::fromStdString(ctx_.AppFolder.string());
+  std::error_code ec;
+  if (!std::filesystem::is_directory(ctx_.AppFolder, ec) ||
+      watcher_->directories().contains(folder)) {
+    return;
+  }
+  watcher_->addPath(folder);
+}
+
 void frmV42Editor::KeepUnsavedEdits() {
   if (!Changed()) return;
   try {
@@ -402,6 +417,12 @@ void frmV42Editor::menuFileImport_Click() {
     ListTitles();
     Select(ctx_.Store.Count - 1);
     ButtonStateSet();
+  });
+  // The keys come back to the list (and its menu), whatever the window manager does: a first
+  // start goes on to the save with them.
+  connect(dialog, &QDialog::finished, this, [this] {
+    activateWindow();
+    lstDataList_->setFocus();
   });
   dialog->ShowModal();
 }

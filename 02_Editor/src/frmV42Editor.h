@@ -9,6 +9,7 @@
 
 class QListWidget;
 class QTimer;
+class QFileSystemWatcher;
 class QPushButton;
 class QAction;
 
@@ -35,6 +36,9 @@ class frmV42Editor : public QMainWindow {
   // Puts unsaved edits in the recovery file; for a program ended by a signal.
   void KeepUnsavedEdits();
 
+  // True once this session has saved a file holding at least one timetable.
+  bool SavedATimetable() const { return savedOnce_ && saved_.Count > 0; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -53,15 +57,18 @@ class frmV42Editor : public QMainWindow {
   void OfferRecovery();
   void TakeFromDisk(const DiskComparison& disk);
   void CheckDisk();
+  void WatchFolder();
 
   DiskSnapshot snapshot_;  // velkan42.dat as last read or saved
   TimetableStore base_;    // what snapshot_ holds
   QTimer* diskSettle_ = nullptr;
+  QFileSystemWatcher* watcher_ = nullptr;
 
   EditorContext& ctx_;
   QListWidget* lstDataList_ = nullptr;
   std::array<QPushButton*, 6> cmdAct_{};
   TimetableStore saved_;  // the store as last read or saved
+  bool savedOnce_ = false;
 };
 
 }  // namespace v42
