@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Start-up of the clock beside its yardsticks, runs taken in turn in one session, medians shown:
+# Start-up of the clock beside its yardsticks, runs taken in turn in one session:
 #   start to visible window and peak memory: against a bare Qt label clock (label_clock),
 #   `--status` wall time: against a reader of the same two files without Qt (status_reader).
 # Both windows run under one Xvfb display with a session bus and a stand-in panel tray, as on a
-# desktop. Usage: startup.sh <build dir> [runs]
+# desktop. Figures are medians of the runs; each ratio is the median of the ratios of runs taken
+# one right after the other, so the machine speeding up or slowing down meanwhile does not move
+# it. Usage: startup.sh <build dir> [runs]
 set -euo pipefail
 
 median() { sort -n | awk '{v[NR] = $1} END {print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2}'; }
@@ -67,14 +69,16 @@ xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" dbus-run-session -- \
 )
 
 col() { awk -v c="$2" '{print $c}' "$work/$1" | median; }
-c_map=$(col clock.txt 1) l_map=$(col label.txt 1)
-c_peak=$(col clock.txt 2) l_peak=$(col label.txt 2)
-c_stat=$(col status.txt 1) r_stat=$(col status.txt 2)
+# The median over runs of column a of file1 divided by column b of file2, run by run.
+ratio() { paste -d ' ' "$work/$1" "$work/$2" | awk -v a="$3" -v b="$4" '{print $a / $b}' | median; }
+row() { # title, unit, divisor, clock's figure, yardstick's figure, ratio
+  awk -v t="$1" -v u="$2" -v d="$3" -v a="$4" -v b="$5" -v r="$6" \
+    'BEGIN {printf "%-22s %9.1f %s %9.1f %s %7.2f\n", t, a / d, u, b / d, u, r}'
+}
 libs() { ldd "$1" | wc -l; }
 printf '%-22s %12s %12s %7s\n' "median of $runs" "Velkan42" "yardstick" "ratio"
-awk -v a="$c_map" -v b="$l_map" 'BEGIN {printf "%-22s %9.1f ms %9.1f ms %7.2f\n", "start to window", a / 1000, b / 1000, a / b}'
-awk -v a="$c_peak" -v b="$l_peak" 'BEGIN {printf "%-22s %9.1f MB %9.1f MB %7.2f\n", "peak memory", a / 1024, b / 1024, a / b}'
-awk -v a="$c_stat" -v b="$r_stat" 'BEGIN {printf "%-22s %9.1f ms %9.1f ms %7.2f\n", "--status wall time", a / 1000, b / 1000, a / b}'
-printf '%-22s %12s %12s %7s\n' "linked libraries" "$(libs "$build/bin/Velkan42")" \
-  "$(libs "$build/bin/label_clock")" ""
+row "start to window" ms 1000 "$(col clock.txt 1)" "$(col label.txt 1)" "$(ratio clock.txt label.txt 1 3)"
+row "peak memory" MB 1024 "$(col clock.txt 2)" "$(col label.txt 2)" "$(ratio clock.txt label.txt 2 4)"
+row "--status wall time" ms 1000 "$(col status.txt 1)" "$(col status.txt 2)" "$(ratio status.txt status.txt 1 4)"
+printf '%-22s %12s %12s\n' "linked libraries" "$(libs "$build/bin/Velkan42")" "$(libs "$build/bin/label_clock")"
 echo "yardsticks: label_clock for the window and memory, status_reader for --status"
