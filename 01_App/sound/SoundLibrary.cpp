@@ -33,6 +33,7 @@ struct Library {
     if (error != nullptr) {
       Problem = "音声ライブラリ " + File + " を読み込めないため、音を鳴らせません。\n" +
                 "パッケージ " + Package + " を入れると鳴らせるようになります。\n(" + error + ")";
+      if (handle != nullptr) dlclose(handle);  // a library without the functions we use
       return nullptr;
     }
     Problem.clear();
