@@ -30,6 +30,9 @@ class frmV42Editor : public QMainWindow {
   // The version box's text.
   static std::string VersionText();
 
+  // True once this session has saved a file holding at least one timetable.
+  bool SavedATimetable() const { return savedOnce_ && saved_.Count > 0; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -50,6 +53,7 @@ class frmV42Editor : public QMainWindow {
   QListWidget* lstDataList_ = nullptr;
   std::array<QPushButton*, 6> cmdAct_{};
   TimetableStore saved_;  // the store as last read or saved
+  bool savedOnce_ = false;
 };
 
 }  // namespace v42
