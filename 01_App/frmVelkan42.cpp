@@ -566,6 +566,8 @@ void frmVelkan42::ShowState() {
 // ---- the tray icon ----
 
 void frmVelkan42::TraySet() {
+  // The tray's registration with the panel talks to the session bus; the window comes first.
+  if (!shown_) return;
   if (!context_.Settings.Desktop.TrayIcon) {
     if (tray_ && !isVisible()) show();  // hidden from the tray, it would have no way back
     tray_.reset();
@@ -604,6 +606,17 @@ void frmVelkan42::TrayToggle() {
     showNormal();  // a window mapped anew comes up on top
     activateWindow();
   }
+}
+
+void frmVelkan42::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (!clock_) return;
+    TraySet();
+    TrayShow();
+  });
 }
 
 void frmVelkan42::changeEvent(QEvent* event) {

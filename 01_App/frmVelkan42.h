@@ -69,6 +69,7 @@ class frmVelkan42 : public QMainWindow {
 
  protected:
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
@@ -106,6 +107,7 @@ class frmVelkan42 : public QMainWindow {
   ClockSource clockSource_;
   bool handDriven_ = false;
   bool loaded_ = false;
+  bool shown_ = false;      // the window has been shown once: the tray may come
   qint64 lastSecond_ = -1;  // the wall-clock second the label shows
   QTimer Timer1;
   QPointer<frmMsg> alert_;

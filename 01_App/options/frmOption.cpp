@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QValidator>
 #include <algorithm>
 
@@ -101,7 +102,11 @@ void SetFore(QWidget* widget, const QColor& fore, const QColor& back) {
 
 }  // namespace
 
-SoundDevices DetectSoundDevices() { return {HasWaveDevice(), HasMidiDevice()}; }
+SoundDevices DetectSoundDevices() {
+  SoundDevices devices{HasWaveDevice(), HasMidiDevice(), {}};
+  devices.Problem = SoundLibraryProblem();
+  return devices;
+}
 
 frmOption::frmOption(IniSettings& settings, std::filesystem::path appFolder, QWidget* parent)
     : frmOption(settings, std::move(appFolder), DetectSoundDevices(), parent) {}
@@ -323,6 +328,13 @@ void frmOption::Form_Load() {
 void frmOption::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   CentreOnScreen(this);
+  if (!devices_.Problem.empty()) {
+    // Over the dialog, once: the unchecked devices are explained where they are seen.
+    QTimer::singleShot(0, this, [this, problem = devices_.Problem] {
+      ShowMessage(this, problem, "音声ｴﾗｰ", MsgIcon::Warning);
+    });
+    devices_.Problem.clear();
+  }
 }
 
 void frmOption::SetFormColor() {
