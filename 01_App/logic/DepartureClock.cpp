@@ -70,6 +70,10 @@ std::string ClockLabel(const ClockTime& now) {
 DepartureClock::DepartureClock(const TimetableStore& store, const IniSettings& settings)
     : store_(store), settings_(settings) {
   store_.Count = std::min<std::uint8_t>(store_.Count, kTimetableCount);
+  // The search takes the first minute above now in a row: a row written out of order elsewhere
+  // would show a later departure as the next one.
+  for (auto& record : store_.Records)
+    for (auto& row : record.Departures) SortDepartures(row);
   cols_ = ColumnCount(store_);
 }
 
@@ -120,6 +124,39 @@ void DepartureClock::SelectTimetable(int tableNo) {
   FGridTypeColor();
   SeekNextTime();
   TimeCalcAll();
+}
+
+bool DepartureClock::NewServiceDay(int tableNo) {
+  const bool picked = !panels_[0].Time.empty();
+  if (!picked || tableNo != TableNo_) {
+    SelectTimetable(tableNo);
+    if (picked) ReleasePick("ダイヤ変更で選択解除");
+    return picked;
+  }
+  SeekNextTime();
+  TimeCalcAll();
+  // Still ahead: minutes left to it, and not before the next departure in the grid.
+  const bool before =
+      CellY_[0] < CellY_[1] || (CellY_[0] == CellY_[1] && CellX_[0] < CellX_[1]);
+  if (minutesLeft_[0] >= 1 && !before) return false;
+  ReleasePick("発車済みで選択解除");
+  return true;
+}
+
+void DepartureClock::ReleasePick(const char* reason) {
+  PanelText& set = panels_[0];
+  if (InGrid(CellY_[0], CellX_[0]) && CellX_[0] != 0) {
+    const GridColorSet& colors = GridColors();
+    const bool next = CellX_[0] == CellX_[1] && CellY_[0] == CellY_[1];
+    Paint(CellY_[0], CellX_[0],
+          next ? CellLook{colors.NextForeColor, colors.NextBackColor} : OwnLook(CellY_[0], CellX_[0]));
+  }
+  CellX_[0] = CellY_[0] = 0;
+  set.Time.clear();
+  MsgDoneFlag_ = 1;
+  ComonTimeCalc(0, 1);
+  set.Comment = reason;
+  set.CommentColor = settings_.Comments[1].Color;
 }
 
 void DepartureClock::FGridWrite() {
@@ -359,7 +396,10 @@ void DepartureClock::ComonTimeCalc(int index, std::int16_t cType) {
 
   minutesLeft_[index] = t < 1 ? -1 : t;
   if (t < 1) {
+    // Nothing to count down: the unit goes back to its plain form, not the h:mm one.
     panel.Minutes.clear();
+    minuteLayout_ = kMinutesLayout;
+    unitText_ = "分前";
   } else if (t <= 59) {
     panel.MinutesFontSize = 12;
     minuteLayout_ = kMinutesLayout;

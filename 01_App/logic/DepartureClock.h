@@ -47,6 +47,10 @@ class DepartureClock {
   void ChooseDeparture(int row, int col);         // double-click / Enter on a grid cell
   void Refresh();                                 // SeekNextTime + TimeCalcAll
   void SetSettings(const IniSettings&);           // after the options dialog
+  // A new service day shows timetable tableNo. The departure picked stays when the timetable
+  // stays and it is still ahead; otherwise it is released, the Set panel saying why. True
+  // when a pick was released (an alert on show for it is to close).
+  bool NewServiceDay(int tableNo);
   const std::string& NowText() const;             // the clock label
   const PanelText& Panel(int i) const;            // 0 = Set, 1 = 1st, 2 = 2nd
   const std::string& UnitText() const;            // the unit beside panel 0: "分前" or "前"
@@ -92,6 +96,7 @@ class DepartureClock {
   std::int16_t LeftToChosen(std::int16_t H0, std::int16_t M0, std::int16_t H1,
                             std::int16_t M1) const;
   void SetComment(PanelText& panel, int comment);
+  void ReleasePick(const char* reason);
   void Paint(int row, int col, CellLook look);
   CellLook OwnLook(int row, int col) const;  // the type's colours, or the grid's own
   bool InGrid(int row, int col) const;

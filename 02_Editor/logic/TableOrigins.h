@@ -25,6 +25,8 @@ class TableOrigins {
   // was deleted or the file never had it.
   int Current(int saved, int count) const;
 
+  bool operator==(const TableOrigins&) const = default;
+
  private:
   std::array<int, kTimetableCount> from_{};  // -1: not from the file
 };

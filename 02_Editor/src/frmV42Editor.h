@@ -5,7 +5,10 @@
 #include <array>
 
 #include "EditorContext.h"
+#include "EditorList.h"
+#include "UndoHistory.h"
 
+class QLabel;
 class QListWidget;
 class QPushButton;
 class QAction;
@@ -30,6 +33,11 @@ class frmV42Editor : public QMainWindow {
   // The version box's text.
   static std::string VersionText();
 
+  // 元に戻す (Ctrl+Z) and やり直し (Ctrl+Y) of the list: deletions, additions, moves, edits
+  // and imports.
+  void Undo();
+  void Redo();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -45,11 +53,18 @@ class frmV42Editor : public QMainWindow {
   bool Save();
   bool Changed() const;
   void menuHelpVersion_Click();
+  ListState State() const;
+  void Restore(const ListState& state);
+  void Recorded(const ListState& before);
 
   EditorContext& ctx_;
   QListWidget* lstDataList_ = nullptr;
   std::array<QPushButton*, 6> cmdAct_{};
   TimetableStore saved_;  // the store as last read or saved
+  QLabel* lblEmpty_ = nullptr;
+  QAction* undo_ = nullptr;
+  QAction* redo_ = nullptr;
+  UndoHistory<ListState> history_;
 };
 
 }  // namespace v42
