@@ -393,7 +393,7 @@ void frmVelkan42::ChooseDayTable() {
     // one to leave for, and an alert for a released one has nothing left to say.
     const QSignalBlocker quiet(Combo);
     Combo->setCurrentIndex(*table);
-    if (clock_->NewServiceDay(*table) && alert_) {
+    if (clock_->NewServiceDay(*table, Now(), dayChooser_->Today().Early) && alert_) {
       disconnect(alert_, &QDialog::finished, this, &frmVelkan42::AlertFinished);
       notifier_.Close();
       alert_->done(QDialog::Rejected);
@@ -407,7 +407,8 @@ void frmVelkan42::ChooseDayTable() {
   QString tip;
   if (context_.Settings.DayTables.IsOn()) {
     const ServiceDay& today = dayChooser_->Today();
-    tip = QString("今日のダイヤ: ") + DayKindName(today.Kind);
+    // After the day's last departure the next day's timetable already shows, and says so.
+    tip = QString(today.Early ? "次のダイヤ: " : "今日のダイヤ: ") + DayKindName(today.Kind);
     if (!today.Holiday.empty()) tip += " (" + Q(today.Holiday) + ")";
   }
   if (Combo->toolTip() != tip) Combo->setToolTip(tip);

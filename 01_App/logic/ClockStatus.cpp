@@ -85,7 +85,8 @@ ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
   DepartureClock clock(store, settings);
   clock.Load(now);
   DayChooser chooser(settings.DayTables, store, settings.MoveTimes_Min);
-  if (const std::optional<int> table = chooser.Check(now)) clock.SelectTimetable(*table);
+  if (const std::optional<int> table = chooser.Check(now))
+    clock.NewServiceDay(*table, now, chooser.Today().Early);
 
   ClockStatus status;
   status.At = now;
