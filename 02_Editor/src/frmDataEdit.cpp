@@ -24,7 +24,7 @@ namespace {
 
 constexpr int kColWidth = 330;
 constexpr int kGridBottom = 6030;
-constexpr int kKeysLineHeight = 480;
+constexpr int kKeysLineHeight = 570;
 // What the grid does with the keys and the mouse is not to be guessed.
 constexpr const char* kKeysLine =
     "数字とEnter：分を入力　a～z：種別　Space：種別消去　"
@@ -99,7 +99,7 @@ frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
   connect(undo, &QAction::triggered, this, [this] { Undo(); });
   auto* redo = new QAction(QStringLiteral("やり直し"), this);
   redo->setObjectName("actRedo");
-  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
+  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   connect(redo, &QAction::triggered, this, [this] { Redo(); });
   addActions({undo, redo});
 
@@ -128,6 +128,8 @@ void frmDataEdit::Form_Load() {
   CentreOnScreen(this);
   FGrid_->SetCurrentCell(0, 1);
   rowShown_ = 0;
+  // The grid, not the title, takes the first keys: a digit typed at once is a minute.
+  FGrid_->setFocus(Qt::OtherFocusReason);
 }
 
 void frmDataEdit::CellStyleSet(std::uint8_t typeLetter) {
@@ -329,11 +331,13 @@ void frmDataEdit::CancelRequested() {
 }
 
 bool frmDataEdit::eventFilter(QObject* watched, QEvent* event) {
-  // The title is selected whole only when the user clicks into it: Tab from a button must not
-  // leave it ready to be overwritten by the next minute typed.
-  if (watched == txtTitle_ && event->type() == QEvent::FocusIn &&
-      static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
-    txtTitle_->setSelection(0, kTitleMaxChars);
+  // Tab does not select the title: a minute typed next would overwrite it by accident.
+  if (watched == txtTitle_ && event->type() == QEvent::FocusIn) {
+    const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+      txtTitle_->end(false);
+    else
+      txtTitle_->setSelection(0, kTitleMaxChars);
   }
   if (watched == FGrid_ && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();

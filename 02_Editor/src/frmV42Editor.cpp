@@ -125,7 +125,7 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   connect(undo_, &QAction::triggered, this, [this] { Undo(); });
   redo_ = menuEdit->addAction(QStringLiteral("やり直し(&R)"));
   redo_->setObjectName("menuEditRedo");
-  redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence::Redo});
+  redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   connect(redo_, &QAction::triggered, this, [this] { Redo(); });
   auto* menuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   menuHelp->setObjectName("menuHelp");
@@ -267,10 +267,9 @@ void frmV42Editor::cmdAct_Click(int index) {
 void frmV42Editor::EditSelected(int sel) {
   ctx_.EditIndex = static_cast<std::uint8_t>(sel);
   auto* editor = new frmDataEdit(ctx_, this);
-  connect(editor, &QDialog::finished, this, [this, sel, before = State()] {
+  connect(editor, &QDialog::finished, this, [this, before = State()] {
     // The title may have changed.
     ListTitles();
-    Select(sel);
     Recorded(before);
   });
   editor->ShowModal();

@@ -48,7 +48,8 @@ class DataEdit : public EditorFixture {
     ClickCell(grid_, row, col);
     QTest::keyClicks(grid_, QByteArray(keys).left(1));  // the first digit opens the box
     QTest::keyClicks(input_, keys + 1);
-    QTest::keyClick(input_, Qt::Key_Return);
+    QTest::keyClick(input_, Qt::Key_Return);  // stores and goes on to the next cell
+    QTest::keyClick(grid_, Qt::Key_Left);     // back onto the typed one
   }
   // Opens the box on a cell with the first digit and types the rest, without storing it.
   void StartTyping(int row, int col, const char* keys) {
@@ -98,7 +99,9 @@ TEST_F(DataEdit, TheKeysLineTellsTheGridsKeysAndFits) {
   EXPECT_TRUE(keys->isVisible());
   for (const char* word : {"数字", "Enter", "分", "a～z", "種別", "Space", "Delete", "右クリック"})
     EXPECT_TRUE(keys->text().contains(QString::fromUtf8(word))) << word;
-  EXPECT_LE(keys->fontMetrics().horizontalAdvance(keys->text()), keys->contentsRect().width());
+  for (const QString& line : keys->text().split('\n'))
+    EXPECT_LE(keys->fontMetrics().horizontalAdvance(line), keys->contentsRect().width());
+  EXPECT_LE(keys->fontMetrics().lineSpacing() * 2, keys->contentsRect().height());
   EXPECT_LE(keys->geometry().bottom(), editor_->rect().bottom());
   EXPECT_GE(keys->geometry().top(), grid_->geometry().bottom());
 }
@@ -140,9 +143,10 @@ TEST_F(DataEdit, TheMinuteBoxOpensByDoubleClickEnterOrDigitAndOnlyEscDropsTheTyp
 // Whatever takes the box's place stores the typing into the cell the box was opened over.
 TEST_F(DataEdit, TheTypingIsStoredWhenTheBoxLosesItsPlace) {
   StartTyping(0, 3, "3");
-  ClickCell(grid_, 1, 2);  // another cell
+  ClickCell(grid_, 1, 2);  // another cell, in another row: the row left is put in order
   EXPECT_FALSE(input_->isVisible());
-  EXPECT_EQ(Text(0, 3), "3");
+  EXPECT_EQ(Text(0, 1), "3");
+  EXPECT_EQ(Text(0, 3), "45");
   EXPECT_EQ(grid_->Row(), 1);
   EXPECT_EQ(grid_->Col(), 2);
   EXPECT_TRUE(grid_->hasFocus());
@@ -185,7 +189,8 @@ TEST_F(DataEdit, TheTypingIsStoredWhenTheWindowLosesTheFocus) {
   EXPECT_TRUE(QTest::qWaitFor([this] { return grid_->hasFocus(); }));
 }
 
-TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFile) {
+// 17 typed after 5 and 45 (a forgotten bus added at the end) is saved in its place.
+TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFileInOrder) {
   StartTyping(0, 3, "17");
   Press(editor_, 0);
   EXPECT_TRUE(Messages().empty());
@@ -193,7 +198,8 @@ TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFile) {
   Menu("menuFileSave");
   TimetableStore read;
   ReadDataFile(read, Folder());
-  EXPECT_EQ(read.Records[0].Departures[0][3].Value, 17);
+  EXPECT_EQ(read.Records[0].Departures[0][2].Value, 17);
+  EXPECT_EQ(read.Records[0].Departures[0][3].Value, 45);
 
   OpenEditor(0);  // a minute above 59 typed before OK is refused there like any other
   StartTyping(0, 4, "75");
@@ -203,12 +209,14 @@ TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFile) {
   EXPECT_TRUE(editor_->isVisible());
 }
 
-TEST_F(DataEdit, RightClickCyclesTheTypeOfTheCurrentCell) {
-  ClickCell(grid_, 1, 1);                   // type "a"
-  ClickCell(grid_, 4, 5, Qt::RightButton);  // the pointer's cell does not matter
+TEST_F(DataEdit, RightClickCyclesTheTypeOfTheCellUnderThePointer) {
+  ClickCell(grid_, 4, 5);
+  ClickCell(grid_, 1, 1, Qt::RightButton);  // type "a", not the current cell
   EXPECT_EQ(Letter(1, 1), 'b');
   EXPECT_EQ(Letter(4, 5), 0);
   EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0xC0FFC0);
+  EXPECT_EQ(grid_->Row(), 1);
+  EXPECT_EQ(grid_->Col(), 1);
 
   ClickCell(grid_, 2, 1);  // type "z"
   ClickCell(grid_, 2, 1, Qt::RightButton);
@@ -303,6 +311,7 @@ TEST_F(DataEdit, LongerTextsFromTheFileStayWholeButCannotGrow) {
   DoubleClickCell(grid_, 0, 2);
   QTest::keyClick(input_, Qt::Key_Return);
   EXPECT_EQ(Text(0, 2), "120");
+  QTest::keyClick(grid_, Qt::Key_Left);  // Enter went on to the next cell
   QTest::keyClick(grid_, Qt::Key_Delete);
   auto* title = Child<QLineEdit>(editor_, "txtTitle");
   EXPECT_EQ(title->text().toStdString(), kLongTitle);
@@ -328,16 +337,20 @@ TEST_F(DataEdit, ReducingTheHoursEmptiesTheRowsThatLeft) {
   EXPECT_EQ(Store().Records[0].Departures[5][1].Value, 255);
 }
 
-TEST_F(DataEdit, ANewTimetableRefusesOkUntilItHasHours) {
+TEST_F(DataEdit, ANewTimetableTakesMinutesOnlyOnceItHasHours) {
   Press(editor_, 1);
   Act(2);  // ADD NEW
   OpenEditor(2);
   EXPECT_EQ(Text(0, 0), "");
-  TypeInto(0, 1, "5");
-  Press(editor_, 0);
-  ExpectInputError("分データの入力は、左詰にしてください。");
+  ClickCell(grid_, 0, 1);
+  QTest::keyClick(grid_, Qt::Key_5);
+  ExpectMessage("この行には時間が設定されていません。先に「Time」で開始時間と時間数を設定してください。",
+                "入力エラー", MsgIcon::Information);
+  EXPECT_FALSE(input_->isVisible());
+  MessageBoxSeam::ClearCalls();
 
   EXPECT_EQ(SetHours(1, "2"), "/");  // both boxes open empty; an empty start is hour 0
+  TypeInto(0, 1, "5");
   Press(editor_, 0);
   EXPECT_TRUE(Gone(editor_));
   EXPECT_EQ(Store().Records[2].Departures[1][0].Value, 1);
@@ -382,7 +395,8 @@ TEST_F(DataEdit, AfterTheTypeDialogEveryCellShowsItsTypeInOneRepaint) {
   EXPECT_EQ(grid_->PaintCount() - before, 1);
   EXPECT_EQ(grid_->Row(), 4);
   EXPECT_EQ(grid_->Col(), 2);
-  for (const auto& [row, col] : {std::pair{1, 1}, {0, 3}, {4, 2}})
+  // 30 typed after 45 went before it, with its type, when its row was left.
+  for (const auto& [row, col] : {std::pair{1, 1}, {0, 2}, {4, 2}})
     EXPECT_EQ(grid_->CellBackColorAt(row, col), 0x00FFFF) << row << "," << col;
 
   const int typed = grid_->PaintCount();
