@@ -335,12 +335,25 @@ bool frmDataEdit::eventFilter(QObject* watched, QEvent* event) {
   if (watched == txtTitle_ && event->type() == QEvent::FocusIn) {
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
-      txtTitle_->end(false);
+      // The box selects itself on Tab after this filter; the caret goes to the end after that.
+      QMetaObject::invokeMethod(txtTitle_, [this] { txtTitle_->end(false); }, Qt::QueuedConnection);
     else
       txtTitle_->setSelection(0, kTitleMaxChars);
   }
   if (watched == FGrid_ && event->type() == QEvent::KeyPress) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
+    auto* keyEvent = static_cast<QKeyEvent*>(event);
+    // Also while the window has not been made active again after one of its dialogs.
+    const auto combo = keyEvent->keyCombination();
+    if (keyEvent->matches(QKeySequence::Undo)) {
+      Undo();
+      return true;
+    }
+    if (combo == QKeyCombination(Qt::CTRL, Qt::Key_Y) ||
+        combo == QKeyCombination(Qt::CTRL | Qt::SHIFT, Qt::Key_Z)) {
+      Redo();
+      return true;
+    }
+    const int key = keyEvent->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
       const bool back = key == Qt::Key_Backtab;
       const auto next = NextCell(FGrid_->Row(), FGrid_->Col(), back);
