@@ -130,7 +130,8 @@ std::string StatusJson(const ClockStatus& status) {
          (status.TimetableIndex < 0 ? "null" : std::to_string(status.TimetableIndex)) +
          ",\"first\":" + DepartureJson(status.First) +
          ",\"second\":" + DepartureJson(status.Second) + ",\"comment\":" + Quoted(status.Comment) +
-         ",\"serviceDate\":" + Quoted(std::to_string(d.Year) + "-" + TwoDigits(d.Month) + "-" + TwoDigits(d.Day)) +
+         ",\"serviceDate\":" +
+         Quoted(std::to_string(d.Year) + "-" + TwoDigits(d.Month) + "-" + TwoDigits(d.Day)) +
          ",\"nextServiceDay\":" + (status.Day.Early ? "true" : "false") + "}";
 }
 

@@ -42,9 +42,9 @@ namespace {
 // "土/日") and every kind of bracket made a half-width parenthesis ("【土休日】", "（土）").
 std::string DayWords(std::string title) {
   static constexpr std::array<std::pair<std::string_view, std::string_view>, 22> kReplace{{
-      {"・", ""}, {"･", ""},  {"／", ""},  {"/", ""},   {"、", ""},  {"，", ""},
-      {",", ""},  {"　", ""}, {" ", ""},   {"（", "("}, {"）", ")"}, {"［", "("},
-      {"］", ")"}, {"[", "("}, {"]", ")"}, {"【", "("}, {"】", ")"}, {"「", "("},
+      {"・", ""},  {"･", ""},   {"／", ""},  {"/", ""},    {"、", ""},  {"，", ""},
+      {",", ""},   {"　", ""},  {" ", ""},   {"（", "("},  {"）", ")"}, {"［", "("},
+      {"］", ")"}, {"[", "("},  {"]", ")"},  {"【", "("},  {"】", ")"}, {"「", "("},
       {"」", ")"}, {"〔", "("}, {"〕", ")"}, {"〜", "～"},
   }};
   for (const auto& [from, to] : kReplace)
@@ -91,15 +91,16 @@ ServiceDay DayChooser::DayAt(const ClockTime& now) const {
   if (!store_ || !settings_.IsOn()) return day;
   const int table = TableFor(day.Kind, settings_, count_);
   const int start = settings_.DayStartHour;
-  if (table < 0 ||
-      DepartureLeft(store_->Records[table], start,
-                    ServiceMinute(now.Hour, now.Minute, start) + walk_))
+  if (table < 0 || DepartureLeft(store_->Records[table], start,
+                                 ServiceMinute(now.Hour, now.Minute, start) + walk_))
     return day;
   // The next service day starts at its start hour, a day after this one did.
   using namespace std::chrono;
   const year_month_day next{sys_days{year{day.Date.Year} / day.Date.Month / day.Date.Day} +
                             days{1}};
-  ServiceDay early = ServiceDayAt({int(next.year()), int(unsigned(next.month())), int(unsigned(next.day())), start, 0, 0}, settings_);
+  ServiceDay early = ServiceDayAt(
+      {int(next.year()), int(unsigned(next.month())), int(unsigned(next.day())), start, 0, 0},
+      settings_);
   early.Early = true;
   return early;
 }

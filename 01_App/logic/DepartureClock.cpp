@@ -130,9 +130,9 @@ void DepartureClock::SelectTimetable(int tableNo) {
 bool DepartureClock::NewServiceDay(int tableNo, const ClockTime& now, bool early) {
   WriteLabel(now);
   const int startHour = settings_.DayTables.DayStartHour;
-  dayStartMinute_ = early ? nowDay_ * kDayMinutes + startHour * 60 +
-                                (now.Hour >= startHour ? kDayMinutes : 0)
-                          : -1;
+  dayStartMinute_ =
+      early ? nowDay_ * kDayMinutes + startHour * 60 + (now.Hour >= startHour ? kDayMinutes : 0)
+            : -1;
   const bool picked = !panels_[0].Time.empty();
   // The grid's hours and minutes repeat every day: a pick stays only as the very departure it
   // was, on the same timetable and not yet gone.
@@ -160,7 +160,8 @@ void DepartureClock::ReleasePick(const char* reason) {
     const GridColorSet& colors = GridColors();
     const bool next = CellX_[0] == CellX_[1] && CellY_[0] == CellY_[1];
     Paint(CellY_[0], CellX_[0],
-          next ? CellLook{colors.NextForeColor, colors.NextBackColor} : OwnLook(CellY_[0], CellX_[0]));
+          next ? CellLook{colors.NextForeColor, colors.NextBackColor}
+               : OwnLook(CellY_[0], CellX_[0]));
   }
   CellX_[0] = CellY_[0] = 0;
   set.Time.clear();

@@ -53,8 +53,8 @@ std::optional<GridInputError> CheckDepartureTexts(const GridTexts& texts) {
         // A row without an hour has none to name; its empty hour cell shows the fault.
         const std::string& hour = texts[r][0];
         return GridInputError{
-            hour.empty() ? std::string(kSetHoursFirstMessage) : hour + "時の" + kLeftPackMessage,
-            r, c};
+            hour.empty() ? std::string(kSetHoursFirstMessage) : hour + "時の" + kLeftPackMessage, r,
+            c};
       }
   for (int r = 0; r < kRowCount; ++r)
     for (int c = 1; c < kSlotCount; ++c)

@@ -2,9 +2,9 @@
 #pragma once
 
 #include <optional>
-#include <vector>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Model.h"
 

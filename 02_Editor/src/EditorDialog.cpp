@@ -7,8 +7,7 @@ namespace v42 {
 
 EditorDialog::EditorDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
   setAttribute(Qt::WA_DeleteOnClose);
   setSizeGripEnabled(false);
 }
@@ -28,7 +27,8 @@ void EditorDialog::reject() {
 
 void EditorDialog::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
-  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
     event->accept();
     if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
       button->click();

@@ -99,7 +99,8 @@ frmDataEdit::frmDataEdit(EditorContext& context, QWidget* parent)
   connect(undo, &QAction::triggered, this, [this] { Undo(); });
   auto* redo = new QAction(QStringLiteral("やり直し"), this);
   redo->setObjectName("actRedo");
-  redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  redo->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   connect(redo, &QAction::triggered, this, [this] { Redo(); });
   addActions({undo, redo});
 
@@ -336,7 +337,8 @@ bool frmDataEdit::eventFilter(QObject* watched, QEvent* event) {
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
       // The box selects itself on Tab after this filter; the caret goes to the end after that.
-      QMetaObject::invokeMethod(txtTitle_, [this] { txtTitle_->end(false); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          txtTitle_, [this] { txtTitle_->end(false); }, Qt::QueuedConnection);
     else
       txtTitle_->setSelection(0, kTitleMaxChars);
   }

@@ -8,8 +8,8 @@
 
 #include "DepartureGrid.h"
 #include "Fonts.h"
-#include "MessageBox.h"
 #include "HourRange.h"
+#include "MessageBox.h"
 #include "TextBoxRules.h"
 #include "Twips.h"
 
@@ -55,8 +55,7 @@ class SentenceLabel : public QLabel {
   }
 };
 
-constexpr const char* kRangeMessage =
-    "開始時間は0～23、時間数は1～24の範囲で入力してください。";
+constexpr const char* kRangeMessage = "開始時間は0～23、時間数は1～24の範囲で入力してください。";
 
 }  // namespace
 

@@ -125,7 +125,8 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   connect(undo_, &QAction::triggered, this, [this] { Undo(); });
   redo_ = menuEdit->addAction(QStringLiteral("やり直し(&R)"));
   redo_->setObjectName("menuEditRedo");
-  redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  redo_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
   connect(redo_, &QAction::triggered, this, [this] { Redo(); });
   auto* menuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   menuHelp->setObjectName("menuHelp");
@@ -223,9 +224,9 @@ void frmV42Editor::cmdAct_Click(int index) {
   const ListState before = State();
   switch (index) {
     case kAllDelete:
-      if (store.Count == 0 || ShowMessage(this, AllDeleteQuestion(store), kEditorTitle,
-                                          MsgIcon::Question, QMessageBox::Yes | QMessageBox::No) !=
-                                  QMessageBox::Yes)
+      if (store.Count == 0 ||
+          ShowMessage(this, AllDeleteQuestion(store), kEditorTitle, MsgIcon::Question,
+                      QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
         break;
       lstDataList_->clear();
       AllDelete(store);

@@ -344,8 +344,9 @@ TEST_F(DataEdit, ANewTimetableTakesMinutesOnlyOnceItHasHours) {
   EXPECT_EQ(Text(0, 0), "");
   ClickCell(grid_, 0, 1);
   QTest::keyClick(grid_, Qt::Key_5);
-  ExpectMessage("この行には時間が設定されていません。先に「Time」で開始時間と時間数を設定してください。",
-                "入力エラー", MsgIcon::Information);
+  ExpectMessage(
+      "この行には時間が設定されていません。先に「Time」で開始時間と時間数を設定してください。",
+      "入力エラー", MsgIcon::Information);
   EXPECT_FALSE(input_->isVisible());
   MessageBoxSeam::ClearCalls();
 

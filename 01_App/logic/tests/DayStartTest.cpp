@@ -11,8 +11,8 @@ using test::Record;
 
 // Weekdays: 5:10 .. 10:30. Saturdays: 6:15 and 7:00. Night: 22:10 .. 1:00 (passes midnight).
 TimetableStore Tables() {
-  TimetableStore store = test::Store({test::DayService(), Record({{6, {15, 45}}, {7, {0}}}),
-                                      test::NightService()});
+  TimetableStore store =
+      test::Store({test::DayService(), Record({{6, {15, 45}}, {7, {0}}}), test::NightService()});
   store.Records[0].Title = "平日";
   store.Records[1].Title = "土曜";
   store.Records[2].Title = "深夜";
@@ -42,7 +42,13 @@ TEST(DayStart, TheNextDepartureComesFromTheDayItBelongsTo) {
       {"after friday's last", weekdaySaturday, 0, {2026, 11, 27, 23, 0, 0}, "6:15", 435, 1, true},
       {"saturday midnight", weekdaySaturday, 0, {2026, 11, 28, 0, 0, 0}, "6:15", 375, 1, true},
       {"saturday starts", weekdaySaturday, 0, {2026, 11, 28, 3, 0, 0}, "6:15", 195, 1, false},
-      {"walk misses the last", weekdaySaturday, 30, {2026, 11, 27, 10, 0, 0}, "6:15", 1185, 1,
+      {"walk misses the last",
+       weekdaySaturday,
+       30,
+       {2026, 11, 27, 10, 0, 0},
+       "6:15",
+       1185,
+       1,
        true},
       // The night timetable runs on: at 0:30 its 0:05 has gone but 1:00 is left.
       {"night still running", {2, 1, 1}, 0, {2026, 11, 28, 0, 30, 0}, "1:00", 30, 2, false},

@@ -358,7 +358,8 @@ TEST_F(frmOptionTest, CommentColoursAndWindowColoursAreStoredOnOk) {
   third->setFocus();
   QTest::keyClick(third, Qt::Key_Return);
   FlexGrid* first = Find<FlexGrid>("CommentColor_0");
-  QTest::mouseClick(first->viewport(), Qt::LeftButton, {}, first->CellRect(0, 0).center());  // one click
+  QTest::mouseClick(first->viewport(), Qt::LeftButton, {},
+                    first->CellRect(0, 0).center());  // one click
   FlexGrid* font = Find<FlexGrid>("FGridFontColor");
   font->setFocus();
   QTest::keyClick(font, Qt::Key_Return);

@@ -308,10 +308,10 @@ TEST(HourRange, TheBoxesTakeAStartBefore24AndOneTo24Hours) {
 // Every minute stays in its hour whichever way the range moves; what falls out is named first.
 TEST(HourRange, RowsMoveWithTheirHoursAndTheOnesLeavingAreNamed) {
   TimetableRecord work;
-  WriteHourRange(work, {6, 8});                  // 6..13
-  work.Departures[0][1] = {5, 'a'};              // 6:05 a
-  work.Departures[2][1] = {15, 0};               // 8:15
-  work.Departures[6][3].TypeLetter = 'c';        // 12時: a type on an empty cell
+  WriteHourRange(work, {6, 8});            // 6..13
+  work.Departures[0][1] = {5, 'a'};        // 6:05 a
+  work.Departures[2][1] = {15, 0};         // 8:15
+  work.Departures[6][3].TypeLetter = 'c';  // 12時: a type on an empty cell
   const struct {
     HourRange range;
     std::vector<int> leaving;
