@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "AppFolder.h"
 #include "DataFile.h"
@@ -83,7 +84,8 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   lblEmpty_->setObjectName("lblEmpty");
   lblEmpty_->setWordWrap(true);
   lblEmpty_->setAlignment(Qt::AlignCenter);
-  lblEmpty_->setGeometry(lstDataList_->viewport()->rect().adjusted(4, 4, -4, -4));
+  // Laid out in the list's viewport, so it takes the list's size whenever that is known.
+  (new QVBoxLayout(lstDataList_->viewport()))->addWidget(lblEmpty_);
   lblEmpty_->hide();
 
   for (int i = 0; i < 6; ++i) {

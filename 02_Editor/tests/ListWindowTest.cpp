@@ -197,6 +197,8 @@ TEST_F(ListWindow, SaveWritesTheListAndAfterAllDeleteTheNextStartOpensAnEmptyLis
   EXPECT_TRUE(hint->isVisible());
   EXPECT_TRUE(hint->text().contains("ADD NEW"));
   EXPECT_TRUE(hint->text().contains("GTFSから取り込み"));
+  EXPECT_GE(hint->height(), hint->heightForWidth(hint->width()));  // read whole
+  EXPECT_LE(hint->width(), List()->viewport()->width());
   Act(2);
   EXPECT_FALSE(hint->isVisible());
 }
