@@ -5,9 +5,9 @@
 #include <QImageReader>
 #include <QProcess>
 
+#include "DesktopNotifier.h"
 #include "FirstStart.h"
 #include "FirstStartOffer.h"
-#include "MessageBox.h"
 #include "SingleInstance.h"
 #include "frmVelkan42.h"
 
@@ -25,13 +25,10 @@ QIcon AppIcon() {
 int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) {
   app.setWindowIcon(AppIcon());
   // Wayland desktops find the menu entry, and so the icon, of a window by this name.
-  QGuiApplication::setDesktopFileName("io.github.velkan42.Velkan42");
+  QGuiApplication::setDesktopFileName(DesktopNotifier::kDesktopId);
   SingleInstance instance(kProgramName);
-  if (!instance.TryLock()) {
-    // The running copy is left alone, as it was.
-    ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
-    return 1;
-  }
+  // The running copy comes forward; its state is left alone.
+  if (!instance.TryLock()) return instance.RefuseSecondStart();
   const QString executableFolder = QCoreApplication::applicationDirPath();
   const FirstStart start = OfferFirstStart(
       nullptr, appFolder, StartOptions(SampleFolder(executableFolder.toStdString())));
@@ -41,11 +38,12 @@ int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) 
     case FirstStart::ReadyEmpty:
     case FirstStart::Import:
       // An empty timetable has nothing to count down to: the editor takes over (with its import
-      // open when that was the choice), and the clock shows the timetables when it is started
-      // again. Without an editor the clock opens on what there is, or reports the missing file.
-      if (QProcess::startDetached(executableFolder + "/V42Editor", start == FirstStart::Import
-                                                                       ? QStringList{"--import"}
-                                                                       : QStringList{})) {
+      // open when that was the choice) and starts the clock again once a timetable is saved.
+      // Without an editor the clock opens on what there is, or reports the missing file.
+      if (QProcess::startDetached(executableFolder + "/V42Editor",
+                                  start == FirstStart::Import
+                                      ? QStringList{"--import", "--then-clock"}
+                                      : QStringList{"--then-clock"})) {
         return 0;
       }
       break;
@@ -57,6 +55,7 @@ int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) 
   frmVelkan42 window(context);
   if (!window.Form_Load()) return 1;
   window.show();
+  instance.RaiseOnRequest(&window);
   return app.exec();
 }
 

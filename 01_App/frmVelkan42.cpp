@@ -144,6 +144,8 @@ void frmVelkan42::BuildControls() {
     lblTime[i]->setObjectName(QString("lblTime_%1").arg(i));
     lblTime[i]->setFont(GothicFont(12));
     PlaceTwips(lblTime[i], 120, 180, 615, 255);
+    // Laid out from the font in use: its digits may be wider than the design font's.
+    FitText(lblTime[i], "00:00");
 
     lblMinute[i] = new QLabel(frame);
     lblMinute[i]->setObjectName(QString("lblMinute_%1").arg(i));
@@ -182,7 +184,7 @@ void frmVelkan42::BuildControls() {
   lblNowTime = new QLabel(client_);
   lblNowTime->setObjectName("lblNowTime");
   PlaceTwips(lblNowTime, 4740, 5640, 2055, 195);
-  GrowToLineHeight(lblNowTime);
+  FitText(lblNowTime, "0000.00.00  00:00:00");
 }
 
 void frmVelkan42::SetClock(ClockSource clock) {
@@ -336,6 +338,7 @@ void frmVelkan42::Timer1_Timer() {
   ChooseDayTable();
   const TickResult result = clock_->NowTimeWrite(Now());
   ShowState();
+  WithdrawStaleNotice();
   if (result.CaptionDue && isMinimized()) setWindowTitle(Q(clock_->MinimisedCaption()));
   ArmTimer();
   // The alert opens after this tick has returned, so the clock ticks on under it, and the
@@ -349,6 +352,7 @@ void frmVelkan42::ShowAlert() {
   if (style & DesktopSettings::AlertNotify) {
     const AlertNotice notice = NoticeOf(*clock_);
     const bool sent = notifier_.Notify(Q(notice.Summary), Q(notice.Body));
+    if (sent) notice_.Sent(*clock_, Now());
     if (!(style & DesktopSettings::AlertBlink)) {
       if (!sent) {
         OpenAlertWindow();
@@ -372,9 +376,17 @@ void frmVelkan42::OpenAlertWindow() {
 
 void frmVelkan42::AlertFinished() {
   notifier_.Close();
+  notice_.Withdrawn();
   if (isMinimized()) showNormal();
   clock_->AlertClosed(Now());
   ShowState();
+}
+
+// The notification speaks of the chosen departure only while it still holds.
+void frmVelkan42::WithdrawStaleNotice() {
+  if (!notice_.Stale(*clock_, Now())) return;
+  notifier_.Close();
+  notice_.Withdrawn();
 }
 
 void frmVelkan42::Combo_Click(int index) {
@@ -385,6 +397,7 @@ void frmVelkan42::Combo_Click(int index) {
   FGridWrite();
   FGridTypeColor();
   ShowState();
+  WithdrawStaleNotice();
 }
 
 void frmVelkan42::ChooseDayTable() {
@@ -630,6 +643,7 @@ void frmVelkan42::Choose() {
   const int row = FGrid->Row(), col = FGrid->Col();
   clock_->ChooseDeparture(row, col);
   ShowState();
+  WithdrawStaleNotice();
   FGrid->SetCurrentCell(row, col);
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "ClockDesktop.h"
 #include "DayChoice.h"
 #include "DepartureClock.h"
 #include "DesktopNotifier.h"
@@ -95,6 +96,7 @@ class frmVelkan42 : public QMainWindow {
   void TakeSaves();
   ClockTime Now() const;
   bool ReportFileError(const FileError& error);
+  void WithdrawStaleNotice();
   void TraySet();
   void TrayShow();
   void TrayToggle();
@@ -112,6 +114,7 @@ class frmVelkan42 : public QMainWindow {
   QPointer<SaveWatcher> saves_;  // while the clock takes timetables saved meanwhile
   bool savesWaiting_ = false;    // saved files wait for the chosen departure's alert
   DesktopNotifier notifier_;
+  NoticeKeeper notice_;
   std::array<std::array<CellLook, kSlotCount>, kRowCount> shownLooks_{};
   int shownFirstX_ = -1, shownFirstY_ = -1;
   // What the shown looks were worked out from; while it stays the same, a tick skips the cells.

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "MessageBox.h"
 #include "SingleInstance.h"
 #include "frmV42Converter.h"
 
@@ -18,12 +17,10 @@ int basV42Converter_Main(QApplication& app, const std::filesystem::path& appFold
   app.setWindowIcon(QIcon(":/V42Converter.svg"));
   QGuiApplication::setDesktopFileName("io.github.velkan42.V42Converter");
   SingleInstance instance(kConverterProgramName, lockFolder);
-  if (!instance.TryLock()) {
-    ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
-    return 1;
-  }
+  if (!instance.TryLock()) return instance.RefuseSecondStart();
   frmV42Converter window(appFolder);
   window.show();
+  instance.RaiseOnRequest(&window);
   return app.exec();
 }
 

@@ -15,7 +15,11 @@ int main(int argc, char** argv) {
   v42::gtfs::CommandContext context;
   context.Today = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
   context.AppFolder = [] {
-    return v42::ResolveAppFolder(std::filesystem::canonical("/proc/self/exe").parent_path());
+    // Asked for only when a timetable is about to be written there.
+    const std::filesystem::path folder =
+        v42::ResolveAppFolder(std::filesystem::canonical("/proc/self/exe").parent_path());
+    v42::MakeAppFolder(folder);
+    return folder;
   };
   return v42::gtfs::RunImportCommand({argv + 1, argv + argc}, context, std::cout, std::cerr);
 }

@@ -32,11 +32,12 @@ std::filesystem::path ResolveAppFolder(const std::filesystem::path& executableFo
   if (IsPortable(executableFolder)) return executableFolder;
   const std::filesystem::path base = DataHome();
   if (base.empty()) return executableFolder;
-  const std::filesystem::path folder = base / "velkan42";
-  // A folder that cannot be made shows up later as the readers' and writers' own messages.
+  return base / "velkan42";
+}
+
+void MakeAppFolder(const std::filesystem::path& appFolder) {
   std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  return folder;
+  std::filesystem::create_directories(appFolder, ec);
 }
 
 std::string AppFolderNote(const std::filesystem::path& appFolder) {

@@ -1,5 +1,6 @@
 #include "FirstStart.h"
 
+#include "AppFolder.h"
 #include "DataFile.h"
 
 namespace v42 {
@@ -24,6 +25,7 @@ void StartFromSample(const std::filesystem::path& sampleFolder,
   // replaces nothing half-written.
   TimetableStore store;
   ReadDataFile(store, sampleFolder);
+  MakeAppFolder(appFolder);
   WriteDataFile(store, appFolder);
 }
 
@@ -31,6 +33,7 @@ void StartEmpty(const std::filesystem::path& appFolder) {
   TimetableStore store;
   store.Records[0].Title = "新規データ";
   store.Count = 1;
+  MakeAppFolder(appFolder);
   WriteDataFile(store, appFolder);
 }
 

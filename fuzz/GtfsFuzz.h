@@ -7,6 +7,7 @@
 
 #include "CsvReader.h"
 #include "DataFile.h"
+#include "DayImport.h"
 #include "FeedArchive.h"
 #include "FuzzSupport.h"
 #include "GtfsImport.h"
@@ -58,13 +59,31 @@ inline void ImportRoundTrip(const TimetableStore& built) {
   }
 }
 
+// All three kinds of day of one stop at once, titled apart from what the list holds: a kind the
+// feed lacks is a refusal like any other.
+inline void ImportDays(const gtfs::Feed& feed, const gtfs::StopDepartures& departures,
+                       CivilDate from, TimetableStore& days) {
+  gtfs::ImportChoice choice;
+  for (int i = 0; i < days.Count; ++i) choice.TakenTitles.push_back(days.Records[i].Title);
+  try {
+    const auto tables = gtfs::BuildDayTimetables(
+        feed, departures, {DayKind::Weekday, DayKind::Saturday, DayKind::Holiday}, choice, from);
+    if (days.Count + tables.size() <= static_cast<std::size_t>(kTimetableCount))
+      gtfs::AppendDayTimetables(days, tables);
+    gtfs::NeededDayStartHour(tables, 3);
+  } catch (const FileError&) {
+  }
+}
+
 inline void ImportStops(const std::filesystem::path& path) {
-  const gtfs::Feed feed = gtfs::Feed::Open(path);
+  gtfs::Feed feed = gtfs::Feed::Open(path);
+  feed.ReadStopRoutes();
   const auto first = feed.FirstDate();
   if (first) feed.DateOfKind(DayKind::Holiday, *first, true);
-  TimetableStore store;
+  TimetableStore store, days;
   for (const auto& [id, name] : FirstStops(path)) {
     feed.FindStops(name.substr(0, 4));
+    for (const gtfs::StopEntry& entry : feed.ListStops(name.substr(0, 4))) gtfs::StopDetail(entry);
     const gtfs::StopDepartures departures = feed.ReadStop(id);
     const gtfs::ServingLines lines = departures.Lines();
     if (!first) continue;
@@ -77,8 +96,10 @@ inline void ImportStops(const std::filesystem::path& path) {
     if (!lines.Headsigns.empty()) narrowed.Headsigns = {lines.Headsigns.front()};
     if (!lines.Directions.empty()) narrowed.Direction = lines.Directions.back();
     gtfs::AppendTimetable(store, departures.Build(narrowed).Record);
+    ImportDays(feed, departures, *first, days);
   }
   ImportRoundTrip(store);
+  ImportRoundTrip(days);
 }
 
 // Any input either imports or is refused with a message; nothing else may escape.

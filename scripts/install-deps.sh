@@ -9,6 +9,10 @@ packages=(
   qt6-base-dev libqt6svg6 libgl-dev
   libsdl2-dev libsdl2-mixer-dev fluid-soundfont-gm libzip-dev
   fonts-noto-cjk xvfb xauth x11-utils dbus
+  # Other Japanese fonts Debian ships: the layout tests check every text fits in each.
+  fonts-ipafont-gothic fonts-vlgothic fonts-droid-fallback
+  # A panel's tray for the clock's smoke test.
+  trayer
   # Qt's own dialogs in Japanese.
   qt6-translations-l10n
   # The Debian package: icons, manual pages, and the checks its test runs.

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "basVelkan42.h"
@@ -154,15 +155,22 @@ int Tray(QApplication& app, int seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  constexpr const char* kUsage =
+      "usage: %s clock <seconds> <folder> | minimal <seconds> | trayhost <seconds>\n";
+  // Before the application: help needs no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") {
+      std::printf(kUsage, argv[0]);
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   const std::string mode = argc > 1 ? argv[1] : "";
   const int seconds = argc > 2 ? std::atoi(argv[2]) : 60;
   if (mode == "clock" && argc > 3) return Clock(app, seconds, argv[3]);
   if (mode == "minimal") return Minimal(app, seconds);
   if (mode == "trayhost") return Tray(app, seconds);
-  std::fprintf(stderr,
-               "usage: %s clock <seconds> <folder> | minimal <seconds> | trayhost <seconds>\n",
-               argv[0]);
+  std::fprintf(stderr, kUsage, argv[0]);
   return 2;
 }
 

@@ -1,6 +1,10 @@
 #include "ClockTray.h"
 
 #include <QActionGroup>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusServiceWatcher>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QPainter>
 
@@ -10,11 +14,7 @@
 namespace v42 {
 
 ClockTray::ClockTray(QObject* parent)
-    : QObject(parent),
-      menu_(std::make_unique<QMenu>()),
-      icon_(this),
-      timetables_(menu_->addMenu("時刻表(&T)")) {
-  icon_.setObjectName("trayIcon");
+    : QObject(parent), menu_(std::make_unique<QMenu>()), timetables_(menu_->addMenu("時刻表(&T)")) {
   menu_->setObjectName("trayMenu");
   timetables_->setObjectName("trayTimetables");
   group_ = new QActionGroup(timetables_);
@@ -27,10 +27,44 @@ ClockTray::ClockTray(QObject* parent)
   connect(menu_->addAction("ﾊﾞｰｼﾞｮﾝ情報"), &QAction::triggered, this, &ClockTray::VersionRequested);
   menu_->addSeparator();
   connect(menu_->addAction("終了(&E)"), &QAction::triggered, this, &ClockTray::QuitRequested);
-  icon_.setContextMenu(menu_.get());
-  connect(&icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
-    if (why == QSystemTrayIcon::Trigger) emit ToggleRequested();
-  });
+
+  // An X11 panel embeds the icon, and Qt itself watches for such a tray to appear or start
+  // again, once the icon is shown.
+  if (QGuiApplication::platformName() == "xcb") MakeIcon();
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  auto* watcher = new QDBusServiceWatcher(kWatcherService, bus,
+                                          QDBusServiceWatcher::WatchForRegistration, this);
+  connect(watcher, &QDBusServiceWatcher::serviceRegistered, this, &ClockTray::HostAppeared);
+  if (!icon_ && bus.interface()->isServiceRegistered(kWatcherService)) MakeIcon();
+}
+
+void ClockTray::MakeIcon() {
+  icon_ = std::make_unique<QSystemTrayIcon>();
+  icon_->setObjectName("trayIcon");
+  icon_->setContextMenu(menu_.get());
+  connect(icon_.get(), &QSystemTrayIcon::activated, this, &ClockTray::Activated);
+  icon_->setToolTip(toolTip_);
+  if (picture_.isNull()) return;  // shown with its first number
+  icon_->setIcon(picture_);
+  icon_->show();
+  ++placements_;
+}
+
+void ClockTray::HostAppeared() {
+  if (!icon_) {
+    MakeIcon();
+    return;
+  }
+  // A registry started again knows nothing of the icon: it is offered anew.
+  if (!icon_->isVisible()) return;
+  icon_->hide();
+  icon_->show();
+  ++placements_;
+}
+
+void ClockTray::Activated(QSystemTrayIcon::ActivationReason why) {
+  if (why == QSystemTrayIcon::Trigger) emit ToggleRequested();
 }
 
 ClockTray::~ClockTray() = default;
@@ -52,14 +86,20 @@ void ClockTray::Show(const QString& number, const QString& toolTip, int current,
     number_ = number;
     fore_ = fore;
     back_ = back;
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64}) icon.addPixmap(Draw(number, fore, back, size));
-    icon_.setIcon(icon);
-    // Without a tray the icon is never shown, and Qt has nothing to complain about; a panel
-    // that starts later gets the icon with its next number.
-    if (!icon_.isVisible() && QSystemTrayIcon::isSystemTrayAvailable()) icon_.show();
+    picture_ = QIcon();
+    for (int size : {16, 22, 24, 32, 48, 64}) picture_.addPixmap(Draw(number, fore, back, size));
+    if (icon_) {
+      icon_->setIcon(picture_);
+      if (!icon_->isVisible()) {
+        icon_->show();
+        ++placements_;
+      }
+    }
   }
-  if (toolTip != icon_.toolTip()) icon_.setToolTip(toolTip);
+  if (toolTip != toolTip_) {
+    toolTip_ = toolTip;
+    if (icon_) icon_->setToolTip(toolTip);
+  }
   const QList<QAction*> actions = group_->actions();
   if (current >= 0 && current < actions.size() && !actions[current]->isChecked())
     actions[current]->setChecked(true);

@@ -21,10 +21,11 @@ bool DesktopNotifier::Notify(const QString& summary, const QString& body) {
   if (!bus.isConnected()) return false;
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
   const QVariantMap hints{{"urgency", QVariant::fromValue(kCritical)},
-                          {"desktop-entry", QStringLiteral("Velkan42")}};
-  call << QStringLiteral("ベルカン 42") << id_ << QStringLiteral("Velkan42") << summary << body
+                          {"desktop-entry", QString(kDesktopId)}};
+  call << QStringLiteral("ベルカン 42") << id_ << QString(kDesktopId) << summary << body
        << QStringList() << hints << -1;
   closeWhenKnown_ = false;
+  out_ = true;
   ++pending_;
   // The tick must not wait on another process: the reply comes back through the event loop.
   auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
@@ -43,6 +44,7 @@ bool DesktopNotifier::Notify(const QString& summary, const QString& body) {
 }
 
 void DesktopNotifier::Close() {
+  if (!out_) return;  // withdrawn already
   if (pending_ > 0)
     closeWhenKnown_ = true;
   else
@@ -51,6 +53,7 @@ void DesktopNotifier::Close() {
 
 void DesktopNotifier::CloseNow() {
   closeWhenKnown_ = false;
+  out_ = false;
   if (id_ == 0) return;
   QDBusMessage call =
       QDBusMessage::createMethodCall(kService, kPath, kInterface, "CloseNotification");

@@ -20,6 +20,9 @@ class DesktopNotifier : public QObject {
   void Close();
 
   static constexpr const char* kService = "org.freedesktop.Notifications";
+  // The clock's desktop entry as installed, without ".desktop", which is also its icon's name:
+  // desktops match notifications to the program, its settings and its icon by it.
+  static constexpr const char* kDesktopId = "io.github.velkan42.Velkan42";
   static constexpr const char* kPath = "/org/freedesktop/Notifications";
 
  signals:
@@ -30,6 +33,7 @@ class DesktopNotifier : public QObject {
 
   uint id_ = 0;  // the service's id of our last notification; 0 = none
   int pending_ = 0;
+  bool out_ = false;  // a notification is on show, as far as we know
   bool closeWhenKnown_ = false;
 };
 

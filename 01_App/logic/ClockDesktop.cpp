@@ -1,5 +1,7 @@
 #include "ClockDesktop.h"
 
+#include <chrono>
+
 namespace v42 {
 namespace {
 
@@ -34,7 +36,33 @@ Color Faded(Color fore, Color back) {
   return out == 0 ? kBlack : out;  // 0 would mean the grid's own colour
 }
 
+// Seconds on one continuous count of local wall time, so moments across midnight compare.
+long long SecondsOf(const ClockTime& t) {
+  namespace c = std::chrono;
+  const c::sys_days date{c::year{t.Year} / c::month{unsigned(t.Month)} / c::day{unsigned(t.Day)}};
+  return date.time_since_epoch().count() * 86400LL + t.Hour * 3600 + t.Minute * 60 + t.Second;
+}
+
 }  // namespace
+
+void NoticeKeeper::Sent(const DepartureClock& clock, const ClockTime& now) {
+  time_ = clock.Panel(0).Time;
+  const auto colon = time_.find(':');
+  if (colon == std::string::npos) {
+    leavesAt_ = SecondsOf(now);  // nothing to count down to: it goes with the next tick
+    return;
+  }
+  // Gone once its minute is over: the next end of that minute, today or after midnight.
+  const int gone =
+      std::stoi(time_.substr(0, colon)) * 3600 + std::stoi(time_.substr(colon + 1)) * 60 + 60;
+  const int sinceMidnight = now.Hour * 3600 + now.Minute * 60 + now.Second;
+  leavesAt_ = SecondsOf(now) + ((gone - sinceMidnight) % 86400 + 86400) % 86400;
+}
+
+bool NoticeKeeper::Stale(const DepartureClock& clock, const ClockTime& now) const {
+  if (time_.empty()) return false;
+  return clock.Panel(0).Time != time_ || SecondsOf(now) >= leavesAt_;
+}
 
 std::string TrayNumber(const DepartureClock& clock) {
   const int minutes = clock.MinutesLeft(0) >= 0 ? clock.MinutesLeft(0) : clock.MinutesLeft(1);

@@ -23,6 +23,20 @@ struct AlertNotice {
 };
 AlertNotice NoticeOf(const DepartureClock& clock);
 
+// The desktop notification about the chosen departure, from its sending to the moment it no
+// longer holds: the departure has left, or the pick it speaks of was released or moved.
+class NoticeKeeper {
+ public:
+  void Sent(const DepartureClock& clock, const ClockTime& now);
+  // True while a notification is out that should now be withdrawn.
+  bool Stale(const DepartureClock& clock, const ClockTime& now) const;
+  void Withdrawn() { time_.clear(); }
+
+ private:
+  std::string time_;        // the departure it speaks of, "8:05"; empty = none out
+  long long leavesAt_ = 0;  // in seconds of the local calendar, as SecondsOf counts
+};
+
 // True for a departure cell of the timetable on show that lies before the 1st departure in
 // the grid's order, or for every one when the day's service is over: the clock's own search
 // decides what can still be caught, now plus the walking time, midnight included. The chosen

@@ -5,20 +5,23 @@
 #include <ostream>
 
 #include "DataFile.h"
+#include "DataFormat.h"
 #include "IniFile.h"
+#include "ProgramHelp.h"
 
 namespace v42 {
 namespace {
 
 constexpr const char* kUsage =
-    "使い方: Velkan42 --status [--at \"YYYY-MM-DD hh:mm:ss\"] [--json]\n"
+    "使い方: Velkan42 [--status [--at \"YYYY-MM-DD hh:mm:ss\"] [--json]]\n"
     "\n"
-    "時計の状態を1行で表示して終了します (ウィンドウは開きません)。\n"
+    "引数なしで時計のウィンドウを開きます。\n"
+    "--status は時計の状態を1行で表示して終了します (ウィンドウは開きません)。\n"
     "  --status   その時刻の時刻表、曜日の種類、1番目と2番目の発車時刻と残り分数\n"
     "  --at       その時刻の状態 (省略時は現在時刻)\n"
     "  --json     JSON で出力\n"
     "  --help     この説明\n"
-    "velkan42.dat と velkan42.ini は時計と同じフォルダから読みます。\n";
+    "  --version  版数\n";
 
 std::optional<StatusDeparture> DepartureOf(const PanelText& panel) {
   if (panel.Time.empty()) return std::nullopt;
@@ -137,21 +140,20 @@ std::string StatusJson(const ClockStatus& status) {
 
 bool IsStatusCommand(const std::vector<std::string>& args) {
   for (const std::string& arg : args)
-    if (arg == "--status" || arg == "--at" || arg == "--json" || arg == "--help" || arg == "-h")
+    if (arg == "--status" || arg == "--at" || arg == "--json" || arg == "--help" || arg == "-h" ||
+        arg == "--version")
       return true;
   return false;
 }
 
 int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem::path& appFolder,
                      const ClockTime& now, std::ostream& out, std::ostream& err) {
+  if (const std::optional<int> code = AnswerHelpOrVersion(args, "Velkan42", kUsage, out))
+    return *code;
   bool status = false, json = false;
   ClockTime at = now;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") {
-      out << kUsage;
-      return 0;
-    }
     if (arg == "--status") {
       status = true;
     } else if (arg == "--json") {
@@ -183,6 +185,9 @@ int RunStatusCommand(const std::vector<std::string>& args, const std::filesystem
     ReadDataFile(store, appFolder);
   } catch (const FileError& error) {
     err << ForTerminal(error.what()) << "\n";
+    // A missing file most often means the wrong folder: say which one was looked in.
+    if (error.Caption == MissingFileError("").Caption)
+      err << "探したフォルダ: " << appFolder.string() << "\n";
     return 1;
   }
   const ClockStatus result = StatusAt(store, settings, at);

@@ -158,6 +158,12 @@ void frmOption::Build() {
     button->adjustSize();
     // The button fills its background, so it stops short of its frame's right border.
     const int room = button->parentWidget()->width() - TwipsToPixelsX(left) - 2;
+    // A font with wider letters than the design's gets a smaller size before it is cut.
+    QFont font = button->font();
+    while (button->sizeHint().width() > room && font.pointSizeF() > 6) {
+      font.setPointSizeF(font.pointSizeF() - 0.5);
+      button->setFont(font);
+    }
     button->setGeometry(
         QRect(TwipsPoint(left, top),
               QSize(std::min(button->sizeHint().width(), room), TwipsToPixelsY(kOptionHeight))));

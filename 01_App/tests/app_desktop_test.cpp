@@ -71,13 +71,11 @@ TEST_F(DesktopTest, TrayCountsDownInTheClocksColoursAndRedrawsOnlyWhenTheMinuteC
   EXPECT_TRUE(timetables->actions()[0]->isChecked());
 
   // A left click hides the window and the next one brings it back.
-  auto* icon = tray->findChild<QSystemTrayIcon*>("trayIcon");
-  ASSERT_NE(icon, nullptr);
-  emit icon->activated(QSystemTrayIcon::Trigger);
+  tray->Activated(QSystemTrayIcon::Trigger);
   EXPECT_FALSE(window_->isVisible());
-  emit icon->activated(QSystemTrayIcon::Context);  // the menu's click leaves it
+  tray->Activated(QSystemTrayIcon::Context);  // the menu's click leaves it
   EXPECT_FALSE(window_->isVisible());
-  emit icon->activated(QSystemTrayIcon::Trigger);
+  tray->Activated(QSystemTrayIcon::Trigger);
   EXPECT_TRUE(window_->isVisible());
 }
 
@@ -104,9 +102,7 @@ TEST_F(DesktopTest, DialogSwitchesTheTrayOffAndDimmingOnAndWritesOnlyOnOk) {
   EXPECT_EQ(grid->CellForeColorAt(3, 1), 0);
 
   // Hidden from the tray, the window comes back when the tray goes.
-  emit window_->Tray()
-      ->findChild<QSystemTrayIcon*>("trayIcon")
-      ->activated(QSystemTrayIcon::Trigger);
+  window_->Tray()->Activated(QSystemTrayIcon::Trigger);
   ASSERT_FALSE(window_->isVisible());
   menu->trigger();
   dialog()->findChild<QCheckBox*>("chkTrayIcon")->setChecked(false);

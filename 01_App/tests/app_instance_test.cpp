@@ -1,4 +1,5 @@
-// Two copies of the clock: the second is refused with the message and the first runs on.
+// Two copies of the clock: the second brings the first one's window forward, or, where the
+// first cannot be asked, is refused with the message; the first runs on either way.
 // The test starts this binary again as each copy ("--copy <folder>"), so both run the real
 // start-up in processes of their own, with the message box recorded instead of shown.
 #include <gtest/gtest.h>
@@ -17,6 +18,7 @@
 
 #include "DataFile.h"
 #include "MessageBox.h"
+#include "SingleInstance.h"
 #include "basVelkan42.h"
 
 namespace {
@@ -30,12 +32,30 @@ int RunCopy(int argc, char** argv) {
   if (argc == 4) v42::MessageBoxSeam::QueueChoice(std::atoi(argv[3]));
   // Printed once the window is up and the event loop runs.
   QTimer::singleShot(0, [] { std::printf("running\n"), std::fflush(stdout); });
-  // Answers every line it is sent while its event loop runs: proof that it runs on.
+  // Answers every line it is sent while its event loop runs: proof that it runs on. "minimise"
+  // minimises the window, and its coming back is reported.
   QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-  QObject::connect(&input, &QSocketNotifier::activated, [] {
-    char line[64];
-    if (::read(STDIN_FILENO, line, sizeof line) > 0) std::printf("alive\n"), std::fflush(stdout);
+  const auto window = [] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "frmVelkan42") return w;
+    return static_cast<QWidget*>(nullptr);
+  };
+  QObject::connect(&input, &QSocketNotifier::activated, [&] {
+    char line[64] = {};
+    if (::read(STDIN_FILENO, line, sizeof line - 1) <= 0) return;
+    if (std::string(line).starts_with("minimise") && window()) window()->showMinimized();
+    std::printf("alive\n"), std::fflush(stdout);
   });
+  QTimer watch;
+  bool wasMinimised = false;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    QWidget* w = window();
+    if (!w) return;
+    if (wasMinimised && !w->isMinimized() && w->isVisible())
+      std::printf("forward\n"), std::fflush(stdout);
+    wasMinimised = w->isMinimized();
+  });
+  watch.start(20);
   const int code = v42::basVelkan42_Main(app, argv[2]);
   for (const auto& call : v42::MessageBoxSeam::Calls())
     std::printf("%s|%s|%d\n", call.Text.c_str(), call.Caption.c_str(), int(call.Icon));
@@ -81,14 +101,16 @@ class InstanceTest : public ::testing::Test {
   QTemporaryDir runtime_, folder_;
 };
 
-TEST_F(InstanceTest, TheSecondCopyIsRefusedAndTheFirstRunsOn) {
+TEST_F(InstanceTest, TheSecondCopyBringsTheFirstForwardAndTheFirstRunsOn) {
   auto first = Start();
   ASSERT_TRUE(WaitForLine(*first, "running"));
+  first->write("minimise\n");
+  ASSERT_TRUE(WaitForLine(*first, "alive"));
   auto second = Start();
   ASSERT_TRUE(second->waitForFinished(15000));
-  EXPECT_EQ(second->exitCode(), 1);
-  EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()).trimmed(),
-            QString("既に起動されています|2重起動ｴﾗｰ|%1").arg(int(v42::MsgIcon::Critical)));
+  EXPECT_EQ(second->exitCode(), 0);
+  EXPECT_EQ(second->readAllStandardOutput().trimmed(), "");  // no message
+  EXPECT_TRUE(WaitForLine(*first, "forward"));
   first->write("still there?\n");
   EXPECT_TRUE(WaitForLine(*first, "alive"));
   EXPECT_EQ(first->state(), QProcess::Running);
@@ -100,6 +122,19 @@ TEST_F(InstanceTest, TheSecondCopyIsRefusedAndTheFirstRunsOn) {
   EXPECT_TRUE(WaitForLine(*third, "running"));
   third->kill();
   third->waitForFinished(5000);
+}
+
+// A running copy that cannot be asked (one still at its first-start offer holds the lock
+// without a window): the second says so, as it always did, and ends with 1.
+TEST_F(InstanceTest, WhereTheRunningCopyCannotComeForwardTheMessageStays) {
+  qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime_.path()));
+  v42::SingleInstance running("Velkan42");
+  ASSERT_TRUE(running.TryLock());
+  auto second = Start();
+  ASSERT_TRUE(second->waitForFinished(15000));
+  EXPECT_EQ(second->exitCode(), 1);
+  EXPECT_EQ(QString::fromUtf8(second->readAllStandardOutput()).trimmed(),
+            QString("既に起動されています|2重起動ｴﾗｰ|%1").arg(int(v42::MsgIcon::Critical)));
 }
 
 // Without a timetable the clock offers how to begin; the sample opens the clock on it, and
@@ -144,7 +179,7 @@ TEST_F(InstanceTest, AnEmptyStartOrAnImportStartsTheEditorInsteadOfTheClock) {
   ASSERT_TRUE(empty->waitForFinished(15000));
   EXPECT_EQ(empty->exitCode(), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !editorLog().isEmpty(); }, 10000));
-  EXPECT_EQ(editorLog(), "started");
+  EXPECT_EQ(editorLog(), "started --then-clock");
   v42::TimetableStore store;
   v42::ReadDataFile(store, emptyStart.path().toStdString());
   EXPECT_EQ(store.Count, 1);
@@ -154,7 +189,7 @@ TEST_F(InstanceTest, AnEmptyStartOrAnImportStartsTheEditorInsteadOfTheClock) {
   ASSERT_TRUE(import->waitForFinished(15000));
   EXPECT_EQ(import->exitCode(), 0);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !editorLog().isEmpty(); }, 10000));
-  EXPECT_EQ(editorLog(), "started --import");
+  EXPECT_EQ(editorLog(), "started --import --then-clock");
   EXPECT_TRUE(QDir(importStart.path()).isEmpty());  // the editor's first save makes the file
 }
 

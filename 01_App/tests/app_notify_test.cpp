@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "AppFixture.h"
+#include "ClockTray.h"
 #include "FlexGrid.h"
 
 namespace {
@@ -46,16 +47,16 @@ class FakeNotifications : public QObject {
  public:
   struct Call {
     uint Replaces;
-    QString Summary, Body;
+    QString Icon, Summary, Body;
     QVariantMap Hints;
   };
   std::vector<Call> Notified;
   std::vector<uint> Closed;
 
  public slots:
-  uint Notify(const QString&, uint replaces, const QString&, const QString& summary,
+  uint Notify(const QString&, uint replaces, const QString& icon, const QString& summary,
               const QString& body, const QStringList&, const QVariantMap& hints, int) {
-    Notified.push_back({replaces, summary, body, hints});
+    Notified.push_back({replaces, icon, summary, body, hints});
     return replaces != 0 ? replaces : ++lastId_;
   }
   void CloseNotification(uint id) { Closed.push_back(id); }
@@ -125,6 +126,9 @@ TEST_F(NotifyTest, OneNotificationAtTheAlertReplacedByTheNextAndWithdrawnWithThe
   EXPECT_EQ(first.Body, "8:20 発車まで あと3分");
   EXPECT_EQ(first.Hints.value("urgency").metaType(), QMetaType::fromType<uchar>());
   EXPECT_EQ(first.Hints.value("urgency").toInt(), 2);
+  // The names the package installs the clock's desktop entry and icon under.
+  EXPECT_EQ(first.Hints.value("desktop-entry").toString() + ".desktop", V42_CLOCK_DESKTOP_FILE);
+  EXPECT_EQ(first.Icon + ".svg", V42_CLOCK_ICON_FILE);
   TickAt(QTime(8, 17, 1));
   TickAt(QTime(8, 18));
   Drain();
@@ -173,6 +177,62 @@ TEST_F(NotifyTest, TheStyleChoosesTheWindowTheNotificationOrBoth) {
   TickAt(QTime(8, 18));
   EXPECT_EQ(window_->Alert(), nullptr);
   EXPECT_EQ(fake_.Notified.size(), 1u);
+}
+
+// A notification out on the desktop goes once the departure's minute is over, or once the pick
+// it speaks of is released or moved, whichever style sent it.
+TEST_F(NotifyTest, TheNotificationIsWithdrawnOnceItNoLongerHolds) {
+  StartService();
+  std::size_t closed = 0;
+  const auto withdrawn = [&] {
+    Drain();
+    return WaitFor([&] { return fake_.Closed.size() == closed + 1; }) && (++closed, true);
+  };
+  for (std::uint8_t style : {DesktopSettings::AlertNotify, DesktopSettings::AlertBoth}) {
+    Style(style);
+    Open({DayService()}, QTime(8, 10, 30));
+    ChooseAndAlert(3, 2, QTime(8, 17));  // 8:20
+    TickAt(QTime(8, 20, 59));
+    Drain();
+    EXPECT_EQ(fake_.Closed.size(), closed) << int(style);
+    TickAt(QTime(8, 21));
+    EXPECT_TRUE(withdrawn()) << int(style);
+    if (window_->Alert() != nullptr) CloseAlert();
+    Drain();
+    EXPECT_EQ(fake_.Closed.size(), closed) << "withdrawn once";
+  }
+
+  Style(DesktopSettings::AlertNotify);
+  auto* grid = Find<FlexGrid>("FGrid");
+  for (const auto& [row, col] : {std::pair{4, 1}, std::pair{3, 3}}) {  // an empty cell; 8:50
+    Open({DayService()}, QTime(8, 10, 30));
+    ChooseAndAlert(3, 2, QTime(8, 17));
+    Drain();
+    EXPECT_EQ(fake_.Closed.size(), closed);
+    grid = Find<FlexGrid>("FGrid");
+    grid->SetCurrentCell(row, col);
+    QTest::keyClick(grid, Qt::Key_Return);
+    EXPECT_TRUE(withdrawn()) << row << "," << col;
+  }
+}
+
+// The panel's tray starts after the clock, as at login, and later starts again: the icon goes
+// to it each time, whatever the number shows.
+TEST_F(NotifyTest, TheTrayIconGoesToAHostThatAppearsLateAndAgainAfterItRestarts) {
+  Open({DayService()}, QTime(8, 10, 30));
+  ClockTray* tray = window_->Tray();
+  ASSERT_NE(tray, nullptr);
+  EXPECT_FALSE(tray->IconShown());
+  QObject host;
+  for (int start = 1; start <= 2; ++start) {
+    ASSERT_TRUE(bus_.registerObject("/StatusNotifierWatcher", &host));
+    ASSERT_TRUE(bus_.registerService(ClockTray::kWatcherService));
+    EXPECT_TRUE(WaitFor([&] { return tray->Placements() == start; })) << start;
+    EXPECT_TRUE(tray->IconShown());
+    bus_.unregisterService(ClockTray::kWatcherService);
+    bus_.unregisterObject("/StatusNotifierWatcher");
+  }
+  EXPECT_EQ(tray->Number(), "5");  // the number never changed in between
 }
 
 // Without a notification service nothing is said about it; told to notify only, the clock

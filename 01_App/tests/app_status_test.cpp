@@ -37,6 +37,8 @@ class StatusTest : public ::testing::Test {
     fs::copy_file(V42_VELKAN42, Folder() / "Velkan42");
   }
   fs::path Folder() const { return dir_.path().toStdString(); }
+  // A home that does not exist: nothing may be made in it.
+  fs::path Home() const { return fs::path(output_.path().toStdString()) / "home"; }
   void UseSample() { fs::copy_file(V42_SAMPLE, Folder() / kDataFileName); }
   void SetWalkAndDays(int walk, DayTableSettings days) {
     IniSettings settings;
@@ -51,8 +53,9 @@ class StatusTest : public ::testing::Test {
     const fs::path err = fs::path(output_.path().toStdString()) / "err";
     const std::string command =
         "cd '" + Folder().string() +
-        "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ./Velkan42 " + args + " >'" +
-        out.string() + "' 2>'" + err.string() + "'";
+        "' && env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u XDG_DATA_HOME HOME='" +
+        Home().string() + "' ./Velkan42 " + args + " >'" + out.string() + "' 2>'" + err.string() +
+        "'";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadText(out), ReadText(err)};
   }
@@ -128,10 +131,13 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
 }
 
 TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
+  // No files beside the program: the per-user folder is looked in, named, and not made.
   Result r = Run("--status");
   EXPECT_EQ(r.Code, 1);
   EXPECT_EQ(r.Out, "");
-  EXPECT_EQ(r.Err, "velkan42.datが見つかりません。\n");
+  EXPECT_EQ(r.Err, "velkan42.datが見つかりません。\n探したフォルダ: " +
+                       (Home() / ".local/share/velkan42").string() + "\n");
+  EXPECT_FALSE(fs::exists(Home()));
 
   std::ofstream(Folder() / kDataFileName, std::ios::binary) << "\x80\x80>\r\n<\r\n";  // not CP932
   r = Run("--status --json");
@@ -153,6 +159,7 @@ TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
   EXPECT_EQ(r.Code, 0);
   EXPECT_NE(r.Out.find("--at \"YYYY-MM-DD hh:mm:ss\""), std::string::npos);
   EXPECT_NE(r.Out.find("--json"), std::string::npos);
+  EXPECT_NE(r.Out.find("~/.local/share/velkan42"), std::string::npos);
 }
 
 TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {

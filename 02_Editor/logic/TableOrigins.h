@@ -4,7 +4,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+
+#include "Holidays.h"
 
 #include "Model.h"
 
@@ -25,18 +29,27 @@ class TableOrigins {
   // was deleted or the file never had it.
   int Current(int saved, int count) const;
 
+  // An imported timetable meant to run on a kind of day once saved; the mark moves with it.
+  void MarkDayKind(int at, DayKind kind);
+  // The entry marked for the kind, or -1.
+  int Marked(DayKind kind, int count) const;
+  // The start of the service day those timetables need, set with them.
+  std::optional<int> DayStartHour;
+
   bool operator==(const TableOrigins&) const = default;
 
  private:
-  std::array<int, kTimetableCount> from_{};  // -1: not from the file
+  std::array<int, kTimetableCount> from_{};           // -1: not from the file
+  std::array<std::uint8_t, kTimetableCount> days_{};  // bit per DayKind
 };
 
 // Call once velkan42.dat holds the list of count entries. While the day choice is on, the
 // three day table numbers of appFolder/velkan42.ini are rewritten to name the same timetables
 // as before (none for a deleted one), every other setting as read; then the saved list is the
 // new starting point. A missing or unreadable settings file, or the day choice off, leaves the
-// file untouched. Throws FileError when the settings cannot be written; the origins are kept
-// then, as the file's numbers still refer to the old order, so the next save tries again.
+// file untouched, except that marked kinds are set (in a new file when there is none, never
+// over an unreadable one). Throws FileError when the settings cannot be written; the origins are
+// kept then, as the file's numbers still refer to the old order, so the next save tries again.
 void FollowDayTables(TableOrigins& origins, int count, const std::filesystem::path& appFolder);
 
 }  // namespace v42

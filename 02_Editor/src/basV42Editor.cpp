@@ -1,11 +1,11 @@
 #include "basV42Editor.h"
 
 #include <QGuiApplication>
+#include <QProcess>
 
 #include "EditorContext.h"
 #include "FirstStart.h"
 #include "FirstStartOffer.h"
-#include "MessageBox.h"
 #include "SingleInstance.h"
 #include "frmV42Editor.h"
 
@@ -27,7 +27,7 @@ EditorProgram basV42Editor(const std::filesystem::path& appFolder,
   program.Guard = std::make_unique<SingleInstance>(QStringLiteral("V42Editor"),
                                                    QString::fromStdString(lockFolder.string()));
   if (!program.Guard->TryLock()) {
-    ShowMessage(nullptr, "既に起動されています", "2重起動ｴﾗｰ", MsgIcon::Critical);
+    program.ExitCode = program.Guard->RefuseSecondStart();
     return program;
   }
   // Wayland desktops find the menu entry, and so the icon, of a window by this name.
@@ -37,7 +37,10 @@ EditorProgram basV42Editor(const std::filesystem::path& appFolder,
   const FirstStart start =
       import ? FirstStart::Import
              : OfferFirstStart(nullptr, appFolder, StartOptions(SampleFolder(executableFolder)));
-  if (start == FirstStart::Quit) return program;
+  if (start == FirstStart::Quit) {
+    program.ExitCode = 0;
+    return program;
+  }
   program.Context = std::make_unique<EditorContext>();
   program.Context->AppFolder = appFolder;
   program.Window = std::make_unique<frmV42Editor>(*program.Context);
@@ -46,8 +49,16 @@ EditorProgram basV42Editor(const std::filesystem::path& appFolder,
     return program;
   }
   program.Window->show();
+  program.Guard->RaiseOnRequest(program.Window.get());
   if (start == FirstStart::Import) program.Window->menuFileImport_Click();
   return program;
+}
+
+bool ReturnToClock(const EditorProgram& program, bool thenClock,
+                   const std::filesystem::path& executableFolder) {
+  if (!thenClock || !program.Window || !program.Window->SavedATimetable()) return false;
+  return QProcess::startDetached(QString::fromStdString((executableFolder / "Velkan42").string()),
+                                 {});
 }
 
 }  // namespace v42

@@ -1,6 +1,9 @@
 #include "frmGtfsImport.h"
 
 #include <algorithm>
+#include <array>
+
+#include <QKeyEvent>
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -23,6 +26,7 @@
 #include "FileOpenDialog.h"
 #include "FlexGrid.h"
 #include "Fonts.h"
+#include "IniFile.h"
 #include "InputRules.h"
 #include "MessageBox.h"
 #include "OleColor.h"
@@ -79,6 +83,15 @@ QGroupBox* Frame(const char* caption, QLayout* layout) {
   return box;
 }
 
+// A label whose accelerator moves to the box it names.
+QLabel* LabelFor(const char* caption, QWidget* buddy) {
+  auto* label = new QLabel(QString::fromUtf8(caption));
+  label->setBuddy(buddy);
+  return label;
+}
+
+constexpr std::array<DayKind, 3> kAllDays{DayKind::Weekday, DayKind::Saturday, DayKind::Holiday};
+
 }  // namespace
 
 frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* parent)
@@ -90,12 +103,14 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   // --- the feed and its stop
   txtFeed_ = new QLineEdit;
   txtFeed_->setObjectName("txtFeed");
-  txtFeed_->setReadOnly(true);
-  txtFeed_->setPlaceholderText(QStringLiteral("ZIPファイルか、stops.txt のあるフォルダ"));
-  cmdFeed_ = new QPushButton(QStringLiteral("参照(&F)..."));
+  txtFeed_->setPlaceholderText(
+      QStringLiteral("ZIPファイルか、stops.txt のあるフォルダ(入力して Enter)"));
+  txtFeed_->installEventFilter(this);
+  cmdFeed_ = new QPushButton(QStringLiteral("参照(&B)..."));
   cmdFeed_->setObjectName("cmdFeed");
   connect(cmdFeed_, &QPushButton::clicked, this, [this] { cmdFeed_Click(); });
   auto* feedRow = new QHBoxLayout;
+  feedRow->addWidget(LabelFor("フィード(&F):", txtFeed_));
   feedRow->addWidget(txtFeed_, 1);
   feedRow->addWidget(cmdFeed_);
 
@@ -103,18 +118,22 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   txtStop_->setObjectName("txtStop");
   txtStop_->setPlaceholderText(QStringLiteral("停留所名の一部(漢字・かな)"));
   txtStop_->setEnabled(false);
+  txtStop_->installEventFilter(this);
   connect(txtStop_, &QLineEdit::textChanged, this, [this] { txtStop_Change(); });
   lstStops_ = new QListWidget;
   lstStops_->setObjectName("lstStops");
-  // A click or Enter reads the stop; moving through the list with the keys does not, as a
-  // read of a big feed takes a while.
+  // A click, Enter or Space reads the stop; moving through the list with the keys does not, as
+  // a read of a big feed takes a while.
   connect(lstStops_, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { lstStops_Click(item); });
-  connect(lstStops_, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { lstStops_Click(item); });
+  lstStops_->installEventFilter(this);
+  auto* stopRow = new QHBoxLayout;
+  stopRow->addWidget(LabelFor("停留所名(&S):", txtStop_));
+  stopRow->addWidget(txtStop_, 1);
   auto* stopBox = new QVBoxLayout;
   stopBox->addLayout(feedRow);
-  stopBox->addWidget(txtStop_);
+  stopBox->addLayout(stopRow);
+  stopBox->addWidget(LabelFor("停留所(&L) ― Enter かスペースで読み込み", lstStops_));
   stopBox->addWidget(lstStops_, 1);
 
   // --- the lines
@@ -129,25 +148,27 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   auto* directions = new QHBoxLayout;
   directions->addWidget(new QLabel(QStringLiteral("方向:")));
   for (int i = 0; i < 2; ++i) {
-    chkDirection_[i] = new QCheckBox(QString::number(i));
+    chkDirection_[i] = new QCheckBox(QStringLiteral("%1(&%2)").arg(i).arg(i + 1));
     chkDirection_[i]->setObjectName(QStringLiteral("chkDirection_%1").arg(i));
     connect(chkDirection_[i], &QCheckBox::toggled, this, [this] { Rebuild(); });
     directions->addWidget(chkDirection_[i]);
   }
   directions->addStretch();
   auto* linesBox = new QVBoxLayout;
-  linesBox->addWidget(new QLabel(QStringLiteral("路線")));
+  linesBox->addWidget(LabelFor("路線(&R)", lstRoutes_));
   linesBox->addWidget(lstRoutes_, 1);
-  linesBox->addWidget(new QLabel(QStringLiteral("行先")));
+  linesBox->addWidget(LabelFor("行先(&H)", lstHeadsigns_));
   linesBox->addWidget(lstHeadsigns_, 1);
   linesBox->addLayout(directions);
 
   // --- the day, the kinds and the title
-  optDay_ = Options(this, "optDay", {"平日", "土曜", "休日", "日付"});
+  optDay_ = Options(this, "optDay", {"平日(&W)", "土曜(&A)", "休日(&Y)", "日付(&D)"});
   auto* dayBox = new QGridLayout;
   for (int i = 0; i < 4; ++i) dayBox->addWidget(optDay_->button(i), 0, i);
-  connect(optDay_, &QButtonGroup::idToggled, this, [this](int, bool on) {
-    if (on) DayChanged();
+  connect(optDay_, &QButtonGroup::idToggled, this, [this](int id, bool on) {
+    if (!on) return;
+    DayChanged();
+    if (id == kDateBox) dtpDate_->setFocus();  // chosen by its Alt key too: the date is next
   });
   dtpDate_ = new QDateEdit(ToQDate(today));
   dtpDate_->setObjectName("dtpDate");
@@ -158,8 +179,16 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   lblDate_->setObjectName("lblDate");
   dayBox->addWidget(dtpDate_, 1, 0, 1, 2);
   dayBox->addWidget(lblDate_, 1, 2, 1, 2);
+  // With no timetable yet this is a first start: three timetables and a clock that switches
+  // between them is what a commuter wants from it.
+  chkAllDays_ = new QCheckBox(
+      QStringLiteral("平日・土曜・休日をまとめて取り込み、時計を曜日で切り替える(&M)"));
+  chkAllDays_->setObjectName("chkAllDays");
+  chkAllDays_->setChecked(ctx_.Store.Count == 0);
+  connect(chkAllDays_, &QCheckBox::toggled, this, [this] { DayChanged(); });
+  dayBox->addWidget(chkAllDays_, 2, 0, 1, 4);
 
-  optTypes_ = Options(this, "optTypes", {"路線ごと", "行先ごと"});
+  optTypes_ = Options(this, "optTypes", {"路線ごと(&U)", "行先ごと(&K)"});
   auto* typesBox = new QHBoxLayout;
   for (QAbstractButton* option : optTypes_->buttons()) typesBox->addWidget(option);
   connect(optTypes_, &QButtonGroup::idToggled, this, [this](int, bool on) {
@@ -191,11 +220,11 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   previewBox->setRowStretch(1, 1);
   previewBox->setColumnStretch(1, 2);
 
-  cmdOk_ = new QPushButton(QStringLiteral("OK"));
+  cmdOk_ = new QPushButton(QStringLiteral("OK(&O)"));
   cmdOk_->setObjectName("cmdAct_0");
   cmdOk_->setEnabled(false);
   connect(cmdOk_, &QPushButton::clicked, this, [this] { cmdOk_Click(); });
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+  auto* cancel = new QPushButton(QStringLiteral("Cancel(&C)"));
   cancel->setObjectName("cmdAct_1");
   connect(cancel, &QPushButton::clicked, this, [this] { CloseWithCancel(); });
   auto* buttons = new QHBoxLayout;
@@ -207,13 +236,13 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   left->addWidget(Frame("フィードと停留所", stopBox), 3);
   left->addWidget(Frame("乗る系統", linesBox), 2);
   auto* titleRow = new QHBoxLayout;
-  titleRow->addWidget(new QLabel(QStringLiteral("タイトル:")));
+  titleRow->addWidget(LabelFor("タイトル(&T):", txtTitle_));
   titleRow->addWidget(txtTitle_, 1);
   auto* right = new QVBoxLayout;
   right->addWidget(Frame("ダイヤ", dayBox));
   right->addWidget(Frame("種別の分け方", typesBox));
   right->addLayout(titleRow);
-  right->addWidget(Frame("取り込む時刻表", previewBox), 1);
+  right->addWidget(Frame("取り込む時刻表(&V)", previewBox), 1);
   auto* columns = new QHBoxLayout;
   columns->addLayout(left, 2);
   columns->addLayout(right, 3);
@@ -293,6 +322,8 @@ void frmGtfsImport::ReadFinished() {
   prgLoad_->hide();
   prgLoad_->deleteLater();
   prgLoad_ = nullptr;
+  // The keys go back to where they were typed, whatever the window manager does.
+  activateWindow();
   const auto done = std::move(done_);
   done_ = nullptr;
   if (cancel_ || cancelled_) return;
@@ -321,12 +352,35 @@ void frmGtfsImport::cmdFeed_Click() {
                : chosen);
 }
 
+void frmGtfsImport::txtFeed_Enter() {
+  const QString typed = txtFeed_->text().trimmed();
+  if (typed.isEmpty()) return;
+  QString path = typed.startsWith(QStringLiteral("~/")) ? QDir::homePath() + typed.mid(1) : typed;
+  const QFileInfo file(path);
+  // As the chooser takes it: a folder also by its stops.txt.
+  if (file.fileName().compare(QStringLiteral("stops.txt"), Qt::CaseInsensitive) == 0)
+    path = file.absolutePath();
+  OpenFeed(path.toStdString());
+}
+
 void frmGtfsImport::OpenFeed(const std::string& path) {
   auto opened = std::make_shared<std::optional<gtfs::Feed>>();
   RunRead(
       QStringLiteral("フィードを読んでいます..."),
       [opened, path](const gtfs::Progress& progress) {
-        opened->emplace(gtfs::Feed::Open(path, progress));
+        // Two passes, the bar split between them: the small files, then the routes per stop.
+        const auto half = [&progress](int part) {
+          gtfs::Progress p = progress;
+          if (progress.Report) {
+            p.Report = [report = progress.Report, part](std::uint64_t done, std::uint64_t total) {
+              report(part * total + done, 2 * total);
+            };
+          }
+          return p;
+        };
+        gtfs::Feed feed = gtfs::Feed::Open(path, half(0));
+        feed.ReadStopRoutes(half(1));
+        opened->emplace(std::move(feed));
       },
       [this, opened, path] {
         feed_ = std::move(*opened);
@@ -349,12 +403,40 @@ void frmGtfsImport::OpenFeed(const std::string& path) {
 void frmGtfsImport::txtStop_Change() {
   if (!feed_) return;
   lstStops_->clear();
-  for (const gtfs::StopMatch& stop : feed_->FindStops(txtStop_->text().toStdString())) {
-    auto* item = new QListWidgetItem(QString::fromStdString(stop.Name), lstStops_);
-    item->setData(Qt::UserRole, QString::fromStdString(stop.Id));
-    item->setToolTip(QString::fromStdString(stop.Id));
+  for (const gtfs::StopEntry& entry : feed_->ListStops(txtStop_->text().toStdString())) {
+    // A station's platforms stand indented under it.
+    QString text = entry.ParentId.empty() ? QString() : QStringLiteral("\u3000");
+    text += QString::fromStdString(entry.Stop.Name);
+    const std::string detail = gtfs::StopDetail(entry);
+    if (!detail.empty()) text += QStringLiteral("\u3000[%1]").arg(QString::fromStdString(detail));
+    auto* item = new QListWidgetItem(text, lstStops_);
+    item->setData(Qt::UserRole, QString::fromStdString(entry.Stop.Id));
+    item->setToolTip(QString::fromStdString(entry.Stop.Id));
   }
   MarkReadStop();
+}
+
+bool frmGtfsImport::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return EditorDialog::eventFilter(watched, event);
+  const int key = static_cast<QKeyEvent*>(event)->key();
+  // Taken here, not left to go on to the dialog: the read's progress window is open by then,
+  // and the dialog would press its default button, Cancel.
+  if (watched == txtFeed_ && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
+    txtFeed_Enter();
+    return true;
+  }
+  if (watched == lstStops_ &&
+      (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+    if (QListWidgetItem* item = lstStops_->currentItem()) lstStops_Click(item);
+    return true;
+  }
+  // From the search box the arrow down goes on into what it found.
+  if (watched == txtStop_ && key == Qt::Key_Down && lstStops_->count() > 0) {
+    lstStops_->setFocus();
+    if (!lstStops_->currentItem()) lstStops_->setCurrentRow(0);
+    return true;
+  }
+  return EditorDialog::eventFilter(watched, event);
 }
 
 void frmGtfsImport::MarkReadStop() {
@@ -373,7 +455,7 @@ void frmGtfsImport::lstStops_Click(const QListWidgetItem* item) {
   auto read = std::make_shared<std::optional<gtfs::StopDepartures>>();
   const gtfs::Feed* feed = &*feed_;
   RunRead(
-      QStringLiteral("「%1」の時刻を読んでいます...").arg(item->text()),
+      QStringLiteral("「%1」の時刻を読んでいます...").arg(item->text().trimmed()),
       [read, feed, id](const gtfs::Progress& progress) {
         read->emplace(feed->ReadStop(id, progress));
       },
@@ -406,12 +488,28 @@ void frmGtfsImport::FillLines() {
     const QSignalBlocker quiet(chkDirection_[i]);
     chkDirection_[i]->setEnabled(runs);
     chkDirection_[i]->setChecked(runs);
+    // GTFS gives directions no names; where they run to tells them apart.
+    // A long one is cut so that the boxes keep to their column; the tooltip has it whole.
+    constexpr int kShown = 12;
+    QString headsign = QString::fromStdString(lines.DirectionHeadsigns[i]);
+    chkDirection_[i]->setToolTip(headsign);
+    if (headsign.size() > kShown) headsign = headsign.left(kShown - 1) + QStringLiteral("…");
+    headsign.replace('&', QStringLiteral("&&"));  // a name's "&" is no accelerator
+    chkDirection_[i]->setText(headsign.isEmpty()
+                                  ? QStringLiteral("%1(&%2)").arg(i).arg(i + 1)
+                                  : QStringLiteral("%1方面(&%2)").arg(headsign).arg(i + 1));
   }
 }
 
 // --- the day -----------------------------------------------------------------------------------
 
 void frmGtfsImport::DayChanged() {
+  // All three kinds go by their own first dates: one chosen date has no place among them.
+  optDay_->button(kDateBox)->setEnabled(!chkAllDays_->isChecked());
+  if (chkAllDays_->isChecked() && optDay_->checkedId() == kDateBox) {
+    const QSignalBlocker quiet(optDay_);
+    optDay_->button(0)->setChecked(true);
+  }
   const int day = optDay_->checkedId();
   dtpDate_->setEnabled(day == kDateBox && feed_.has_value());
   date_.reset();
@@ -437,6 +535,7 @@ void frmGtfsImport::DayChanged() {
 
 void frmGtfsImport::Rebuild() {
   preview_.reset();
+  days_.clear();
   std::string why;
   if (!departures_) {
     why = feed_ ? "停留所を選んでください。" : "フィードを選んでください。";
@@ -463,7 +562,13 @@ void frmGtfsImport::Rebuild() {
       choice.Types =
           optTypes_->checkedId() == 1 ? gtfs::TypeGrouping::Headsign : gtfs::TypeGrouping::Route;
       choice.Title = txtTitle_->text().toStdString();
-      preview_ = departures_->Build(choice);
+      for (int i = 0; i < ctx_.Store.Count; ++i)
+        choice.TakenTitles.push_back(ctx_.Store.Records[i].Title);
+      if (chkAllDays_->isChecked()) {
+        why = BuildDays(choice);
+      } else {
+        preview_ = departures_->Build(choice);
+      }
     }
   }
   ShowPreview();
@@ -472,13 +577,40 @@ void frmGtfsImport::Rebuild() {
     return;
   }
   QStringList lines;
+  for (const gtfs::DayTimetable& table : days_) {
+    QStringList kinds;
+    for (DayKind kind : table.Kinds) kinds << QString::fromUtf8(DayKindName(kind));
+    lines << QStringLiteral("%1 %2「%3」%4本")
+                 .arg(kinds.join(QStringLiteral("・")), ToQDate(table.Date).toString("M/d"),
+                      QString::fromStdString(table.Result.Record.Title))
+                 .arg(table.Result.Report.Departures);
+  }
+  if (!days_.empty())
+    lines << QStringLiteral("(表は%1のダイヤ)")
+                 .arg(DayKindName(static_cast<DayKind>(optDay_->checkedId())));
   for (const std::string& line : gtfs::SummaryLines(preview_->Report))
     lines << QString::fromStdString(line);
   txtReport_->setPlainText(lines.join('\n'));
 }
 
+std::string frmGtfsImport::BuildDays(const gtfs::ImportChoice& choice) {
+  try {
+    days_ = gtfs::BuildDayTimetables(*feed_, *departures_, {kAllDays.begin(), kAllDays.end()},
+                                     choice, today_);
+  } catch (const FileError& error) {
+    days_.clear();
+    return error.what();
+  }
+  const auto shown = static_cast<DayKind>(optDay_->checkedId());
+  for (const gtfs::DayTimetable& table : days_)
+    if (std::find(table.Kinds.begin(), table.Kinds.end(), shown) != table.Kinds.end())
+      preview_ = table.Result;
+  return {};
+}
+
 void frmGtfsImport::ShowPreview() {
-  const bool any = preview_ && preview_->Report.Departures > 0;
+  // Of all three kinds at once one may well have no bus; the others still make an import.
+  const bool any = preview_ && (preview_->Report.Departures > 0 || !days_.empty());
   cmdOk_->setEnabled(any);
   lstKinds_->clear();
   // Dropping every row drops every cell's style too, so no colour of the last preview stays.
@@ -534,7 +666,22 @@ void frmGtfsImport::ShowPreview() {
 void frmGtfsImport::cmdOk_Click() {
   if (!preview_) return;
   try {
-    gtfs::AppendTimetable(ctx_.Store, preview_->Record);
+    if (days_.empty()) {
+      gtfs::AppendTimetable(ctx_.Store, preview_->Record);
+    } else {
+      const std::array<int, 3> at = gtfs::AppendDayTimetables(ctx_.Store, days_);
+      // The clock's settings follow when the list is saved, as the day tables always do.
+      for (DayKind kind : kAllDays) ctx_.Origins.MarkDayKind(at[static_cast<int>(kind)], kind);
+      int current = DayTableSettings{}.DayStartHour;
+      try {
+        current = ReadIniOverDefaults(ctx_.AppFolder).DayTables.DayStartHour;
+      } catch (const FileError&) {
+        // The save reports a settings file it cannot read; the usual start will do here.
+      }
+      // An earlier import's need stands unless this one needs another hour.
+      if (const auto hour = gtfs::NeededDayStartHour(days_, current))
+        ctx_.Origins.DayStartHour = hour;
+    }
   } catch (const FileError& error) {
     // Nine timetables already: the user may delete one and import again.
     ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "DayImport.h"
 #include "EditorContext.h"
 #include "EditorDialog.h"
 #include "GtfsImport.h"
@@ -42,6 +43,9 @@ class frmGtfsImport : public EditorDialog {
   // The timetable OK would add; nullopt while there is nothing to add.
   const std::optional<gtfs::ImportResult>& Preview() const { return preview_; }
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   // One long read on the worker thread. The result is taken only when the read ended by
   // itself: a user who pressed Cancel gets everything as it was, even if the read had just
@@ -53,11 +57,14 @@ class frmGtfsImport : public EditorDialog {
   void cmdFeed_Click();
   void OpenFeed(const std::string& path);
   void txtStop_Change();
+  void txtFeed_Enter();
   void lstStops_Click(const QListWidgetItem* item);
   void MarkReadStop();  // the stop of the lines and the preview in bold
   void FillLines();
   void DayChanged();
   void Rebuild();
+  // Fills days_ and the preview of the kind shown; the reason when there is nothing to add.
+  std::string BuildDays(const gtfs::ImportChoice& choice);
   void ShowPreview();
   void cmdOk_Click();
 
@@ -74,6 +81,7 @@ class frmGtfsImport : public EditorDialog {
   QButtonGroup* optDay_ = nullptr;  // 0 平日, 1 土曜, 2 休日, 3 the date box
   QDateEdit* dtpDate_ = nullptr;
   QLabel* lblDate_ = nullptr;
+  QCheckBox* chkAllDays_ = nullptr;   // all three kinds at once, and the clock switches
   QButtonGroup* optTypes_ = nullptr;  // 0 per route, 1 per headsign
   QLineEdit* txtTitle_ = nullptr;
   FlexGrid* FGrid_ = nullptr;
@@ -86,6 +94,7 @@ class frmGtfsImport : public EditorDialog {
   std::optional<gtfs::StopDepartures> departures_;
   std::optional<CivilDate> date_;
   std::optional<gtfs::ImportResult> preview_;
+  std::vector<gtfs::DayTimetable> days_;  // what OK adds while chkAllDays is ticked
 
   // The read in progress.
   QThread* worker_ = nullptr;

@@ -282,6 +282,7 @@ void frmV42Editor::menuFileSave_Click() { Save(); }
 
 bool frmV42Editor::Save() {
   try {
+    MakeAppFolder(ctx_.AppFolder);  // an import on a first start has made nothing yet
     WriteDataFile(ctx_.Store, ctx_.AppFolder);
     FollowDayTablesOf(this, ctx_);
   } catch (const FileError& error) {
@@ -290,6 +291,7 @@ bool frmV42Editor::Save() {
     return false;
   }
   saved_ = ctx_.Store;
+  savedOnce_ = true;
   ShowMessage(this, kSavedMessage, kNoticeCaption, MsgIcon::Information);
   return true;
 }
@@ -318,6 +320,12 @@ void frmV42Editor::menuFileImport_Click() {
     ListTitles();
     Select(ctx_.Store.Count - 1);
     Recorded(before);
+  });
+  // The keys come back to the list (and its menu), whatever the window manager does: a first
+  // start goes on to the save with them.
+  connect(dialog, &QDialog::finished, this, [this] {
+    activateWindow();
+    lstDataList_->setFocus();
   });
   dialog->ShowModal();
 }

@@ -38,6 +38,9 @@ class frmV42Editor : public QMainWindow {
   void Undo();
   void Redo();
 
+  // True once this session has saved a file holding at least one timetable.
+  bool SavedATimetable() const { return savedOnce_ && saved_.Count > 0; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -65,6 +68,7 @@ class frmV42Editor : public QMainWindow {
   QAction* undo_ = nullptr;
   QAction* redo_ = nullptr;
   UndoHistory<ListState> history_;
+  bool savedOnce_ = false;
 };
 
 }  // namespace v42

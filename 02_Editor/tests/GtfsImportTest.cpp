@@ -5,6 +5,7 @@
 #include <QDateEdit>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -12,6 +13,8 @@
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QThread>
+#include <map>
+#include <set>
 
 #include "EditorFixture.h"
 #include "FileOpenDialog.h"
@@ -172,7 +175,8 @@ class GtfsImport : public EditorFixture {
     ASSERT_NE(OpenFromMenu(), nullptr);
     LoadFeed(WriteFeed("feed", kFeed));
     Search("駅前");
-    ASSERT_EQ(Items("lstStops"), (QStringList{"駅前", "駅前北口"}));
+    ASSERT_EQ(Items("lstStops"),
+              (QStringList{"駅前\u3000[1系統, 2系統]", "駅前北口\u3000[2系統]"}));
     PickStop(0);
     QTRY_VERIFY(!Reading());
     PickDate(QDate(2026, 12, 7));
@@ -227,6 +231,42 @@ TEST_F(GtfsImport, TheChosenLinesAndDayPreviewInTheirColoursAndOkAddsTheTimetabl
   EXPECT_TRUE(Messages().empty());
 }
 
+// Every box, list and button is reached by its own Alt key: none shared, none missing.
+TEST_F(GtfsImport, EveryControlHasAnAcceleratorOfItsOwn) {
+  ReadyAtStation();
+  const auto mnemonic = [](const QString& text) {
+    const qsizetype at = text.indexOf('&');
+    return at >= 0 && at + 1 < text.size() ? text.at(at + 1).toUpper() : QChar();
+  };
+  std::map<QChar, QString> taken;
+  std::set<QWidget*> reached;
+  const auto take = [&](const QString& text, QWidget* target) {
+    const QChar key = mnemonic(text);
+    ASSERT_FALSE(key.isNull()) << text.toStdString();
+    EXPECT_TRUE(taken.emplace(key, text).second)
+        << text.toStdString() << " and " << taken[key].toStdString();
+    reached.insert(target);
+  };
+  for (QAbstractButton* button : dialog_->findChildren<QAbstractButton*>())
+    if (button->window() == dialog_) take(button->text(), button);
+  for (QLabel* label : dialog_->findChildren<QLabel*>())
+    if (label->buddy() != nullptr) take(label->text(), label->buddy());
+  for (QGroupBox* box : dialog_->findChildren<QGroupBox*>()) {
+    if (mnemonic(box->title()).isNull()) continue;
+    take(box->title(), box);
+    for (QWidget* inside : box->findChildren<QWidget*>()) reached.insert(inside);
+  }
+  for (QWidget* control : dialog_->findChildren<QWidget*>()) {
+    const bool input = qobject_cast<QLineEdit*>(control) || qobject_cast<QListWidget*>(control) ||
+                       qobject_cast<QAbstractButton*>(control);
+    // The date box's own line edit is the date box's, which its option button leads to.
+    if (input && control->window() == dialog_ &&
+        !qobject_cast<QAbstractSpinBox*>(control->parentWidget())) {
+      EXPECT_TRUE(reached.contains(control)) << control->objectName().toStdString();
+    }
+  }
+}
+
 TEST_F(GtfsImport, NothingTickedOrNoServiceThatDayLeavesNothingToAdd) {
   ReadyAtStation();
   Untick("lstRoutes", 0);
@@ -253,7 +293,7 @@ TEST_F(GtfsImport, CancelledReadsLeaveTheFeedTheStopAndThePreviewAsTheyWere) {
   Click(Progress()->findChild<QPushButton*>());
   QTRY_VERIFY(!Reading());
   EXPECT_EQ(Control<QLineEdit>("txtFeed")->text(), feedText);
-  EXPECT_EQ(Items("lstStops"), (QStringList{"駅前", "駅前北口"}));
+  EXPECT_EQ(Items("lstStops"), (QStringList{"駅前\u3000[1系統, 2系統]", "駅前北口\u3000[2系統]"}));
 
   // And while it runs.
   PickStop(1);

@@ -275,13 +275,16 @@ constexpr const char* kSmallFiles[] = {"agency.txt", "translations.txt", "stops.
 
 void ReadStops(CsvReader& csv, Feed::Data& d, const Translations& tr) {
   const int id = csv.RequiredColumn("stop_id"), name = csv.Column("stop_name"),
-            parent = csv.Column("parent_station"), type = csv.Column("location_type");
+            parent = csv.Column("parent_station"), type = csv.Column("location_type"),
+            platform = csv.Column("platform_code"), code = csv.Column("stop_code");
   std::vector<std::pair<std::string, std::uint64_t>> parents;  // parent id and line, per stop
   while (csv.Next()) {
     Feed::Data::Stop stop;
     stop.Id = csv.RequiredField(id, "stop_id");
     stop.Name = csv.Field(name);
     stop.LocationType = ParseChoice(csv, type, "location_type", 0, 4);
+    stop.Platform = csv.Field(platform);
+    stop.Code = csv.Field(code);
     if (!d.StopIndex.emplace(stop.Id, static_cast<int>(d.Stops.size())).second) {
       csv.Fail("stop_id「" + stop.Id + "」が重複しています。");
     }
@@ -301,6 +304,7 @@ void ReadStops(CsvReader& csv, Feed::Data& d, const Translations& tr) {
                      "parent_station「" + parents[i].first + "」がありません。");
     }
     d.Stops[i].Parent = it->second;
+    d.Stops[it->second].Children.push_back(static_cast<int>(i));
   }
 }
 
@@ -475,6 +479,103 @@ std::vector<StopMatch> Feed::FindStops(std::string_view text) const {
     if (stop.SearchText.find(wanted) != std::string::npos) found.push_back({stop.Id, stop.Name});
   }
   return found;
+}
+
+std::vector<StopEntry> Feed::ListStops(std::string_view text) const {
+  const Data& d = *data_;
+  std::vector<StopEntry> list;
+  const std::string wanted = FoldForSearch(text);
+  if (wanted.empty()) return list;
+  const auto boards = [&](int i) { return d.Stops[i].LocationType <= 1; };
+  std::vector<char> listed(d.Stops.size(), 0);
+  const auto add = [&](int i, const std::string& parentId) {
+    listed[i] = 1;
+    const Data::Stop& stop = d.Stops[i];
+    StopEntry entry{
+        {stop.Id, stop.Name}, stop.Platform, stop.Code, stop.LocationType == 1, parentId, {}, 0};
+    if (stopRoutes_) {
+      const std::vector<int>& routes = (*stopRoutes_)[i];
+      constexpr std::size_t kShown = 3;
+      for (std::size_t r = 0; r < routes.size() && r < kShown; ++r)
+        entry.Routes.push_back(d.Routes[routes[r]].Name);
+      entry.MoreRoutes = static_cast<int>(routes.size() - entry.Routes.size());
+    }
+    list.push_back(std::move(entry));
+  };
+  for (std::size_t i = 0; i < d.Stops.size(); ++i) {
+    if (!boards(static_cast<int>(i)) || d.Stops[i].SearchText.find(wanted) == std::string::npos)
+      continue;
+    // A platform found by its own name brings its station, under which it is listed.
+    const int parent = d.Stops[i].Parent;
+    const int head =
+        parent >= 0 && d.Stops[parent].LocationType == 1 ? parent : static_cast<int>(i);
+    if (listed[head]) continue;
+    add(head, {});
+    if (d.Stops[head].LocationType != 1) continue;
+    for (int child : d.Stops[head].Children)
+      if (boards(child) && !listed[child]) add(child, d.Stops[head].Id);
+  }
+  return list;
+}
+
+void Feed::ReadStopRoutes(const Progress& progress) {
+  const Data& d = *data_;
+  auto archive = FeedArchive::Open(d.Path);
+  auto source = archive->OpenFile(kStopTimes);
+  const StopLookup stops(d.Stops);
+  ProgressMeter meter(progress, source->Size());
+  CsvReader csv(*source, kStopTimes, meter);
+  const int tripCol = csv.RequiredColumn("trip_id"), stopCol = csv.RequiredColumn("stop_id");
+  auto routes = std::make_shared<std::vector<std::vector<int>>>(d.Stops.size());
+  std::string lastTripId;
+  int route = -1;
+  while (csv.Next()) {
+    const std::string_view tripId = csv.Field(tripCol);
+    if (route < 0 || tripId != lastTripId) {  // rows come grouped by trip in practice
+      const auto t = d.TripIndex.find(tripId);
+      if (t == d.TripIndex.end()) csv.Fail("trip_id「" + std::string(tripId) + "」がありません。");
+      route = d.Trips[t->second].Route;
+      lastTripId = tripId;
+    }
+    const std::string_view rowStop = csv.RequiredField(stopCol, "stop_id");
+    const int stop = stops.Find(rowStop);
+    if (stop < 0) csv.Fail("stop_id「" + std::string(rowStop) + "」がありません。");
+    std::vector<int>& served = (*routes)[stop];
+    if (std::find(served.begin(), served.end(), route) == served.end()) served.push_back(route);
+  }
+  // A station is served by what serves its platforms.
+  for (std::size_t i = 0; i < d.Stops.size(); ++i) {
+    const int parent = d.Stops[i].Parent;
+    if (parent < 0) continue;
+    std::vector<int>& served = (*routes)[parent];
+    for (int r : (*routes)[i])
+      if (std::find(served.begin(), served.end(), r) == served.end()) served.push_back(r);
+  }
+  for (std::vector<int>& served : *routes) std::sort(served.begin(), served.end());
+  stopRoutes_ = std::move(routes);
+}
+
+std::string StopCodeText(const StopEntry& entry) {
+  if (!entry.Platform.empty()) return "のりば " + entry.Platform;
+  if (!entry.StopCode.empty()) return "番号 " + entry.StopCode;
+  return {};
+}
+
+std::string StopRoutesText(const StopEntry& entry) {
+  std::string routes;
+  for (const std::string& name : entry.Routes) routes += (routes.empty() ? "" : ", ") + name;
+  if (entry.MoreRoutes > 0) routes += " 他" + std::to_string(entry.MoreRoutes);
+  return routes;
+}
+
+std::string StopDetail(const StopEntry& entry) {
+  std::vector<std::string> parts;
+  if (const std::string code = StopCodeText(entry); !code.empty()) parts.push_back(code);
+  if (entry.Station) parts.push_back("駅");
+  if (std::string routes = StopRoutesText(entry); !routes.empty()) parts.push_back(routes);
+  std::string text;
+  for (const std::string& part : parts) text += (text.empty() ? "" : " ・ ") + part;
+  return text;
 }
 
 std::optional<StopMatch> Feed::StopById(std::string_view stopId) const {

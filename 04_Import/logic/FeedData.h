@@ -26,10 +26,12 @@ struct Feed::Data {
 
   struct Stop {
     std::string Id, Name;
-    std::string DisplayName;  // the "ja" translation, else Name
-    std::string SearchText;   // the name and its translations, folded, one per line
+    std::string DisplayName;     // the "ja" translation, else Name
+    std::string SearchText;      // the name and its translations, folded, one per line
+    std::string Platform, Code;  // platform_code, stop_code
     int Parent = -1;
     int LocationType = 0;
+    std::vector<int> Children;  // the stops whose parent it is, in stops.txt order
   };
   std::vector<Stop> Stops;
   StringMap<int> StopIndex;

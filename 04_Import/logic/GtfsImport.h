@@ -10,6 +10,7 @@
 //   AppendTimetable(store, r.Record);                      // OK / the command
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <exception>
@@ -47,6 +48,25 @@ struct StopMatch {
   bool operator==(const StopMatch&) const = default;
 };
 
+// One line of a stop list, with what tells stops of the same name apart.
+struct StopEntry {
+  StopMatch Stop;
+  std::string Platform;             // platform_code
+  std::string StopCode;             // stop_code
+  bool Station = false;             // location_type 1: choosing it takes all its platforms
+  std::string ParentId;             // the station it is listed under; "" when none
+  std::vector<std::string> Routes;  // names of the first routes serving it, routes.txt order
+  int MoreRoutes = 0;               // routes serving it beyond those
+  bool operator==(const StopEntry&) const = default;
+};
+
+// "のりば 2" for a platform code, else "番号 123" for a stop code; "" for neither.
+std::string StopCodeText(const StopEntry& entry);
+// "1番, 2番 他3": the routes of an entry; "" when none is known.
+std::string StopRoutesText(const StopEntry& entry);
+// "のりば 2 ・ 駅 ・ 1番, 2番 他3": the parts of an entry that are there, for a list line.
+std::string StopDetail(const StopEntry& entry);
+
 struct RouteChoice {
   std::string Id;
   std::string Name;  // short name, else long name (its "ja" translation when there is one)
@@ -58,6 +78,8 @@ struct ServingLines {
   std::vector<RouteChoice> Routes;     // in routes.txt order
   std::vector<std::string> Headsigns;  // sorted, no duplicates
   std::vector<int> Directions;         // of 0 and 1, those that occur, ascending
+  // By direction: its most common headsign (in Japanese when translated); "" when it has none.
+  std::array<std::string, 2> DirectionHeadsigns{};
 };
 
 enum class TypeGrouping { Route, Headsign };
@@ -70,6 +92,11 @@ struct ImportChoice {
   TypeGrouping Types = TypeGrouping::Route;
   std::string Title{};          // empty: the stop name and the date's day kind
   bool YearEndHoliday = false;  // for the day kind in that default title
+  // The kinds of day the timetable is for, when it is one of several imported at once: the
+  // title, typed or the stop name, then ends in their label (" 平日", " 土休日" ...).
+  std::vector<DayKind> Kinds{};
+  // Titles already in the list: a title among them gets "(2)", "(3)" ... to tell it apart.
+  std::vector<std::string> TakenTitles{};
 };
 
 struct HourLeftOut {
@@ -90,12 +117,17 @@ struct ImportReport {
   std::vector<HourLeftOut> LeftOut;
   std::vector<std::string> UnletteredKinds;  // beyond 26: their departures carry no letter
   std::vector<TextChange> Changed;
+  // Service-day seconds of the first and the last departure chosen; -1 when there is none.
+  int FirstSeconds = -1, LastSeconds = -1;
 };
 
 struct ImportResult {
   TimetableRecord Record;  // default grid colours; unused kinds as a new record has them
   ImportReport Report;
 };
+
+// The label of a timetable for these kinds of day: "平日", "土休日", "平日・土曜", "毎日".
+std::string DayKindsLabel(const std::vector<DayKind>& kinds);
 
 // The report as lines for a terminal or a dialog, in Japanese.
 std::vector<std::string> SummaryLines(const ImportReport& report);
@@ -120,6 +152,12 @@ class Feed {
   // among them), holds text, full-width and half-width alike and letter case ignored; in
   // stops.txt order. An empty text finds nothing.
   std::vector<StopMatch> FindStops(std::string_view text) const;
+  // The same search as lines to choose from: a station heads the list of its platforms, which
+  // follow it whether or not their own names matched; routes only after ReadStopRoutes.
+  std::vector<StopEntry> ListStops(std::string_view text) const;
+  // One pass over stop_times.txt noting which routes serve each stop, for ListStops. Call it
+  // before the feed is shared: it changes this object. Throws FileError or Cancelled.
+  void ReadStopRoutes(const Progress& progress = {});
   std::optional<StopMatch> StopById(std::string_view stopId) const;
 
   // The first and the last date any service of the feed runs; nullopt when none does.
@@ -138,6 +176,7 @@ class Feed {
  private:
   explicit Feed(std::shared_ptr<const Data> data);
   std::shared_ptr<const Data> data_;
+  std::shared_ptr<const std::vector<std::vector<int>>> stopRoutes_;  // route indices by stop
 };
 
 // The departures of one stop on every day of the feed; it keeps what it needs of the feed.

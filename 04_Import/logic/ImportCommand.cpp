@@ -6,7 +6,12 @@
 #include <optional>
 
 #include "DataFile.h"
+#include "DayImport.h"
+#include "FilesLock.h"
 #include "GtfsImport.h"
+#include "ImportText.h"
+#include "IniFile.h"
+#include "ProgramHelp.h"
 
 namespace v42::gtfs {
 
@@ -14,9 +19,16 @@ namespace {
 
 constexpr const char* kUsage =
     "使い方: V42Import FEED --find TEXT\n"
-    "        V42Import FEED --stop STOP_ID (--date YYYY-MM-DD | --days weekday|saturday|holiday)\n"
-    "                  [--route ROUTE_ID]... [--headsign TEXT]... [--direction 0|1]\n"
-    "                  [--types route|headsign] [--title TEXT] [--folder DIR]\n";
+    "        V42Import FEED --stop STOP_ID (--date YYYY-MM-DD | --days KIND[,KIND]...)\n"
+    "                  [--set-day-tables] [--route ROUTE_ID]... [--headsign TEXT]...\n"
+    "                  [--direction 0|1] [--types route|headsign] [--title TEXT] [--folder DIR]\n"
+    "        V42Import --help | --version\n"
+    "        KIND: weekday(平日) saturday(土曜) holiday(休日)\n"
+    "\n"
+    "GTFS / GTFS-JP フィード (ZIP かフォルダ) から、停留所の時刻表を velkan42.dat に足します。\n"
+    "  --find     名前に TEXT を含む停留所とその STOP_ID を一覧にします\n"
+    "  --stop     この停留所の発車時刻を取り込みます\n"
+    "  --folder   velkan42.dat のフォルダ (省略時は下の場所)\n";
 
 struct UsageError {
   std::string Message;
@@ -25,9 +37,29 @@ struct UsageError {
 struct Options {
   std::string Feed, Find, Stop, Folder;
   std::optional<CivilDate> Date;
-  std::optional<DayKind> Days;
+  std::vector<DayKind> Days;
+  bool SetDayTables = false;
   ImportChoice Choice;
 };
+
+// Options that take no value.
+bool IsFlag(const std::string& arg) { return arg == "--set-day-tables"; }
+
+std::vector<DayKind> ParseDays(const std::string& value) {
+  std::vector<DayKind> days;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t comma = value.find(',', start);
+    const auto kind = DayKindFromWord(value.substr(start, comma - start));
+    if (!kind)
+      throw UsageError{"--days は weekday、saturday、holiday をコンマで区切って並べます。"};
+    if (std::find(days.begin(), days.end(), *kind) != days.end())
+      throw UsageError{std::string("--days に ") + DayKindWord(*kind) + " が2回あります。"};
+    days.push_back(*kind);
+    if (comma == std::string::npos) return days;
+    start = comma + 1;
+  }
+}
 
 std::optional<CivilDate> ParseDate(const std::string& text) {
   int y = 0, m = 0, d = 0;
@@ -52,6 +84,10 @@ Options Parse(const std::vector<std::string>& args) {
       o.Feed = arg;
       continue;
     }
+    if (IsFlag(arg)) {
+      if (arg == "--set-day-tables") o.SetDayTables = true;
+      continue;
+    }
     if (i + 1 >= args.size()) throw UsageError{arg + " の値がありません。"};
     const std::string& value = args[++i];
     const auto once = [&](bool& seen) {
@@ -66,8 +102,8 @@ Options Parse(const std::vector<std::string>& args) {
       o.Date = ParseDate(value);
       if (!o.Date) throw UsageError{"日付「" + value + "」が不正です(YYYY-MM-DD)。"};
     } else if (arg == "--days") {
-      o.Days = DayKindFromWord(value);
-      if (!o.Days) throw UsageError{"--days は weekday、saturday、holiday のどれかです。"};
+      if (!o.Days.empty()) throw UsageError{"--days が2回あります。"};
+      o.Days = ParseDays(value);
     } else if (arg == "--route") {
       o.Choice.RouteIds.push_back(value);
     } else if (arg == "--headsign") {
@@ -93,16 +129,10 @@ Options Parse(const std::vector<std::string>& args) {
   if (o.Feed.empty()) throw UsageError{"FEED(フィードのZIPかフォルダ)がありません。"};
   if (o.Find.empty() == o.Stop.empty())
     throw UsageError{"--find か --stop のどちらか一つが要ります。"};
-  if (!o.Stop.empty() && o.Date.has_value() == o.Days.has_value()) {
+  if (!o.Stop.empty() && o.Date.has_value() == !o.Days.empty()) {
     throw UsageError{"--date か --days のどちらか一つが要ります。"};
   }
   return o;
-}
-
-std::string DateText(const CivilDate& d) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.Year, d.Month, d.Day);
-  return text;
 }
 
 // One line per stop for scripts: a tab or line break inside a field would break it.
@@ -112,9 +142,16 @@ std::string OneLine(std::string text) {
   return text;
 }
 
+// One line per stop: id, name, code, station, routes. A station's platforms follow it.
 int Find(const Feed& feed, const Options& o, std::ostream& out) {
-  for (const StopMatch& stop : feed.FindStops(o.Find))
-    out << OneLine(stop.Id) << '\t' << OneLine(stop.Name) << '\n';
+  for (const StopEntry& entry : feed.ListStops(o.Find)) {
+    const std::string place = entry.Station            ? "駅"
+                              : entry.ParentId.empty() ? ""
+                                                       : "親駅 " + entry.ParentId;
+    out << OneLine(entry.Stop.Id) << '\t' << OneLine(entry.Stop.Name) << '\t'
+        << OneLine(StopCodeText(entry)) << '\t' << OneLine(place) << '\t'
+        << OneLine(StopRoutesText(entry)) << '\n';
+  }
   return 0;
 }
 
@@ -125,31 +162,73 @@ int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, st
     err << "停留所「" << o.Stop << "」がフィードにありません。--find で探せます。\n";
     return 1;
   }
-  if (o.Days) {
-    o.Date = feed.DateOfKind(*o.Days, context.Today, false);
-    if (!o.Date) {
-      err << "フィードの期間(" << DateText(context.Today) << " 以降)に" << DayKindName(*o.Days)
-          << "の日がありません。\n";
-      return 1;
-    }
-  }
-  o.Choice.Date = *o.Date;
-  const StopDepartures departures = feed.ReadStop(o.Stop);
-  const ImportResult result = departures.Build(o.Choice);
-  if (result.Report.Departures == 0) {
-    err << DateText(*o.Date) << " に「" << stop->Name
-        << "」を発車する便が(選んだ条件では)ありません。\n";
-    return 1;
-  }
   const std::filesystem::path folder =
       o.Folder.empty() ? context.AppFolder() : std::filesystem::path(o.Folder);
+  // The long read of stop_times.txt comes before the lock, so that others wait only for the
+  // quick read-change-replace of the files.
+  const StopDepartures departures = feed.ReadStop(o.Stop);
+  const FilesLock lock(folder);
+  // Read before anything is written: a settings file that cannot be read stops it all.
+  IniSettings settings;
+  if (o.SetDayTables) {
+    settings = ReadIniOverDefaults(folder);
+    o.Choice.YearEndHoliday = settings.DayTables.YearEndHoliday;
+  }
   TimetableStore store;
   if (FileExists(folder / kDataFileName)) ReadDataFile(store, folder);
-  AppendTimetable(store, result.Record);
+  for (int i = 0; i < store.Count; ++i) o.Choice.TakenTitles.push_back(store.Records[i].Title);
+
+  std::vector<DayTimetable> tables;
+  if (o.Date) {
+    o.Choice.Date = *o.Date;
+    ImportResult result = departures.Build(o.Choice);
+    if (result.Report.Departures == 0) {
+      err << DateText(*o.Date) << " に「" << stop->Name
+          << "」を発車する便が(選んだ条件では)ありません。\n";
+      return 1;
+    }
+    const DayKind kind =
+        DayKindOf(o.Date->Year, o.Date->Month, o.Date->Day, o.Choice.YearEndHoliday);
+    tables.push_back({{kind}, *o.Date, std::move(result)});
+  } else {
+    tables = BuildDayTimetables(feed, departures, o.Days, o.Choice, context.Today);
+  }
+  const std::array<int, 3> at = AppendDayTimetables(store, tables);
   WriteDataFile(store, folder);
-  out << (folder / kDataFileName).string() << " の " << int(store.Count) << " 件目に「"
-      << result.Record.Title << "」を追加しました(" << DateText(*o.Date) << ")。\n";
-  for (const std::string& line : SummaryLines(result.Report)) out << line << '\n';
+  int number = store.Count - static_cast<int>(tables.size());
+  for (const DayTimetable& table : tables) {
+    out << (folder / kDataFileName).string() << " の " << ++number << " 件目に「"
+        << table.Result.Record.Title << "」を追加しました(" << DateText(table.Date);
+    if (table.Kinds.size() > 1) {
+      std::string kinds;
+      for (DayKind kind : table.Kinds)
+        kinds += (kinds.empty() ? "" : "・") + std::string(DayKindName(kind));
+      out << "、" << kinds << "で共用";
+    }
+    out << ")。\n";
+    for (const std::string& line : SummaryLines(table.Result.Report)) out << line << '\n';
+  }
+  if (!o.SetDayTables) return 0;
+
+  DayTableSettings& days = settings.DayTables;
+  for (std::size_t k = 0; k < at.size(); ++k) {
+    if (at[k] < 0) continue;
+    days.Tables[k] = at[k];
+    out << "曜日ダイヤ: " << DayKindName(static_cast<DayKind>(k)) << "は " << at[k] + 1 << " 件目「"
+        << store.Records[at[k]].Title << "」\n";
+  }
+  if (const auto hour = NeededDayStartHour(tables, days.DayStartHour)) {
+    out << "1日の始まりを " << days.DayStartHour << " 時から " << *hour
+        << " 時にしました(深夜の便をその日のダイヤに入れるため)。\n";
+    days.DayStartHour = *hour;
+  }
+  try {
+    WriteIniFile(settings, folder);
+  } catch (const FileError& e) {
+    err << e.what() << "\n時刻表は追加しましたが、曜日ダイヤの設定は保存していません。\n";
+    return 1;
+  }
+  out << (folder / kIniFileName).string() << " に曜日ダイヤを設定しました。\n";
   return 0;
 }
 
@@ -157,10 +236,16 @@ int AddTimetable(const Feed& feed, Options& o, const CommandContext& context, st
 
 int RunImportCommand(const std::vector<std::string>& args, const CommandContext& context,
                      std::ostream& out, std::ostream& err) {
+  if (const std::optional<int> code = AnswerHelpOrVersion(args, "V42Import", kUsage, out))
+    return *code;
   try {
     Options o = Parse(args);
-    const Feed feed = Feed::Open(o.Feed);
-    return o.Stop.empty() ? Find(feed, o, out) : AddTimetable(feed, o, context, out, err);
+    Feed feed = Feed::Open(o.Feed);
+    if (o.Stop.empty()) {
+      feed.ReadStopRoutes();
+      return Find(feed, o, out);
+    }
+    return AddTimetable(feed, o, context, out, err);
   } catch (const UsageError& e) {
     err << "V42Import: " << e.Message << '\n' << kUsage;
   } catch (const FileError& e) {

@@ -1,6 +1,7 @@
 #include "ImportText.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "TextCodec.h"
 
@@ -120,6 +121,31 @@ std::string FitField(std::string_view utf8, int maxChars) {
     }
   }
   return out;
+}
+
+std::string DateText(const CivilDate& d) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.Year, d.Month, d.Day);
+  return text;
+}
+
+std::string TrimEnd(std::string_view utf8) {
+  for (;;) {
+    if (utf8.ends_with(' ')) {
+      utf8.remove_suffix(1);
+    } else if (utf8.ends_with("\u3000")) {
+      utf8.remove_suffix(3);
+    } else {
+      return std::string(utf8);
+    }
+  }
+}
+
+int CharCount(std::string_view utf8) {
+  int count = 0;
+  std::size_t pos = 0;
+  while (!NextUtf8Char(utf8, pos).empty()) ++count;
+  return count;
 }
 
 std::optional<int> ParseGtfsTime(std::string_view text) {

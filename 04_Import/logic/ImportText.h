@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "Holidays.h"
+
 namespace v42::gtfs {
 
 // For "contains" searches: full-width ASCII and the ideographic space become ASCII, half-width
@@ -16,6 +18,15 @@ std::string FoldForSearch(std::string_view utf8);
 // the ones the data file reserves become their full-width forms, control characters a space,
 // and the result is cut to maxChars characters.
 std::string FitField(std::string_view utf8, int maxChars);
+
+// "2026-12-07".
+std::string DateText(const CivilDate& date);
+
+// The text without the blanks (spaces, ideographic spaces) it ends in.
+std::string TrimEnd(std::string_view utf8);
+
+// Characters, not bytes.
+int CharCount(std::string_view utf8);
 
 // "HH:MM:SS", the hour allowed past 24 and one digit long; seconds of the service day.
 // nullopt when the text is not such a time (an empty text is not one either).

@@ -1,5 +1,6 @@
 // From one stop's departures to a timetable record: the day, the filters, the kinds, the grid.
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 
@@ -37,11 +38,39 @@ struct Kind {
   int Letter = -1;
 };
 
-// The field fitted to its box; a change is reported.
+// The field fitted to its box, without a blank the cut left at its end; a change is reported.
 std::string Fit(std::string_view text, int maxChars, ImportReport& report) {
-  std::string fitted = FitField(text, maxChars);
+  std::string fitted = TrimEnd(FitField(text, maxChars));
   if (fitted != text) report.Changed.push_back({std::string(text), fitted});
   return fitted;
+}
+
+// head shortened to leave room for tail, which is kept whole: the day kind and the number
+// that tells a title apart are what a user tells timetables by.
+std::string FitTitle(std::string_view head, std::string_view tail) {
+  std::string fitted = TrimEnd(FitField(head, kTitleMaxChars - CharCount(tail)));
+  if (fitted.empty() && tail.starts_with(' ')) tail.remove_prefix(1);
+  return fitted + FitField(tail, kTitleMaxChars);
+}
+
+std::string Title(const ImportChoice& choice, const std::string& stopName, ImportReport& report) {
+  std::string head = choice.Title, kind;
+  if (!choice.Kinds.empty()) {
+    kind = " " + DayKindsLabel(choice.Kinds);
+    if (head.empty()) head = stopName;
+  } else if (head.empty()) {
+    const CivilDate& date = choice.Date;
+    head = stopName;
+    kind = std::string(" ") +
+           DayKindName(DayKindOf(date.Year, date.Month, date.Day, choice.YearEndHoliday));
+  }
+  std::string title = FitTitle(head, kind);
+  for (int n = 2; Contains(choice.TakenTitles, title); ++n)
+    title = FitTitle(head, kind + "(" + std::to_string(n) + ")");
+  // A typed title is the user's: any change to it is told. A default one is ours.
+  const std::string asked = choice.Title.empty() ? head + kind : choice.Title + kind;
+  if (title != asked) report.Changed.push_back({asked, title});
+  return title;
 }
 
 }  // namespace
@@ -50,16 +79,29 @@ ServingLines StopDepartures::Lines() const {
   const Feed::Data& d = *rows_->Source;
   std::set<int> routes, directions;
   std::set<std::string> headsigns;
+  std::array<std::map<std::string, int>, 2> byDirection;
   for (const auto& dep : rows_->Departures) {
     const auto& trip = d.Trips[dep.Trip];
     routes.insert(trip.Route);
     if (trip.Direction >= 0) directions.insert(trip.Direction);
-    if (!HeadsignOf(d, dep).empty()) headsigns.insert(HeadsignOf(d, dep));
+    const std::string& headsign = HeadsignOf(d, dep);
+    if (headsign.empty()) continue;
+    headsigns.insert(headsign);
+    if (trip.Direction >= 0) ++byDirection[trip.Direction][headsign];
   }
   ServingLines lines;
   for (int r : routes) lines.Routes.push_back({d.Routes[r].Id, d.Routes[r].Name});
   lines.Headsigns.assign(headsigns.begin(), headsigns.end());
   lines.Directions.assign(directions.begin(), directions.end());
+  for (int i = 0; i < 2; ++i) {
+    int most = 0;
+    for (const auto& [headsign, count] : byDirection[i]) {
+      if (count <= most) continue;  // a tie keeps the first in order: the same on every read
+      most = count;
+      const auto ja = d.HeadsignJa.find(headsign);
+      lines.DirectionHeadsigns[i] = ja != d.HeadsignJa.end() ? ja->second : headsign;
+    }
+  }
   return lines;
 }
 
@@ -172,14 +214,26 @@ ImportResult StopDepartures::Build(const ImportChoice& choice) const {
     }
   }
 
-  std::string title = choice.Title;
-  if (title.empty()) {
-    const CivilDate& date = choice.Date;
-    title = rows_->DisplayName + " " +
-            DayKindName(DayKindOf(date.Year, date.Month, date.Day, choice.YearEndHoliday));
+  if (!picks.empty()) {
+    report.FirstSeconds = picks.front().Seconds;
+    report.LastSeconds = picks.back().Seconds;
   }
-  record.Title = Fit(title, kTitleMaxChars, report);
+  record.Title = Title(choice, rows_->DisplayName, report);
   return result;
+}
+
+std::string DayKindsLabel(const std::vector<DayKind>& kinds) {
+  const auto has = [&](DayKind k) {
+    return std::find(kinds.begin(), kinds.end(), k) != kinds.end();
+  };
+  const bool weekday = has(DayKind::Weekday), saturday = has(DayKind::Saturday),
+             holiday = has(DayKind::Holiday);
+  if (weekday && saturday && holiday) return "毎日";
+  if (saturday && holiday) return "土休日";
+  std::string label;
+  for (DayKind k : {DayKind::Weekday, DayKind::Saturday, DayKind::Holiday})
+    if (has(k)) label += (label.empty() ? "" : "・") + std::string(DayKindName(k));
+  return label;
 }
 
 std::vector<std::string> SummaryLines(const ImportReport& report) {

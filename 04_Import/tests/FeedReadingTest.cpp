@@ -235,3 +235,34 @@ TEST(FeedReading, ProgressRisesToTheTotalAndCancelStops) {
 
 }  // namespace
 }  // namespace v42
+
+namespace v42 {
+namespace {
+
+TEST(FeedReading, ABomBeforeTheFirstColumnOfAnyFile) {
+  // Every file's first column is one the reader uses, so a BOM left on it loses the column.
+  const test::TestFeed plain;
+  for (const auto& [name, text] : plain.Files) {
+    test::TestFeed feed;
+    feed.Files[name] = "\xEF\xBB\xBF" + text;
+    test::TempFolder dir;
+    const auto built = feed.Open(dir).ReadStop("S1").Build({.Date = {2026, 12, 7}});
+    EXPECT_EQ(test::GridText(built.Record), "8: 10a\n") << name;
+  }
+}
+
+TEST(FeedReading, AKanaReadingFindsAStopButNeverNamesIt) {
+  test::TestFeed feed;
+  feed.Files["translations.txt"] =
+      "table_name,field_name,language,translation,record_id\n"
+      "stops,stop_name,ja-Hrkt,えきまえ,S1\nstops,stop_name,ja,駅前広場,S1\n";
+  test::TempFolder dir;
+  const gtfs::Feed f = feed.Open(dir);
+  EXPECT_EQ(f.FindStops("えきまえ").size(), 1u);
+  EXPECT_EQ(f.ReadStop("S1").Build({.Date = {2026, 12, 7}}).Record.Title, "駅前広場 平日");
+  feed.Files["translations.txt"] = "trans_id,lang,translation\n駅前,ja-Hrkt,えきまえ\n";
+  EXPECT_EQ(feed.Open(dir).ReadStop("S1").Build({.Date = {2026, 12, 7}}).Record.Title, "駅前 平日");
+}
+
+}  // namespace
+}  // namespace v42

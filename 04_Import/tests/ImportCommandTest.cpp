@@ -52,14 +52,14 @@ class Command : public ::testing::Test {
   test::TempFolder dir;
 };
 
-TEST_F(Command, FindListsIdAndName) {
+TEST_F(Command, FindListsIdNameAndWhatTellsStopsApart) {
   const Outcome o = RunProgram(dir, {Feed(), "--find", "えきまえ"});
   EXPECT_EQ(o.Status, 0);
   EXPECT_EQ(o.Out, "");  // no reading: the name alone does not match kana
-  EXPECT_EQ(RunProgram(dir, {Feed(), "--find", "駅"}).Out, "S1\t駅前\n");
+  EXPECT_EQ(RunProgram(dir, {Feed(), "--find", "駅"}).Out, "S1\t駅前\t\t\t1番\n");
   feed.Files["stops.txt"] = "stop_id,stop_name\nS1,\"駅前\t(北口)\r\n2番\"\nS2,終点\n";
   feed.WriteZip(dir / "feed.zip");
-  EXPECT_EQ(RunProgram(dir, {Feed(), "--find", "駅"}).Out, "S1\t駅前 (北口)  2番\n");
+  EXPECT_EQ(RunProgram(dir, {Feed(), "--find", "駅"}).Out, "S1\t駅前 (北口)  2番\t\t\t1番\n");
 }
 
 TEST_F(Command, AddsAfterTheExistingTimetablesOrCreatesTheFile) {
@@ -152,6 +152,42 @@ TEST_F(Command, DaysTakeTheFirstMatchingDateFromTodayAndTheDefaultFolder) {
   ReadDataFile(store, dir / "app");
   EXPECT_EQ(store.Count, 2);
 }
+
+#ifdef V42_VELKAN42
+// A first start done by commands: one import of all three kinds, and the clock, asked at three
+// moments, shows the timetable of each day without anything set by hand.
+TEST_F(Command, OneImportGivesAClockThatSwitchesByItself) {
+  test::CommuterFeed().WriteZip(dir / "feed.zip");
+  std::filesystem::copy_file(V42_VELKAN42, dir / "app" / "Velkan42");
+  const Outcome import =
+      RunProgram(dir, {Feed(), "--stop", "ST", "--days", "weekday,saturday,holiday",
+                       "--set-day-tables", "--folder", App()});
+  ASSERT_EQ(import.Status, 0) << import.Err;
+  struct Case {
+    const char* At;
+    std::string Timetable, First;
+  };
+  const std::vector<Case> cases = {
+      {"2026-12-15 06:00:00", "東京駅丸の内南口 平日", "7:05"},
+      {"2026-12-16 03:05:00", "東京駅丸の内南口 平日", "3:10"},  // still Tuesday's night bus
+      {"2026-12-19 06:00:00", "東京駅丸の内南口 土曜", "8:15"},
+      {"2027-01-11 06:00:00", "東京駅丸の内南口 休日", "9:20"},  // a Monday, and a holiday
+  };
+  for (const Case& c : cases) {
+    const std::string command =
+        "cd '" + App() + "' && env -u DISPLAY -u WAYLAND_DISPLAY ./Velkan42 --status --at '" +
+        c.At + "' --json >'" + (dir / "status.txt").string() + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << c.At;
+    const std::string status = test::ReadBytes(dir / "status.txt");
+    EXPECT_NE(status.find("\"timetable\":\"" + c.Timetable + "\""), std::string::npos)
+        << c.At << "\n"
+        << status;
+    EXPECT_NE(status.find("\"first\":{\"time\":\"" + c.First + "\""), std::string::npos)
+        << c.At << "\n"
+        << status;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace v42

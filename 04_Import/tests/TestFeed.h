@@ -66,6 +66,37 @@ struct TestFeed {
   }
 };
 
+// A GTFS-JP shaped feed: one stop name for a station and its three poles, each pole with its
+// own routes; a weekday, a Saturday and a Sunday service through 2027, and a bus at 27:10 on
+// weekdays, past the clock's usual 3:00 start of a day.
+inline TestFeed CommuterFeed() {
+  TestFeed feed;
+  feed.Files["stops.txt"] =
+      "stop_id,stop_name,location_type,parent_station,platform_code,stop_code\n"
+      "ST,東京駅丸の内南口,1,,,\n"
+      "P1,東京駅丸の内南口,0,ST,1,\nP2,東京駅丸の内南口,0,ST,2,\nP3,東京駅丸の内南口,0,ST,,0712\n"
+      "E,東京駅八重洲口,0,,,\n";
+  feed.Files["routes.txt"] =
+      "route_id,agency_id,route_short_name,route_long_name,route_type\n"
+      "R1,A,都01,,3\nR2,A,都02,,3\nR3,A,東98,,3\nR4,A,深夜01,,3\n";
+  feed.Files["calendar.txt"] =
+      "service_id,monday,tuesday,wednesday,thursday,friday,saturday,sunday,start_date,end_date\n"
+      "WK,1,1,1,1,1,0,0,20260101,20991231\nSA,0,0,0,0,0,1,0,20260101,20991231\n"
+      "SU,0,0,0,0,0,0,1,20260101,20991231\n";
+  feed.Files["trips.txt"] =
+      "route_id,service_id,trip_id,trip_headsign,direction_id\n"
+      "R1,WK,W1,渋谷駅,0\nR4,WK,W2,深夜 品川駅,0\nR2,SA,A1,新橋,0\nR3,SU,U1,目黒,1\n"
+      "R1,SU,U2,渋谷駅,0\n";
+  feed.Files["stop_times.txt"] =
+      "trip_id,arrival_time,departure_time,stop_id,stop_sequence\n"
+      "W1,07:05:00,07:05:00,P1,1\nW1,07:30:00,07:30:00,E,2\n"
+      "W2,27:10:00,27:10:00,P1,1\nW2,27:30:00,27:30:00,E,2\n"
+      "A1,08:15:00,08:15:00,P2,1\nA1,08:40:00,08:40:00,E,2\n"
+      "U1,09:20:00,09:20:00,P3,1\nU1,09:50:00,09:50:00,E,2\n"
+      "U2,10:00:00,10:00:00,P1,1\nU2,10:30:00,10:30:00,E,2\n";
+  return feed;
+}
+
 // The grid as text, one line per used row: "8: 10a 25b".
 inline std::string GridText(const TimetableRecord& record) {
   std::string text;

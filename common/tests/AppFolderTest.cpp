@@ -38,19 +38,23 @@ TEST(AppFolderTest, FilesBesideTheExecutableKeepThePortableLayout) {
   }
 }
 
-TEST(AppFolderTest, OtherwiseThePerUserFolderIsMadeOnFirstUse) {
+// Looking makes nothing (a status query or a first start the user quits leaves no trace);
+// the folder is made when something is first written there.
+TEST(AppFolderTest, OtherwiseThePerUserFolderMadeOnlyWhenWrittenTo) {
   TempFolder exe, home, data;
   ScopedEnv homeEnv("HOME", home.path().c_str());
   {
     ScopedEnv xdg("XDG_DATA_HOME", data.path().c_str());
     EXPECT_EQ(ResolveAppFolder(exe.path()), data / "velkan42");
-    EXPECT_TRUE(std::filesystem::is_directory(data / "velkan42"));
+    EXPECT_FALSE(std::filesystem::exists(data / "velkan42"));
+    StartEmpty(data / "velkan42");
+    EXPECT_TRUE(std::filesystem::is_regular_file(data / "velkan42" / kDataFileName));
   }
   // Unset, empty or relative: the default under HOME.
   for (const char* value : {static_cast<const char*>(nullptr), "", "relative/data"}) {
     ScopedEnv xdg("XDG_DATA_HOME", value);
     EXPECT_EQ(ResolveAppFolder(exe.path()), home.path() / ".local/share/velkan42");
-    EXPECT_TRUE(std::filesystem::is_directory(home.path() / ".local/share/velkan42"));
+    EXPECT_FALSE(std::filesystem::exists(home.path() / ".local"));
   }
   ScopedEnv xdg("XDG_DATA_HOME", nullptr);
   ScopedEnv noHome("HOME", nullptr);

@@ -1,5 +1,6 @@
 #include "Fonts.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -13,12 +14,43 @@ QString MappedFamily(const QString& designFamily) {
   return designFamily;
 }
 
+namespace {
+
+// The Japanese gothic families Debian ships, fixed-width ones first for the monospace design
+// font, then every other Japanese family installed (a mincho last): without Noto CJK the
+// clock's digits must not come from a Latin font of other widths.
+QStringList JapaneseFamilies(bool monospace) {
+  static const QStringList kFixed = {"Noto Sans Mono CJK JP", "IPAGothic", "VL Gothic",
+                                     "TakaoGothic"};
+  static const QStringList kProportional = {"Noto Sans CJK JP",    "IPAPGothic",
+                                            "VL PGothic",          "TakaoPGothic",
+                                            "Droid Sans Japanese", "Droid Sans Fallback"};
+  static const QStringList installed = [] {
+    QStringList gothic, mincho;
+    for (const QString& family : QFontDatabase::families(QFontDatabase::Japanese)) {
+      const bool serif = family.contains("Mincho", Qt::CaseInsensitive) ||
+                         family.contains("Serif", Qt::CaseInsensitive) || family.contains("明朝");
+      (serif ? mincho : gothic) << family;
+    }
+    return gothic + mincho;
+  }();
+  QStringList families = monospace ? kFixed + kProportional : kProportional + kFixed;
+  for (const QString& family : installed)
+    if (!families.contains(family)) families << family;
+  return families;
+}
+
+}  // namespace
+
 QFont DesignFont(const QString& designFamily, double pointSize) {
   QFont font;
-  font.setFamilies(QStringList{MappedFamily(designFamily), QStringLiteral("Noto Sans CJK JP"),
-                               QStringLiteral("IPAGothic"), QStringLiteral("sans-serif")});
+  const bool monospace = designFamily == QString::fromUtf8(kMsGothic);
+  QStringList families{MappedFamily(designFamily)};
+  for (const QString& family : JapaneseFamilies(monospace))
+    if (!families.contains(family)) families << family;
+  font.setFamilies(families << QStringLiteral("sans-serif"));
   font.setPointSizeF(pointSize);
-  if (designFamily == QString::fromUtf8(kMsGothic)) font.setStyleHint(QFont::Monospace);
+  if (monospace) font.setStyleHint(QFont::Monospace);
   return font;
 }
 
@@ -39,10 +71,12 @@ void GrowToLineHeight(QLabel* label) {
     label->setGeometry(label->x(), label->y() - (need - label->height()) / 2, label->width(), need);
 }
 
-void FitText(QLabel* label) {
+void FitText(QLabel* label) { FitText(label, label->text()); }
+
+void FitText(QLabel* label, const QString& widest) {
   QFont font = label->font();
   while (font.pointSizeF() > 6 &&
-         QFontMetrics(font).horizontalAdvance(label->text()) > label->width())
+         QFontMetrics(font).horizontalAdvance(widest) > label->contentsRect().width())
     font.setPointSizeF(font.pointSizeF() - 0.5);
   label->setFont(font);
   GrowToLineHeight(label);

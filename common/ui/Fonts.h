@@ -32,5 +32,7 @@ void FitLabelToDesign(QLabel* label);
 void GrowToLineHeight(QLabel* label);
 // A text wider than its box gets a smaller size (never below 6 pt), then the line height.
 void FitText(QLabel* label);
+// The same for a label whose text changes: sized so that its widest text fits.
+void FitText(QLabel* label, const QString& widest);
 
 }  // namespace v42

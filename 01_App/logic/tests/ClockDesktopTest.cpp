@@ -10,6 +10,27 @@
 namespace v42::test {
 namespace {
 
+// A notification about the chosen departure holds until that departure's minute is over,
+// midnight between, and no longer once the pick is moved.
+TEST(Notice, HoldsUntilTheDeparturesMinuteIsOverOrThePickMoves) {
+  TestClock clock({NightService()}, 23, 58);
+  clock.ChooseDeparture(2, 1);  // 0:05 tomorrow
+  NoticeKeeper notice;
+  EXPECT_FALSE(notice.Stale(clock, clock.Now()));  // none sent yet
+  notice.Sent(clock, clock.Now());
+  clock.Jump(7 * 60 + 59);  // 0:05:59
+  EXPECT_FALSE(notice.Stale(clock, clock.Now()));
+  clock.Jump(1);
+  EXPECT_TRUE(notice.Stale(clock, clock.Now()));
+  notice.Withdrawn();
+  EXPECT_FALSE(notice.Stale(clock, clock.Now()));
+
+  clock.ChooseDeparture(2, 2);  // 0:20
+  notice.Sent(clock, clock.Now());
+  clock.ChooseDeparture(3, 1);  // 1:00: the notification spoke of another departure
+  EXPECT_TRUE(notice.Stale(clock, clock.Now()));
+}
+
 TEST(Tray, NumberAndToolTipFollowTheChosenDepartureElseTheFirst) {
   TestClock clock({DayService()}, 8, 10);
   EXPECT_EQ(TrayNumber(clock), "5");

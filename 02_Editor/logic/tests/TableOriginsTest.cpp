@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <random>
@@ -153,6 +154,53 @@ TEST(FollowDayTables, FilesItMustNotChangeStayByteForByte) {
   TableOrigins origins = HolidayFirstSaturdayGone();
   FollowDayTables(origins, 2, folder.path());
   EXPECT_FALSE(std::filesystem::exists(folder / kIniFileName));
+}
+
+// Imported day timetables are marked in the list and named in the settings at the save, where
+// they then stand; a file the clock could not read is still never replaced.
+TEST(FollowDayTables, MarkedImportsAreNamedWhereTheyEndUp) {
+  test::TempFolder folder;
+  TableOrigins origins;
+  origins.Reset(1);
+  origins.Insert(1);
+  origins.Insert(2);
+  origins.MarkDayKind(1, DayKind::Weekday);
+  origins.MarkDayKind(2, DayKind::Saturday);
+  origins.MarkDayKind(2, DayKind::Holiday);
+  origins.DayStartHour = 4;
+  origins.Swap(0, 2);  // the shared one to the top
+  origins.Erase(1);    // the weekday one deleted: its mark goes with it
+  FollowDayTables(origins, 2, folder.path());
+  IniSettings expected;
+  SetIniDefaults(expected);
+  expected.DayTables = {{-1, 0, 0}, 4, false};
+  EXPECT_EQ(ReadBack(folder.path()), expected);  // made, as none was there
+
+  // Marks over the file's own numbers; the user's other keys stay; marks last one save.
+  IniSettings mine = DayChoiceOn({0, 1, 1});
+  mine.MoveTimes_Min = 7;
+  WriteIniFile(mine, folder.path());
+  origins.Reset(2);
+  origins.Insert(2);
+  origins.MarkDayKind(2, DayKind::Holiday);
+  FollowDayTables(origins, 3, folder.path());
+  mine.DayTables.Tables = {0, 1, 2};
+  EXPECT_EQ(ReadBack(folder.path()), mine);
+  origins.Swap(1, 2);
+  FollowDayTables(origins, 3, folder.path());
+  mine.DayTables.Tables = {0, 2, 1};
+  EXPECT_EQ(ReadBack(folder.path()), mine);
+
+  const std::string damaged = "DayTable_Weekday=0\r\n\xFF\xFF";
+  test::WriteBytes(folder / kIniFileName, damaged);
+  std::filesystem::permissions(folder / kIniFileName, std::filesystem::perms::none);
+  if (::access((folder / kIniFileName).c_str(), R_OK) != 0) {  // not as root
+    origins.Reset(3);
+    origins.MarkDayKind(0, DayKind::Weekday);
+    FollowDayTables(origins, 3, folder.path());
+    std::filesystem::permissions(folder / kIniFileName, std::filesystem::perms::owner_all);
+    EXPECT_EQ(test::ReadBytes(folder / kIniFileName), damaged);
+  }
 }
 
 // The file keeps the old numbers when it cannot be written, so the next save must still

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QListView>
@@ -172,6 +174,40 @@ TEST(SingleInstanceTest, LockOfACrashedCopyDoesNotBlock) {
   ASSERT_TRUE(QFile::exists(dir.filePath("Velkan42.lock")));
   SingleInstance next("Velkan42", dir.path());
   EXPECT_TRUE(next.TryLock());
+}
+
+// Without a runtime folder from the session, each user's copies lock in a folder of the user's
+// own: another user's clock neither blocks nor shares it, and a folder of that name someone
+// else made, or opened to all, is not trusted as it is.
+TEST(SingleInstanceTest, WithoutARuntimeFolderTheLockIsInAPrivateFolderOfTheUser) {
+  QTemporaryDir tmp;
+  const QByteArray oldTmp = qgetenv("TMPDIR"), oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+  qputenv("TMPDIR", QFile::encodeName(tmp.path()));
+  qunsetenv("XDG_RUNTIME_DIR");
+  const QString mine = tmp.filePath("velkan42-" + QString::number(getuid()));
+  const auto mode = [](const QString& path) {
+    struct stat st {};
+    return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0u;
+  };
+  EXPECT_EQ(SingleInstance("Velkan42").LockPath(), mine + "/Velkan42.lock");
+  EXPECT_EQ(mode(mine), 0700u);
+
+  ::chmod(QFile::encodeName(mine).constData(), 0777);
+  {
+    SingleInstance again("Velkan42");
+    EXPECT_EQ(again.LockPath(), mine + "/Velkan42.lock");
+    EXPECT_EQ(mode(mine), 0700u);
+    EXPECT_TRUE(again.TryLock());
+  }
+
+  if (getuid() == 0) {  // only root can make a folder that belongs to another user
+    QDir(mine).removeRecursively();
+    ASSERT_EQ(::mkdir(QFile::encodeName(mine).constData(), 0700), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(mine).constData(), 4242, 4242), 0);
+    EXPECT_FALSE(SingleInstance("Velkan42").LockPath().startsWith(mine));
+  }
+  qputenv("TMPDIR", oldTmp);
+  if (!oldRuntime.isEmpty()) qputenv("XDG_RUNTIME_DIR", oldRuntime);
 }
 
 TEST(TwipsTest, FollowTheLogicalDpi) {
