@@ -65,7 +65,6 @@ class frmVelkan42 : public QMainWindow {
   void Timer1_Timer();
   void menuOptionIni_Click();
   void menuOptionDayTable_Click();
-  bool TimetableListUnchanged() const;
   void menuOptionDesktop_Click();
   void menuHelpVersion_Click();
   void menuFileEnd_Click();
@@ -76,6 +75,7 @@ class frmVelkan42 : public QMainWindow {
 
  protected:
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
@@ -119,6 +119,7 @@ class frmVelkan42 : public QMainWindow {
   ClockSource clockSource_;
   bool handDriven_ = false;
   bool loaded_ = false;
+  bool shown_ = false;      // the window has been shown once: the tray may come
   qint64 lastSecond_ = -1;  // the wall-clock second the label shows
   QTimer Timer1;
   QPointer<frmMsg> alert_;

@@ -74,15 +74,12 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   // Switched off (no settings file): timetable 0 whatever the day, and nothing is written.
   Result r = Run("--status --at '2026-11-23 10:00:00' --json");
   EXPECT_EQ(r.Code, 0) << r.Err;
-  EXPECT_EQ(
-      r.Out,
-      "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
-      "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-      "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,\"live\":"
-      "false},"
-      "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,"
-      "\"live\":false},\"comment\":\"\",\"validFrom\":null,"
-      "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
+  EXPECT_EQ(r.Out,
+            "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
+            "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
+            "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,\"live\":false},"
+            "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,\"live\":false},\"comment\":\"\","
+            "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n");
   EXPECT_EQ(r.Err, "");
   EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
 
@@ -94,35 +91,29 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
       {"2026-11-23 10:00:00",
        "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
        "\"holiday\":\"勤労感謝の日\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,"
-       "\"live\":false},"
-       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,"
-       "\"live\":false},\"comment\":\"\",\"validFrom\":null,"
-       "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
-      // Saturday 0:30 is still Friday's night; at 3:00 Saturday begins.
+       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,\"live\":false},"
+       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,\"live\":false},\"comment\":\"\","
+       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n"},
+      // Saturday 0:30 is still Friday's night, but Friday's last bus has gone: Saturday's
+      // first one is next. At 3:00 Saturday begins.
       {"2026-11-28 00:30:00",
-       "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"weekday\","
-       "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"6:05\",\"minutes\":335,\"expected\":\"06:05\",\"delay\":null,"
-       "\"live\":false},"
-       "\"second\":{\"time\":\"6:20\",\"minutes\":350,\"expected\":\"06:20\",\"delay\":null,"
-       "\"live\":false},\"comment\":\"\",\"validFrom\":null,"
-       "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
+       "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"saturday\","
+       "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
+       "\"first\":{\"time\":\"6:15\",\"minutes\":345,\"expected\":\"06:15\",\"delay\":null,\"live\":false},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":375,\"expected\":\"06:45\",\"delay\":null,\"live\":false},\"comment\":\"\","
+       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":true}\n"},
       {"2026-11-28 03:00:00",
        "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,"
-       "\"live\":false},"
-       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,"
-       "\"live\":false},\"comment\":\"\",\"validFrom\":null,"
-       "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
+       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,\"live\":false},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,\"live\":false},\"comment\":\"\","
+       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":false}\n"},
       {"2026-11-24 23:30:00",
        "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,"
-       "\"live\":false},\"second\":null,"
-       "\"comment\":\"運行は終了しました。\",\"validFrom\":null,\"validUntil\":null,\"expired\":"
-       "false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
+       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,\"live\":false},\"second\":null,"
+       "\"comment\":\"運行は終了しました。\","
+       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n"},
   };
   for (const auto& c : cases) {
     r = Run(std::string("--json --status --at '") + c.at + "'");
@@ -135,7 +126,9 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   r = Run("--status --at '2026-11-24 10:00:00'");
   EXPECT_EQ(r.Out, "平日 10:15 発車 10分前 / 10:30 25分前\n");
   r = Run("--status --at '2026-11-24 23:50:00'");
-  EXPECT_EQ(r.Out, "平日 運行は終了しました。\n");
+  EXPECT_EQ(r.Out, "平日 (翌日のダイヤ) 6:05 発車 370分前 / 6:20 385分前\n");
+  // Switched off, the one timetable has nothing left until it starts again.
+  SetWalkAndDays(5, {});
   r = Run("--status --at '2026-11-24 23:50:00' --json");
   EXPECT_NE(r.Out.find("\"first\":null,\"second\":null,\"comment\":\"運行は終了しました。\""),
             std::string::npos);
@@ -150,11 +143,37 @@ TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
                        (Home() / ".local/share/velkan42").string() + "\n");
   EXPECT_FALSE(fs::exists(Home()));
 
-  std::ofstream(Folder() / kDataFileName, std::ios::binary) << "\x80\x80>\r\n<\r\n";  // not CP932
+  std::ofstream(Folder() / kDataFileName, std::ios::binary)
+      << "******[JikokuData]******\r\n\x80\x80>\r\n<\r\n";  // not CP932
   r = Run("--status --json");
   EXPECT_EQ(r.Code, 1);
   EXPECT_EQ(r.Out, "");
   EXPECT_EQ(r.Err, "velkan42.datのファイル形式が不正です。\n");
+
+  // Damaged or unreadable: never "no timetables", and the files stay as they were.
+  const std::pair<const char*, std::string> damaged[] = {
+      {kDataFileName, ""},
+      {kDataFileName, std::string(256, '\0')},
+      {kDataFileName, "******[JikokuData]******\r\nt>\r\n6,3" + std::string(1, '\0') + "\r\n<\r\n"},
+      {kDataFileName, std::string(3 << 20, 'a')},
+      {kIniFileName, std::string("\xFF\xFE=\0\r\0\n\0", 8)},
+  };
+  for (const auto& [name, bytes] : damaged) {
+    fs::remove(Folder() / kDataFileName);
+    fs::remove(Folder() / kIniFileName);
+    if (name == std::string(kIniFileName)) UseSample();
+    std::ofstream(Folder() / name, std::ios::binary) << bytes;
+    r = Run("--status");
+    EXPECT_EQ(r.Code, 1) << name << bytes.size();
+    EXPECT_NE(r.Err.find(name), std::string::npos) << r.Err;
+    EXPECT_EQ(ReadText(Folder() / name), bytes) << name << bytes.size();
+  }
+  fs::remove(Folder() / kIniFileName);
+  fs::remove(Folder() / kDataFileName);
+  fs::create_symlink(kDataFileName, Folder() / kDataFileName);  // a link loop
+  r = Run("--status");
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_NE(r.Err.find("読み込めませんでした"), std::string::npos) << r.Err;
 
   fs::remove(Folder() / kDataFileName);
   UseSample();
@@ -171,6 +190,28 @@ TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
   EXPECT_NE(r.Out.find("--at \"YYYY-MM-DD hh:mm:ss\""), std::string::npos);
   EXPECT_NE(r.Out.find("--json"), std::string::npos);
   EXPECT_NE(r.Out.find("~/.local/share/velkan42"), std::string::npos);
+}
+
+TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
+  // The running clock's lock is left alone.
+  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(fs::path(output_.path().toStdString())));
+  SingleInstance running("Velkan42");
+  ASSERT_TRUE(running.TryLock());
+
+  TimetableStore store;
+  store.Records[0].Title = "急行\"A\"";
+  store.Records[0].Departures[0][0].Value = 9;
+  store.Records[0].Departures[0][1].Value = 5;
+  store.Count = 1;
+  WriteDataFile(store, Folder());
+  const Result r = Run("--status --at '2026-11-24 09:00:00' --json");
+  EXPECT_EQ(r.Code, 0) << r.Err;
+  EXPECT_EQ(r.Out,
+            "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
+            "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
+            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,\"live\":false},\"second\":null,"
+            "\"comment\":\"運行は終了しました。\","
+            "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n");
 }
 
 TEST_F(StatusTest, ValidityOfAnImportedTimetable) {
@@ -197,29 +238,6 @@ TEST_F(StatusTest, ValidityOfAnImportedTimetable) {
   EXPECT_EQ(r.Code, 0);
   EXPECT_NE(r.Out.find(R"("validFrom":null,"validUntil":null,"expired":false,)"),
             std::string::npos);
-}
-
-TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
-  // The running clock's lock is left alone.
-  qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(fs::path(output_.path().toStdString())));
-  SingleInstance running("Velkan42");
-  ASSERT_TRUE(running.TryLock());
-
-  TimetableStore store;
-  store.Records[0].Title = "急行\"A\"";
-  store.Records[0].Departures[0][0].Value = 9;
-  store.Records[0].Departures[0][1].Value = 5;
-  store.Count = 1;
-  WriteDataFile(store, Folder());
-  const Result r = Run("--status --at '2026-11-24 09:00:00' --json");
-  EXPECT_EQ(r.Code, 0) << r.Err;
-  EXPECT_EQ(r.Out,
-            "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
-            "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,"
-            "\"live\":false},\"second\":null,"
-            "\"comment\":\"運行は終了しました。\",\"validFrom\":null,\"validUntil\":null,"
-            "\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
 }
 
 TEST_F(StatusTest, LiveDataFetchedOnceFromTheTimetablesUrls) {
@@ -274,7 +292,7 @@ TEST_F(StatusTest, LiveDataFetchedOnceFromTheTimetablesUrls) {
             "\"live\":false},\"comment\":\"\",\"validFrom\":null,\"validUntil\":null,"
             "\"expired\":false,\"canceled\":[\"10:30\"],"
             "\"alerts\":[{\"header\":\"工事のため\\\"仮停留所\\\"\",\"description\":\"\","
-            "\"effect\":\"STOP_MOVED\"}],\"liveAge\":60}\n");
+            "\"effect\":\"STOP_MOVED\"}],\"liveAge\":60,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n");
   r = Run("--status --live --at '2026-11-24 10:10:00'");
   EXPECT_EQ(r.Out, "駅前 10:15 発車 8分前（+3分） / 10:45 35分前\n");
 

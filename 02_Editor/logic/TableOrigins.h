@@ -28,6 +28,7 @@ class TableOrigins {
   // Tags entry at, which the file does not hold yet, so that Current(tag) finds it later;
   // tags are kTimetableCount or more.
   void Mark(int at, int tag);
+  void Adopt(int at, int saved);  // entry at holds the file's timetable saved
 
   // The entry of a list of count entries that holds the file's timetable saved; -1 when it
   // was deleted or the file never had it.
@@ -39,6 +40,8 @@ class TableOrigins {
   int Marked(DayKind kind, int count) const;
   // The start of the service day those timetables need, set with them.
   std::optional<int> DayStartHour;
+
+  bool operator==(const TableOrigins&) const = default;
 
  private:
   std::array<int, kTimetableCount> from_{};           // -1: not from the file

@@ -89,6 +89,7 @@ struct StopDepartures::Rows {
     int Stop = -1;      // the stop (a platform of the station) it leaves from
   };
   std::vector<Departure> Departures;
+  int RepeatedRows = 0;  // rows of stop_times.txt at the stop skipped as repeats
   // For live data: the stops of each trip before ours, by trip (stop, sequence, time).
   struct Earlier {
     int Stop, Sequence, Seconds;
