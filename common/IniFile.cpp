@@ -130,8 +130,8 @@ const std::vector<std::string>& KnownKeys() {
     for (const char* key :
          {"MessageTimes_Min", "MoveTimes_Min", "MessageBlinkFlag", "MessageSoundFlag",
           "MessageSoundFile", kDayTableKeys[0], kDayTableKeys[1], kDayTableKeys[2], "DayStartHour",
-          "YearEndHoliday", "TrayIcon", "AlertStyle", "DimPassed", "FollowSaves",
-                 "DailyRefresh", "LiveSeconds"}) {
+          "YearEndHoliday", "TrayIcon", "AlertStyle", "DimPassed", "FollowSaves", "DailyRefresh",
+          "LiveSeconds"}) {
       k.push_back(key);
     }
     return k;

@@ -77,9 +77,12 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   EXPECT_EQ(r.Out,
             "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
             "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,\"live\":false},"
-            "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,\"live\":false},\"comment\":\"\","
-            "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n");
+            "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,"
+            "\"live\":false},"
+            "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,"
+            "\"live\":false},\"comment\":\"\","
+            "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[]"
+            ",\"liveAge\":null,\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n");
   EXPECT_EQ(r.Err, "");
   EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
 
@@ -91,29 +94,40 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
       {"2026-11-23 10:00:00",
        "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
        "\"holiday\":\"勤労感謝の日\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,\"live\":false},\"comment\":\"\","
-       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n"},
+       "\"first\":{\"time\":\"10:20\",\"minutes\":20,\"expected\":\"10:20\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\","
+       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],"
+       "\"liveAge\":null,\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n"},
       // Saturday 0:30 is still Friday's night, but Friday's last bus has gone: Saturday's
       // first one is next. At 3:00 Saturday begins.
       {"2026-11-28 00:30:00",
        "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"6:15\",\"minutes\":345,\"expected\":\"06:15\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"6:45\",\"minutes\":375,\"expected\":\"06:45\",\"delay\":null,\"live\":false},\"comment\":\"\","
-       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":true}\n"},
+       "\"first\":{\"time\":\"6:15\",\"minutes\":345,\"expected\":\"06:15\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":375,\"expected\":\"06:45\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\","
+       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],"
+       "\"liveAge\":null,\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":true}\n"},
       {"2026-11-28 03:00:00",
        "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
-       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,\"live\":false},"
-       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,\"live\":false},\"comment\":\"\","
-       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":false}\n"},
+       "\"first\":{\"time\":\"6:15\",\"minutes\":195,\"expected\":\"06:15\",\"delay\":null,"
+       "\"live\":false},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,"
+       "\"live\":false},\"comment\":\"\","
+       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],"
+       "\"liveAge\":null,\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":false}\n"},
       {"2026-11-24 23:30:00",
        "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,\"live\":false},\"second\":null,"
+       "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,"
+       "\"live\":false},\"second\":null,"
        "\"comment\":\"運行は終了しました。\","
-       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n"},
+       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],"
+       "\"liveAge\":null,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n"},
   };
   for (const auto& c : cases) {
     r = Run(std::string("--json --status --at '") + c.at + "'");
@@ -209,9 +223,11 @@ TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
   EXPECT_EQ(r.Out,
             "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
             "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,\"live\":false},\"second\":null,"
+            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,"
+            "\"live\":false},\"second\":null,"
             "\"comment\":\"運行は終了しました。\","
-            "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n");
+            "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[]"
+            ",\"liveAge\":null,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n");
 }
 
 TEST_F(StatusTest, ValidityOfAnImportedTimetable) {
@@ -227,9 +243,9 @@ TEST_F(StatusTest, ValidityOfAnImportedTimetable) {
   EXPECT_NE(r.Out.find(valid + "\"expired\":true,"), std::string::npos) << r.Out;
   r = Run("--status --at '2026-11-28 10:00:00'");
   EXPECT_EQ(r.Out.rfind("期限切れ 平日 10:15 発車", 0), 0u) << r.Out;
-  // Saturday's first hours are still Friday's service day.
+  // Valid through its last service day, to its last departure.
   SetWalkAndDays(0, kWeekdayAndRest);
-  r = Run("--status --at '2026-11-28 01:00:00' --json");
+  r = Run("--status --at '2026-11-27 23:30:00' --json");
   EXPECT_NE(r.Out.find(valid + "\"expired\":false,"), std::string::npos) << r.Out;
 
   // A record the clock cannot read makes the validity unknown, never the status fail.
@@ -292,7 +308,8 @@ TEST_F(StatusTest, LiveDataFetchedOnceFromTheTimetablesUrls) {
             "\"live\":false},\"comment\":\"\",\"validFrom\":null,\"validUntil\":null,"
             "\"expired\":false,\"canceled\":[\"10:30\"],"
             "\"alerts\":[{\"header\":\"工事のため\\\"仮停留所\\\"\",\"description\":\"\","
-            "\"effect\":\"STOP_MOVED\"}],\"liveAge\":60,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n");
+            "\"effect\":\"STOP_MOVED\"}],\"liveAge\":60,\"serviceDate\":\"2026-11-24\","
+            "\"nextServiceDay\":false}\n");
   r = Run("--status --live --at '2026-11-24 10:10:00'");
   EXPECT_EQ(r.Out, "駅前 10:15 発車 8分前（+3分） / 10:45 35分前\n");
 

@@ -254,7 +254,7 @@ frmGtfsImport::frmGtfsImport(EditorContext& context, CivilDate today, QWidget* p
   right->addWidget(Frame("種別の分け方", typesBox));
   right->addLayout(titleRow);
   auto* realtimeRow = new QHBoxLayout;
-  realtimeRow->addWidget(new QLabel(QStringLiteral("リアルタイム情報:")));
+  realtimeRow->addWidget(LabelFor("リアルタイム情報(&I):", txtRealtime_));
   realtimeRow->addWidget(txtRealtime_, 1);
   right->addLayout(realtimeRow);
   right->addWidget(Frame("取り込む時刻表(&V)", previewBox), 1);
@@ -731,7 +731,7 @@ void frmGtfsImport::cmdOk_Click() {
   }
   // Remembered with the save that puts the timetables into velkan42.dat.
   const auto remember = [this, &realtime](int at, const char* dayWord, CivilDate date,
-                               const gtfs::ImportResult& result) {
+                                          const gtfs::ImportResult& result) {
     gtfs::ImportChoice choice = *choice_;
     choice.Date = date;
     PendingFeed pending{ctx_.NextFeedTag++,

@@ -12,19 +12,19 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <atomic>
 #include <memory>
-#include <QTimer>
 #include <optional>
-#include <QVBoxLayout>
 
 #include "AppFolder.h"
 #include "DataFile.h"
 #include "DataFormat.h"
 #include "EditorList.h"
 #include "EndOnSignals.h"
-#include "FilesLock.h"
 #include "FeedRefresh.h"
+#include "FilesLock.h"
 #include "FirstStart.h"
 #include "Fonts.h"
 #include "MessageBox.h"
