@@ -18,7 +18,8 @@ namespace v42 {
 
 QIcon AppIcon() {
   InitVelkan42Resources();
-  static const bool svg = QImageReader::supportedImageFormats().contains("svg");
+  // Asks the one plugin that reads SVG; listing the supported formats would load every one.
+  static const bool svg = QImageReader(QStringLiteral(":/Velkan42.svg")).canRead();
   return QIcon(svg ? ":/Velkan42.svg" : ":/Velkan42.png");
 }
 

@@ -6,8 +6,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <iostream>
 
 #include "Fonts.h"
+#include "SoundDevice.h"
 #include "Twips.h"
 #include "basVelkan42.h"
 
@@ -61,6 +63,9 @@ void frmMsg::Form_Load(const IniSettings& settings) {
   } else if (settings.MessageSoundFlag == 2) {
     SoundKind = static_cast<std::int16_t>(sound_.PlayFile(settings.MessageSoundFile));
   }
+  // The alert itself stays as it is; the reason for its silence goes to the log.
+  if (settings.MessageSoundFlag != 0 && !sound_.IsOpen() && !SoundLibraryProblem().empty())
+    std::cerr << SoundLibraryProblem() << '\n';
 }
 
 void frmMsg::Timer1_Timer() {

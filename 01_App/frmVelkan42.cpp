@@ -23,6 +23,7 @@
 #include "IniFile.h"
 #include "MessageBox.h"
 #include "OleColor.h"
+#include "SaveSettings.h"
 #include "SaveWatcher.h"
 #include "Twips.h"
 #include "frmDayTable.h"
@@ -264,7 +265,8 @@ void frmVelkan42::StartOnTimetables() {
     for (int i = 0; i < store.Count; ++i) Combo->addItem(Q(store.Records[i].Title));
     Combo->setCurrentIndex(store.Count > 0 ? 0 : -1);
   }
-  dayChooser_ = std::make_unique<DayChooser>(context_.Settings.DayTables, store.Count);
+  dayChooser_ = std::make_unique<DayChooser>(context_.Settings.DayTables, store,
+                                             context_.Settings.MoveTimes_Min);
   ChooseDayTable();
   FGTypeWrite();
   SwatchesSet();
@@ -443,15 +445,26 @@ void frmVelkan42::Combo_Click(int index) {
 
 void frmVelkan42::ChooseDayTable() {
   if (const std::optional<int> table = dayChooser_->Check(Now())) {
-    // As a pick in the list, even of the timetable already shown: the new day starts afresh.
+    // The new day's timetable; a departure picked on the old one stays only while it still is
+    // one to leave for, and an alert for a released one has nothing left to say.
     const QSignalBlocker quiet(Combo);
     Combo->setCurrentIndex(*table);
-    Combo_Click(*table);
+    if (clock_->NewServiceDay(*table, Now(), dayChooser_->Today().Early) && alert_) {
+      disconnect(alert_, &QDialog::finished, this, &frmVelkan42::AlertFinished);
+      notifier_.Close();
+      alert_->done(QDialog::Rejected);
+    }
+    FGTypeWrite();
+    SwatchesSet();
+    FGridWrite();
+    FGridTypeColor();
+    ShowState();
   }
   QString tip;
   if (context_.Settings.DayTables.IsOn()) {
     const ServiceDay& today = dayChooser_->Today();
-    tip = QString("今日のダイヤ: ") + DayKindName(today.Kind);
+    // After the day's last departure the next day's timetable already shows, and says so.
+    tip = QString(today.Early ? "次のダイヤ: " : "今日のダイヤ: ") + DayKindName(today.Kind);
     if (!today.Holiday.empty()) tip += " (" + Q(today.Holiday) + ")";
   }
   if (Combo->toolTip() != tip) Combo->setToolTip(tip);
@@ -639,6 +652,8 @@ void frmVelkan42::ShowState() {
 // ---- the tray icon ----
 
 void frmVelkan42::TraySet() {
+  // The tray's registration with the panel talks to the session bus; the window comes first.
+  if (!shown_) return;
   if (!context_.Settings.Desktop.TrayIcon) {
     if (tray_ && !isVisible()) show();  // hidden from the tray, it would have no way back
     tray_.reset();
@@ -679,6 +694,17 @@ void frmVelkan42::TrayToggle() {
     showNormal();  // a window mapped anew comes up on top
     activateWindow();
   }
+}
+
+void frmVelkan42::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  QTimer::singleShot(0, this, [this] {
+    if (!clock_) return;
+    TraySet();
+    TrayShow();
+  });
 }
 
 void frmVelkan42::changeEvent(QEvent* event) {
@@ -722,6 +748,7 @@ void frmVelkan42::menuOptionIni_Click() {
       ReportFileError(error);
     }
     clock_->SetSettings(context_.Settings);
+    dayChooser_->SetWalk(context_.Settings.MoveTimes_Min);
     AppColorSet();
     FGTypeWrite();
     FGridTypeColor();
@@ -743,28 +770,11 @@ void frmVelkan42::menuOptionDesktop_Click() {
   dialog->open();
 }
 
-// True when velkan42.dat still lists the timetables this clock read, in the same order.
-bool frmVelkan42::TimetableListUnchanged() const {
-  TimetableStore onDisk;
-  try {
-    ReadDataFile(onDisk, context_.AppFolder);
-  } catch (const FileError&) {
-    return false;
-  }
-  const TimetableStore& mine = context_.Store;
-  if (onDisk.Count != mine.Count) return false;
-  for (int i = 0; i < mine.Count; ++i) {
-    if (onDisk.Records[i].Title != mine.Records[i].Title) return false;
-  }
-  return true;
-}
-
 void frmVelkan42::menuOptionDayTable_Click() {
   // The dialog numbers the timetables as this clock read them at its start; after the editor
   // has saved another list, those numbers would pick the wrong timetables from the file.
-  if (!TimetableListUnchanged()) {
-    ShowMessage(this, "時刻表データが変更されています。\r時計を起動し直してから設定してください。",
-                frmDayTable::kCaption, MsgIcon::Information);
+  if (!SameTimetableList(context_.Store, context_.AppFolder)) {
+    ShowMessage(this, frmDayTable::kListChanged, frmDayTable::kCaption, MsgIcon::Information);
     return;
   }
   auto* dialog = new frmDayTable(context_.Settings, context_.Store, context_.AppFolder, this);

@@ -63,7 +63,6 @@ class frmVelkan42 : public QMainWindow {
   void Timer1_Timer();
   void menuOptionIni_Click();
   void menuOptionDayTable_Click();
-  bool TimetableListUnchanged() const;
   void menuOptionDesktop_Click();
   void menuHelpVersion_Click();
   void menuFileEnd_Click();
@@ -74,6 +73,7 @@ class frmVelkan42 : public QMainWindow {
 
  protected:
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildControls();
@@ -114,6 +114,7 @@ class frmVelkan42 : public QMainWindow {
   ClockSource clockSource_;
   bool handDriven_ = false;
   bool loaded_ = false;
+  bool shown_ = false;      // the window has been shown once: the tray may come
   qint64 lastSecond_ = -1;  // the wall-clock second the label shows
   QTimer Timer1;
   QPointer<frmMsg> alert_;

@@ -10,10 +10,10 @@ namespace v42 {
 
 namespace {
 
+// A file there that cannot be read (a link loop, no permission) still makes the folder the
+// files' folder: the programs then say what is wrong with it instead of looking elsewhere.
 bool IsPortable(const std::filesystem::path& folder) {
-  std::error_code ec;
-  return std::filesystem::exists(folder / kDataFileName, ec) ||
-         std::filesystem::exists(folder / kIniFileName, ec);
+  return FileExists(folder / kDataFileName) || FileExists(folder / kIniFileName);
 }
 
 // The base folder of user data as the XDG base directory rules define it: a relative

@@ -4,9 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <string>
 
 #include "DataFormat.h"
+#include "FilesLock.h"
+#include "InputRules.h"
 #include "NumberRules.h"
 #include "SafeFile.h"
 #include "TextCodec.h"
@@ -20,6 +23,38 @@ constexpr std::string_view kTypeHeader = "******[TypeData]******";
 constexpr std::string_view kColorHeader = "******[GridColor]******";
 
 enum class Section { Departures, Types, Colors };
+
+std::size_t CharCount(std::string_view utf8) {
+  std::size_t n = 0;
+  for (unsigned char c : utf8) n += (c & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
+
+// Every writer of the file starts it with the section line of the departures, whatever the
+// count of timetables; a file without it (empty, zeroed, something else saved under the name)
+// is not an empty list of timetables, and taking it for one would lose the real ones on a save.
+void CheckShape(std::string_view bytes) {
+  if (bytes.find('\0') != std::string_view::npos) {
+    throw DamagedFileError(kDataFileName, "ファイルにNUL文字が含まれています。");
+  }
+}
+
+void CheckSectionLine(std::string_view text) {
+  const std::string line = std::string(kJikokuHeader) + kCrLf;
+  for (std::size_t at = text.find(line); at != std::string_view::npos;
+       at = text.find(line, at + 1)) {
+    if (at == 0 || text[at - 1] == '\n') return;
+  }
+  throw DamagedFileError(kDataFileName,
+                         "区切りの行「" + std::string(kJikokuHeader) + "」がありません。");
+}
+
+void CheckLength(std::string_view text, std::size_t maxChars, const char* what) {
+  if (CharCount(text) > maxChars) {
+    throw DamagedFileError(kDataFileName, std::string(what) + "が" + std::to_string(maxChars) +
+                                              "文字を超えています。");
+  }
+}
 
 // Before a read every record gets empty cells and the default colours; names, styles and
 // letters stay, as the blocks that follow overwrite what is in use.
@@ -70,6 +105,7 @@ class DataReader {
     if (section_ == Section::Departures) {
       // Start lines without end lines would count past the nine records otherwise.
       if (table_ > 8 || store_.Count >= kTimetableCount) Fail();
+      CheckLength(token_, kTitleMaxChars, "時刻表名");
       store_.Records[table_].Title = token_;
       ++store_.Count;
     }
@@ -135,6 +171,7 @@ class DataReader {
         if (lastField) {
           type.BackColor = ColorOf(kWhite);
         } else if (field_ == 1) {
+          CheckLength(token_, kTypeNameMaxChars, "種別名");
           type.Name = token_;
         } else if (field_ == 2) {
           ApplyStyleWord(type, token_, kStyleWords);
@@ -200,20 +237,17 @@ void AppendColorBlocks(std::string& text, const TimetableStore& store) {
 }  // namespace
 
 bool FileExists(const std::filesystem::path& file) {
-  const int fd = ::open(file.c_str(), O_RDONLY);
-  if (fd < 0) return false;
   struct stat st {};
-  const bool isFile = ::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode);
-  ::close(fd);
-  return isFile;
+  // A link loop or a folder the user may not enter hides whether the file is there: it is
+  // not missing then, and reading it reports why.
+  return ::stat(file.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
 }
 
-void ReadDataFile(TimetableStore& store, const std::filesystem::path& appFolder) {
-  const std::filesystem::path file = appFolder / kDataFileName;
-  if (!FileExists(file)) throw MissingFileError(kDataFileName);
-  const std::string bytes = ReadFileBytes(file);
+void ParseDataFile(TimetableStore& store, std::string_view bytes) {
+  CheckShape(bytes);
   const auto text = DecodeText(bytes, DetectEncoding(bytes));
   if (!text) throw FormatError(kDataFileName);
+  CheckSectionLine(*text);
   // Read into a copy so that a damaged file leaves the caller's store as it was.
   TimetableStore loaded = store;
   ResetForRead(loaded);
@@ -221,11 +255,21 @@ void ReadDataFile(TimetableStore& store, const std::filesystem::path& appFolder)
   store = std::move(loaded);
 }
 
-void WriteDataFile(const TimetableStore& store, const std::filesystem::path& appFolder) {
+void ReadDataFile(TimetableStore& store, const std::filesystem::path& appFolder) {
+  ParseDataFile(store, ReadFileBytes(appFolder / kDataFileName));
+}
+
+std::string FormatDataFile(const TimetableStore& store) {
   CheckFieldTexts(store, kDataFileName);
   std::string text = std::string(kJikokuHeader) + kCrLf + FormatDepartureBlocks(store);
   AppendTypeBlocks(text, store);
   AppendColorBlocks(text, store);
+  return text;
+}
+
+void WriteDataFile(const TimetableStore& store, const std::filesystem::path& appFolder) {
+  const std::string text = FormatDataFile(store);
+  const FilesLock lock(appFolder);
   ReplaceTextFile(appFolder / kDataFileName, text);
 }
 

@@ -106,4 +106,9 @@ FileError FormatError(std::string_view fileName) {
   return FileError(std::string(fileName) + "のファイル形式が不正です。", "ファイル形式エラー");
 }
 
+FileError DamagedFileError(std::string_view fileName, std::string_view reason) {
+  FileError error = FormatError(fileName);
+  return FileError(std::string(error.what()) + "\n" + std::string(reason), error.Caption);
+}
+
 }  // namespace v42

@@ -46,5 +46,7 @@ namespace v42 {
 FileError MissingFileError(std::string_view fileName);
 // "<name>のファイル形式が不正です。" / "ファイル形式エラー".
 FileError FormatError(std::string_view fileName);
+// The same, with a second line saying what is wrong, for the user to find it in the file.
+FileError DamagedFileError(std::string_view fileName, std::string_view reason);
 
 }  // namespace v42

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -49,6 +50,15 @@ int OpenLockFile(const std::filesystem::path& folder) {
   return fd;
 }
 
+// The holder removes the lock file as it lets go, so one opened just before that is no longer
+// the folder's lock: only the file still under the name counts.
+bool IsStillTheLockFile(const std::filesystem::path& folder, int fd) {
+  struct stat named {
+  }, held{};
+  return ::stat((folder / kFilesLockName).c_str(), &named) == 0 && ::fstat(fd, &held) == 0 &&
+         named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+}
+
 FileError BusyError(const std::filesystem::path& folder) {
   return WriteFailure("フォルダ「" + folder.string() +
                       "」のファイルをほかのプログラムが保存中のため、保存できませんでした。\n"
@@ -83,11 +93,11 @@ FilesLock::FilesLock(const std::filesystem::path& folder, std::chrono::milliseco
         do {
           rc = ::flock(fd, LOCK_EX | LOCK_NB);
         } while (rc != 0 && errno == EINTR);
-        if (rc == 0) {
+        if (rc == 0 && IsStillTheLockFile(key_, fd)) {
           HeldLocks()[key_] = Held{fd, 1, self};
           return;
         }
-        const int err = errno;
+        const int err = rc == 0 ? EWOULDBLOCK : errno;  // removed by its holder: try afresh
         ::close(fd);
         if (err != EWOULDBLOCK) {
           // A file system without flock (some network mounts) cannot order writers; saving
@@ -106,7 +116,11 @@ FilesLock::~FilesLock() {
   std::lock_guard guard(HeldMutex());
   auto it = HeldLocks().find(key_);
   if (it == HeldLocks().end() || --it->second.Depth > 0) return;
-  if (it->second.Fd >= 0) ::close(it->second.Fd);  // closing releases the flock
+  // Removed while still held, so the folder keeps no trace of the save; closing releases it.
+  if (it->second.Fd >= 0) {
+    ::unlink((key_ / kFilesLockName).c_str());
+    ::close(it->second.Fd);
+  }
   HeldLocks().erase(it);
 }
 

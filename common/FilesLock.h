@@ -6,7 +6,8 @@
 
 namespace v42 {
 
-// Name of the lock file in the files' folder; hidden, and never a file the programs read.
+// Name of the lock file in the files' folder: hidden, never read, and there only while a save
+// holds it.
 inline constexpr const char* kFilesLockName = ".velkan42.lock";
 
 // Exclusive advisory lock of the files' folder, held by every writer of velkan42.dat,

@@ -1,12 +1,16 @@
 #include "IniFile.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "DataFile.h"
 #include "DataFormat.h"
+#include "FilesLock.h"
 #include "IniLines.h"
+#include "InputRules.h"
 #include "NumberRules.h"
 #include "SafeFile.h"
 #include "TextCodec.h"
@@ -14,6 +18,12 @@
 namespace v42 {
 
 namespace {
+
+std::size_t CharCount(std::string_view utf8) {
+  std::size_t n = 0;
+  for (unsigned char c : utf8) n += (c & 0xC0) != 0x80 ? 1 : 0;
+  return n;
+}
 
 // A value that does not fit leaves the field as a missing key would.
 void SetColor(Color& field, std::string_view value) {
@@ -79,7 +89,10 @@ void ApplyLine(IniSettings& s, std::string_view key, std::string_view value) {
   } else {
     for (int i = 0; i < kCommentCount; ++i) {
       const std::string n = std::to_string(i);
-      if (key == "CommentText_" + n) s.Comments[i].Text = value;
+      // Longer than its box could hold: refused like a damaged line.
+      if (key == "CommentText_" + n && CharCount(value) <= kCommentMaxChars) {
+        s.Comments[i].Text = value;
+      }
       if (key == "CommentColor_" + n) SetColor(s.Comments[i].Color, value);
     }
   }
@@ -103,8 +116,131 @@ std::string DecodeLines(std::string_view bytes) {
   return text;
 }
 
-std::string Line(std::string_view key, std::string_view value) {
-  return std::string(key) + "=" + std::string(value) + kCrLf;
+// Every key this writer may write, in the order it writes them: a key here that the settings
+// no longer need (an extra back at its default) has its old line removed.
+const std::vector<std::string>& KnownKeys() {
+  static const std::vector<std::string> keys = [] {
+    std::vector<std::string> k{"ApplicationFontColor", "ApplicationBackColor"};
+    for (int i = 0; i < kCommentCount; ++i) {
+      k.push_back("CommentText_" + std::to_string(i));
+      k.push_back("CommentColor_" + std::to_string(i));
+    }
+    for (const char* key :
+         {"MessageTimes_Min", "MoveTimes_Min", "MessageBlinkFlag", "MessageSoundFlag",
+          "MessageSoundFile", kDayTableKeys[0], kDayTableKeys[1], kDayTableKeys[2], "DayStartHour",
+          "YearEndHoliday", "TrayIcon", "AlertStyle", "DimPassed", "FollowSaves", "DailyRefresh"}) {
+      k.push_back(key);
+    }
+    return k;
+  }();
+  return keys;
+}
+
+struct KeyLine {
+  std::string Key, Value;
+};
+
+// Not text at all: a UTF-16 file or one with NUL bytes would read as the defaults line by
+// line, and a save would then replace the user's settings with them.
+void CheckIsText(std::string_view bytes) {
+  const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                                           (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+  // Text holds no control character but tab and line ends (and the old end-of-file mark);
+  // CP932 and UTF-8 never use those bytes inside a character.
+  const bool control = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 && b != '\t' && b != '\r' && b != '\n' && b != 0x1A;
+  });
+  if (utf16 || control) {
+    throw DamagedFileError(kIniFileName,
+                           "文字のファイルではありません（UTF-16 または制御文字）。"
+                           "\nファイルはそのまま残しています。");
+  }
+}
+
+std::string Encoded(const KeyLine& line) {
+  const std::string text = line.Key + "=" + line.Value;
+  const auto cp932 = Utf8ToCp932(text);
+  if (!cp932) {
+    throw WriteFailure(std::string(kIniFileName) + "に保存できない文字「" +
+                       FirstUnrepresentable(text) +
+                       "」が含まれています。\nファイルは変更していません。");
+  }
+  return *cp932 + kCrLf;
+}
+
+// The key of a line as ReadIniFile sees it (decoded, LF dropped), so that a line the reader
+// takes for one of our keys is never kept beside the new one.
+std::string KeyAsRead(std::string_view raw, bool utf8File) {
+  const auto decoded = DecodeText(raw, utf8File ? FileEncoding::Utf8 : DetectEncoding(raw));
+  if (!decoded) return {};
+  std::string key;
+  for (char c : *decoded) {
+    if (c == '=') return key;
+    if (c != '\n') key += c;
+  }
+  return {};
+}
+
+// The new file: the old one's lines as they were, except that the lines of our keys hold the
+// new values (the first of each; repeats and keys no longer written go). A key the old file
+// lacks goes after the nearest key before it in our order, so a file of only our keys keeps
+// exactly our order and layout.
+std::string MergeLines(std::string_view old, const std::vector<KeyLine>& lines) {
+  if (old.substr(0, 3) == "\xEF\xBB\xBF") old.remove_prefix(3);
+  const bool utf8File = DetectEncoding(old) == FileEncoding::Utf8;
+  const auto& known = KnownKeys();
+  const auto rank = [&](std::string_view key) -> int {
+    for (std::size_t i = 0; i < known.size(); ++i)
+      if (known[i] == key) return static_cast<int>(i);
+    return -1;
+  };
+  // Entries: raw kept bytes (rank -1) or one of our lines (its rank).
+  std::vector<std::pair<int, std::string>> out;
+  std::vector<bool> placed(known.size(), false);
+  const auto lineFor = [&](int r) -> const KeyLine* {
+    for (const KeyLine& l : lines)
+      if (l.Key == known[static_cast<std::size_t>(r)]) return &l;
+    return nullptr;
+  };
+  while (!old.empty()) {
+    const std::size_t cr = old.find('\r');
+    const std::string_view raw = old.substr(0, cr);
+    old.remove_prefix(cr == std::string_view::npos ? old.size() : cr + 1);
+    if (!old.empty() && old.front() == '\n') old.remove_prefix(1);  // the CR LF's LF
+    const int r = rank(KeyAsRead(raw, utf8File));
+    if (r < 0) {
+      out.emplace_back(-1, std::string(raw) + kCrLf);
+    } else if (!placed[static_cast<std::size_t>(r)]) {
+      placed[static_cast<std::size_t>(r)] = true;
+      if (const KeyLine* l = lineFor(r)) out.emplace_back(r, Encoded(*l));
+    }
+  }
+  for (const KeyLine& l : lines) {
+    const int r = rank(l.Key);
+    if (r >= 0 && placed[static_cast<std::size_t>(r)]) continue;
+    // After the last of our lines that comes before it in our order, else before the first.
+    std::size_t at = out.size();
+    int best = -1;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+      if (out[i].first >= 0 && out[i].first < r && out[i].first > best) {
+        best = out[i].first;
+        at = i + 1;
+      }
+    }
+    if (best < 0) {
+      for (std::size_t i = 0; i < out.size(); ++i) {
+        if (out[i].first >= 0) {
+          at = i;
+          break;
+        }
+      }
+    }
+    out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), {r, Encoded(l)});
+  }
+  std::string bytes;
+  for (const auto& entry : out) bytes += entry.second;
+  return bytes;
 }
 
 }  // namespace
@@ -138,10 +274,11 @@ void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder) 
   // Extras at their default have no line, so values left from an earlier read must not survive.
   settings.DayTables = {};
   settings.Desktop = {};
-  ForEachIniLine(DecodeLines(ReadFileBytes(file)),
-                 [&settings](std::string_view key, std::string_view value) {
-                   ApplyLine(settings, key, value);
-                 });
+  const std::string bytes = ReadFileBytes(file);
+  CheckIsText(bytes);
+  ForEachIniLine(DecodeLines(bytes), [&settings](std::string_view key, std::string_view value) {
+    ApplyLine(settings, key, value);
+  });
   // With no table chosen the other day keys are not written, so they must not read either:
   // what reads has to write back the same.
   if (!settings.DayTables.IsOn()) settings.DayTables = {};
@@ -154,35 +291,10 @@ IniSettings ReadIniOverDefaults(const std::filesystem::path& appFolder) {
   return settings;
 }
 
-void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {
-  std::string text = Line("ApplicationFontColor", std::to_string(settings.ApplicationFontColor)) +
-                     Line("ApplicationBackColor", std::to_string(settings.ApplicationBackColor));
-  for (int i = 0; i < kCommentCount; ++i) {
-    const std::string n = std::to_string(i);
-    text += Line("CommentText_" + n, settings.Comments[i].Text);
-    text += Line("CommentColor_" + n, std::to_string(settings.Comments[i].Color));
-  }
-  text += Line("MessageTimes_Min", std::to_string(settings.MessageTimes_Min));
-  text += Line("MoveTimes_Min", std::to_string(settings.MoveTimes_Min));
-  text += Line("MessageBlinkFlag", BlinkWord(settings.MessageBlinkFlag));
-  text += Line("MessageSoundFlag", SoundWord(settings.MessageSoundFlag));
-  if (!settings.MessageSoundFile.empty()) {
-    text += Line("MessageSoundFile", settings.MessageSoundFile);
-  }
-  if (const DayTableSettings& d = settings.DayTables; d.IsOn()) {
-    for (std::size_t i = 0; i < kDayTableKeys.size(); ++i) {
-      text += Line(kDayTableKeys[i], std::to_string(d.Tables[i]));
-    }
-    text += Line("DayStartHour", std::to_string(d.DayStartHour));
-    text += Line("YearEndHoliday", d.YearEndHoliday ? "ON" : "OFF");
-  }
-  const DesktopSettings& desktop = settings.Desktop;
-  if (!desktop.TrayIcon) text += Line("TrayIcon", "OFF");
-  if (desktop.Alert == DesktopSettings::AlertBlink) text += Line("AlertStyle", "BLINK");
-  if (desktop.Alert == DesktopSettings::AlertNotify) text += Line("AlertStyle", "NOTIFY");
-  if (desktop.DimPassed) text += Line("DimPassed", "ON");
-  if (desktop.FollowSaves) text += Line("FollowSaves", "ON");
-  if (desktop.DailyRefresh) text += Line("DailyRefresh", "ON");
+namespace {
+
+void WriteIni(const IniSettings& settings, const std::filesystem::path& appFolder,
+              bool keepOtherLines) {
   // A line break inside a value would split its line and lose the rest of the setting.
   for (const std::string* value : {&settings.Comments[0].Text, &settings.Comments[1].Text,
                                    &settings.Comments[2].Text, &settings.MessageSoundFile}) {
@@ -191,7 +303,56 @@ void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appF
                          "に改行を含む設定は保存できません。\nファイルは変更していません。");
     }
   }
-  ReplaceTextFile(appFolder / kIniFileName, text);
+  std::vector<KeyLine> lines{
+      {"ApplicationFontColor", std::to_string(settings.ApplicationFontColor)},
+      {"ApplicationBackColor", std::to_string(settings.ApplicationBackColor)}};
+  for (int i = 0; i < kCommentCount; ++i) {
+    const std::string n = std::to_string(i);
+    lines.push_back({"CommentText_" + n, settings.Comments[i].Text});
+    lines.push_back({"CommentColor_" + n, std::to_string(settings.Comments[i].Color)});
+  }
+  lines.push_back({"MessageTimes_Min", std::to_string(settings.MessageTimes_Min)});
+  lines.push_back({"MoveTimes_Min", std::to_string(settings.MoveTimes_Min)});
+  lines.push_back({"MessageBlinkFlag", BlinkWord(settings.MessageBlinkFlag)});
+  lines.push_back({"MessageSoundFlag", SoundWord(settings.MessageSoundFlag)});
+  if (!settings.MessageSoundFile.empty()) {
+    lines.push_back({"MessageSoundFile", settings.MessageSoundFile});
+  }
+  if (const DayTableSettings& d = settings.DayTables; d.IsOn()) {
+    for (std::size_t i = 0; i < kDayTableKeys.size(); ++i) {
+      lines.push_back({kDayTableKeys[i], std::to_string(d.Tables[i])});
+    }
+    lines.push_back({"DayStartHour", std::to_string(d.DayStartHour)});
+    lines.push_back({"YearEndHoliday", d.YearEndHoliday ? "ON" : "OFF"});
+  }
+  const DesktopSettings& desktop = settings.Desktop;
+  if (!desktop.TrayIcon) lines.push_back({"TrayIcon", "OFF"});
+  if (desktop.Alert == DesktopSettings::AlertBlink) lines.push_back({"AlertStyle", "BLINK"});
+  if (desktop.Alert == DesktopSettings::AlertNotify) lines.push_back({"AlertStyle", "NOTIFY"});
+  if (desktop.DimPassed) lines.push_back({"DimPassed", "ON"});
+  if (desktop.FollowSaves) lines.push_back({"FollowSaves", "ON"});
+  if (desktop.DailyRefresh) lines.push_back({"DailyRefresh", "ON"});
+
+  const std::filesystem::path file = appFolder / kIniFileName;
+  const FilesLock lock(appFolder);
+  // Lines this program does not know (a comment, a newer version's key) stay where they are;
+  // a file that cannot be read or is not text is never replaced.
+  std::string old;
+  if (keepOtherLines && FileExists(file)) {
+    old = ReadFileBytes(file);
+    CheckIsText(old);
+  }
+  ReplaceFile(file, MergeLines(old, lines));
+}
+
+}  // namespace
+
+void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {
+  WriteIni(settings, appFolder, true);
+}
+
+void ReplaceIniFile(const IniSettings& settings, const std::filesystem::path& appFolder) {
+  WriteIni(settings, appFolder, false);
 }
 
 }  // namespace v42

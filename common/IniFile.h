@@ -19,7 +19,13 @@ void ReadIniFile(IniSettings& settings, const std::filesystem::path& appFolder);
 // looks: a missing file leaves the defaults and is not created. Throws FileError.
 IniSettings ReadIniOverDefaults(const std::filesystem::path& appFolder);
 
-// Replaces appFolder/velkan42.ini safely. Throws FileError.
+// Replaces appFolder/velkan42.ini safely, under the files' lock. Lines it does not write
+// (comments, blank lines, keys of other versions) stay where they were; a file that cannot be
+// read or is not text is not replaced. Throws FileError.
 void WriteIniFile(const IniSettings& settings, const std::filesystem::path& appFolder);
+
+// The same, writing only the settings' own lines: for a conversion that replaces a version 1
+// settings file of the same name, whose lines must not stay.
+void ReplaceIniFile(const IniSettings& settings, const std::filesystem::path& appFolder);
 
 }  // namespace v42

@@ -8,6 +8,7 @@ namespace v42 {
 
 inline constexpr int kTitleMaxChars = 20;
 inline constexpr int kTypeNameMaxChars = 9;
+inline constexpr int kCommentMaxChars = 10;  // the clock's three comments
 
 // False when the text holds a character the data file reserves (">", "<", ","), a line break
 // or other control character, or a character CP932 cannot hold.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fstream>
@@ -94,21 +95,99 @@ std::filesystem::path LinkTarget(std::filesystem::path file) {
   return file;
 }
 
+// A save of these programs takes well under a second; a temporary file this old was left by
+// one that was killed, and no save can still be writing it.
+constexpr auto kLeftoverAge = std::chrono::minutes(10);
+
+bool IsTempNameOf(const std::string& name, const std::string& target) {
+  const std::string prefix = "." + target + ".";
+  if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return false;
+  return name.find_first_not_of("0123456789", prefix.size()) == std::string::npos;
+}
+
+void RemoveLeftovers(const std::filesystem::path& folder, const std::string& target) {
+  std::error_code ec;
+  const auto now = std::filesystem::file_time_type::clock::now();
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (!IsTempNameOf(it->path().filename().string(), target)) continue;
+    std::error_code e;
+    if (!it->is_regular_file(e) || it->is_symlink(e)) continue;
+    const auto written = std::filesystem::last_write_time(it->path(), e);
+    if (!e && now - written > kLeftoverAge) std::filesystem::remove(it->path(), e);
+  }
+}
+
+std::string ReadReason(int err) {
+  switch (err) {
+    case EACCES:
+    case EPERM:
+      return "ファイルを読む権限がありません。";
+    case ELOOP:
+      return "シンボリックリンクが循環しています。";
+    case EISDIR:
+      return "同じ名前のフォルダがあります。";
+    case EIO:
+      return "読み込み中に入出力エラーが発生しました。";
+    default:
+      return std::string("読み込めません（") + std::strerror(err) + "）。";
+  }
+}
+
 }  // namespace
+
+FileError UnreadableFileError(const std::filesystem::path& file, int err) {
+  return FileError(file.filename().string() + "を読み込めませんでした。\n" + ReadReason(err) +
+                       "\n" + file.string(),
+                   "ファイル読込エラー");
+}
 
 FileError WriteFailure(const std::string& message) {
   // A failed save leaves the program running so the user can fix the cause and try again.
   return FileError(message, "ファイル書込エラー", false);
 }
 
-std::string ReadFileBytes(const std::filesystem::path& file) {
-  std::error_code ec;
-  std::ifstream in(file, std::ios::binary);
-  if (!in || std::filesystem::is_directory(file, ec)) {
-    throw MissingFileError(file.filename().string());
+std::string ReadFileBytes(const std::filesystem::path& file, std::uintmax_t maxBytes) {
+  // Non-blocking, so a named pipe in the file's place cannot stop the program at the open.
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    if (errno == ENOENT) throw MissingFileError(file.filename().string());
+    throw UnreadableFileError(file, errno);
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw MissingFileError(file.filename().string());
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) throw UnreadableFileError(file, errno);
+  if (S_ISDIR(st.st_mode)) throw UnreadableFileError(file, EISDIR);
+  if (!S_ISREG(st.st_mode)) throw UnreadableFileError(file, EINVAL);
+  const auto tooLarge = [&] {
+    return FileError(file.filename().string() + "のファイル形式が不正です。\n" +
+                         "ファイルが大きすぎます（上限 " + std::to_string(maxBytes / 1024) +
+                         " KB）。",
+                     "ファイル形式エラー");
+  };
+  if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) throw tooLarge();
+  std::string bytes;
+  bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t done = 0;
+  for (;;) {
+    if (done == bytes.size()) {
+      // The file may have grown since fstat: read on, within the cap.
+      if (bytes.size() > maxBytes) throw tooLarge();
+      bytes.resize(bytes.size() + 4096);
+    }
+    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      throw UnreadableFileError(file, errno);
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  bytes.resize(done);
+  if (done > maxBytes) throw tooLarge();
   return bytes;
 }
 
@@ -131,11 +210,21 @@ void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
   if (fd < 0) throw WriteError(file, errno, oldExists);
 
   int err = 0;
-  // The replacement keeps the permissions of the file it replaces.
+  // The replacement keeps the owner, group and permissions of the file it replaces: root
+  // saving another user's file must not leave a file that user can no longer change. The
+  // owner goes first, as changing it may clear set-id bits that the mode then puts back.
   struct stat old {};
-  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
-      ::fchmod(fd, old.st_mode & 07777) != 0) {
-    err = errno;
+  if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    struct stat mine {};
+    if (::fstat(fd, &mine) == 0 && (mine.st_uid != old.st_uid || mine.st_gid != old.st_gid) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+      ::close(fd);
+      ::unlink(temp.c_str());
+      throw WriteFailure(file.filename().string() +
+                         "を保存できませんでした。\nファイルの所有者を保つことができません。"
+                         "\n元のファイルはそのまま残っています。");
+    }
+    if (::fchmod(fd, old.st_mode & 07777) != 0) err = errno;
   }
   if (err == 0 && (!WriteAll(fd, bytes) || ::fsync(fd) != 0)) err = errno;
   if (::close(fd) != 0 && err == 0) err = errno;
@@ -144,6 +233,7 @@ void ReplaceFile(const std::filesystem::path& file, std::string_view bytes) {
     ::unlink(temp.c_str());
     throw WriteError(file, err, oldExists);
   }
+  RemoveLeftovers(folder, target.filename().string());
   // The rename itself becomes durable with the folder; a failure here loses nothing.
   const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
   if (dirFd >= 0) {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <string>
 
 #include "Model.h"
 
@@ -16,7 +17,14 @@ namespace v42 {
 // readable file the clock's own settings stand in for it. On success `settings` becomes what
 // was written; on failure the Japanese error is shown over the dialog and false returned, with
 // the file and `settings` as they were, so the dialog can stay open with the user's entries.
+// The read, the change and the write hold the files' lock, so no other program's save falls
+// between them. refusal, when given, runs under the lock before anything is read: a non-empty
+// answer is shown (as information, under the dialog's title) and nothing is written.
 bool SaveSettings(QWidget* dialog, const std::function<void(IniSettings&)>& enter,
-                  IniSettings& settings, const std::filesystem::path& appFolder);
+                  IniSettings& settings, const std::filesystem::path& appFolder,
+                  const std::function<std::string()>& refusal = {});
+
+// True when velkan42.dat lists the timetables of `shown` (their titles, in the same order).
+bool SameTimetableList(const TimetableStore& shown, const std::filesystem::path& appFolder);
 
 }  // namespace v42

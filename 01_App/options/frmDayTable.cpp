@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "DataFile.h"
 #include "DayChoice.h"
 #include "Fonts.h"
 #include "SaveSettings.h"
@@ -16,7 +17,7 @@ namespace v42 {
 
 frmDayTable::frmDayTable(IniSettings& settings, const TimetableStore& store,
                          std::filesystem::path appFolder, QWidget* parent)
-    : QDialog(parent), settings_(settings), appFolder_(std::move(appFolder)) {
+    : QDialog(parent), settings_(settings), shown_(store), appFolder_(std::move(appFolder)) {
   setObjectName("frmDayTable");
   setWindowTitle(kCaption);
   setFont(GothicFont(9));
@@ -70,7 +71,14 @@ void frmDayTable::comOK_Click() {
     entered.DayTables.DayStartHour = spnDayStartHour->value();
     entered.DayTables.YearEndHoliday = chkYearEndHoliday->isChecked();
   };
-  if (SaveSettings(this, enter, settings_, appFolder_)) accept();
+  // The numbers are positions in the list shown; the editor may have saved another order
+  // while the dialog was open, and then they would pick other timetables.
+  const auto refusal = [this] {
+    const bool changed =
+        FileExists(appFolder_ / kDataFileName) && !SameTimetableList(shown_, appFolder_);
+    return changed ? std::string(kListChanged) : std::string();
+  };
+  if (SaveSettings(this, enter, settings_, appFolder_, refusal)) accept();
 }
 
 }  // namespace v42

@@ -25,11 +25,14 @@ class frmDayTable : public QDialog {
 
   static constexpr const char* kMenuText = "曜日ダイヤ設定(&D)...";
   static constexpr const char* kCaption = "曜日ダイヤ設定";
+  static constexpr const char* kListChanged =
+      "時刻表データが変更されています。\r時計を起動し直してから設定してください。";
 
  private:
   void comOK_Click();
 
   IniSettings& settings_;
+  TimetableStore shown_;  // the list the choices number
   std::filesystem::path appFolder_;
   std::array<QComboBox*, 3> cmbDayTable{};  // by kind of day; entry 0 = no switching
   QSpinBox* spnDayStartHour = nullptr;

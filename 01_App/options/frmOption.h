@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <array>
 #include <filesystem>
+#include <string>
 
 #include "Model.h"
 
@@ -22,6 +23,7 @@ class FlexGrid;
 struct SoundDevices {
   bool Wave = false;
   bool Midi = false;
+  std::string Problem = {};  // why the sound library could not be opened; "" = it could
 };
 SoundDevices DetectSoundDevices();
 
@@ -35,7 +37,6 @@ class frmOption : public QDialog {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
   void reject() override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

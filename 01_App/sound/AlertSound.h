@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include <cstdint>
+
 struct Mix_Chunk;
 typedef struct _Mix_Music Mix_Music;
 
@@ -15,7 +17,9 @@ inline constexpr const char* kSoundFontPath = "/usr/share/sounds/sf2/FluidR3_GM.
 enum class PlayKind { None = 0, Wave = 1, Midi = 2 };
 
 // Opens the audio device only while something plays; Stop() halts and releases everything.
-// Every failure (no device, missing or unreadable file) ends in silence, never a message.
+// Every failure (no device or sound library, missing or unreadable file) ends in silence; the
+// caller finds a missing library's reason in SoundLibraryProblem(). The beep needs SDL2 alone,
+// a file also SDL2_mixer; both are opened at the first sound, never at start-up.
 class AlertSound {
  public:
   AlertSound() = default;
@@ -29,12 +33,13 @@ class AlertSound {
   // the machine has the matching device. Returns what was started.
   PlayKind PlayFile(const std::string& file);
   void Stop();
-  bool IsOpen() const { return open_; }
+  bool IsOpen() const { return open_ || beep_ != 0; }
 
  private:
   bool OpenDevice();
 
-  bool open_ = false;
+  bool open_ = false;       // the mixer's device
+  std::uint32_t beep_ = 0;  // SDL's device of the beep; 0 = closed
   Mix_Chunk* chunk_ = nullptr;
   Mix_Music* music_ = nullptr;
 };

@@ -56,6 +56,7 @@ class AppFixture : public ::testing::Test {
     window_->SetClock([this] { return now_; });
     EXPECT_TRUE(window_->Form_Load());
     window_->show();
+    QCoreApplication::processEvents();  // what waits for the window to show: the tray
     return *window_;
   }
 

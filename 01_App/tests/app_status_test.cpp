@@ -74,7 +74,8 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
             "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
             "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
             "\"first\":{\"time\":\"10:15\",\"minutes\":15},"
-            "\"second\":{\"time\":\"10:30\",\"minutes\":30},\"comment\":\"\",\"validFrom\":null,"
+            "\"second\":{\"time\":\"10:30\",\"minutes\":30},\"comment\":\"\","
+            "\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false,\"validFrom\":null,"
             "\"validUntil\":null,\"expired\":false}\n");
   EXPECT_EQ(r.Err, "");
   EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
@@ -88,27 +89,32 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
        "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
        "\"holiday\":\"勤労感謝の日\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
        "\"first\":{\"time\":\"10:20\",\"minutes\":20},"
-       "\"second\":{\"time\":\"10:40\",\"minutes\":40},\"comment\":\"\",\"validFrom\":null,"
-       "\"validUntil\":null,\"expired\":false}\n"},
-      // Saturday 0:30 is still Friday's night; at 3:00 Saturday begins.
+       "\"second\":{\"time\":\"10:40\",\"minutes\":40},\"comment\":\"\","
+       "\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false,\"validFrom\":null,\"validUntil\":"
+       "null,\"expired\":false}\n"},
+      // Saturday 0:30 is still Friday's night, but Friday's last bus has gone: Saturday's
+      // first one is next. At 3:00 Saturday begins.
       {"2026-11-28 00:30:00",
-       "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"weekday\","
-       "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"6:05\",\"minutes\":335},"
-       "\"second\":{\"time\":\"6:20\",\"minutes\":350},\"comment\":\"\",\"validFrom\":null,"
-       "\"validUntil\":null,\"expired\":false}\n"},
+       "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"saturday\","
+       "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
+       "\"first\":{\"time\":\"6:15\",\"minutes\":345},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":375},\"comment\":\"\","
+       "\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":true,\"validFrom\":null,\"validUntil\":"
+       "null,\"expired\":false}\n"},
       {"2026-11-28 03:00:00",
        "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
        "\"first\":{\"time\":\"6:15\",\"minutes\":195},"
-       "\"second\":{\"time\":\"6:45\",\"minutes\":225},\"comment\":\"\",\"validFrom\":null,"
-       "\"validUntil\":null,\"expired\":false}\n"},
+       "\"second\":{\"time\":\"6:45\",\"minutes\":225},\"comment\":\"\","
+       "\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":false,\"validFrom\":null,\"validUntil\":"
+       "null,\"expired\":false}\n"},
       {"2026-11-24 23:30:00",
        "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
        "\"first\":{\"time\":\"23:40\",\"minutes\":10},\"second\":null,"
-       "\"comment\":\"運行は終了しました。\",\"validFrom\":null,\"validUntil\":null,\"expired\":"
-       "false}\n"},
+       "\"comment\":\"運行は終了しました。\","
+       "\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false,\"validFrom\":null,\"validUntil\":"
+       "null,\"expired\":false}\n"},
   };
   for (const auto& c : cases) {
     r = Run(std::string("--json --status --at '") + c.at + "'");
@@ -121,7 +127,9 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   r = Run("--status --at '2026-11-24 10:00:00'");
   EXPECT_EQ(r.Out, "平日 10:15 発車 10分前 / 10:30 25分前\n");
   r = Run("--status --at '2026-11-24 23:50:00'");
-  EXPECT_EQ(r.Out, "平日 運行は終了しました。\n");
+  EXPECT_EQ(r.Out, "平日 (翌日のダイヤ) 6:05 発車 370分前 / 6:20 385分前\n");
+  // Switched off, the one timetable has nothing left until it starts again.
+  SetWalkAndDays(5, {});
   r = Run("--status --at '2026-11-24 23:50:00' --json");
   EXPECT_NE(r.Out.find("\"first\":null,\"second\":null,\"comment\":\"運行は終了しました。\""),
             std::string::npos);
@@ -136,11 +144,37 @@ TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
                        (Home() / ".local/share/velkan42").string() + "\n");
   EXPECT_FALSE(fs::exists(Home()));
 
-  std::ofstream(Folder() / kDataFileName, std::ios::binary) << "\x80\x80>\r\n<\r\n";  // not CP932
+  std::ofstream(Folder() / kDataFileName, std::ios::binary)
+      << "******[JikokuData]******\r\n\x80\x80>\r\n<\r\n";  // not CP932
   r = Run("--status --json");
   EXPECT_EQ(r.Code, 1);
   EXPECT_EQ(r.Out, "");
   EXPECT_EQ(r.Err, "velkan42.datのファイル形式が不正です。\n");
+
+  // Damaged or unreadable: never "no timetables", and the files stay as they were.
+  const std::pair<const char*, std::string> damaged[] = {
+      {kDataFileName, ""},
+      {kDataFileName, std::string(256, '\0')},
+      {kDataFileName, "******[JikokuData]******\r\nt>\r\n6,3" + std::string(1, '\0') + "\r\n<\r\n"},
+      {kDataFileName, std::string(3 << 20, 'a')},
+      {kIniFileName, std::string("\xFF\xFE=\0\r\0\n\0", 8)},
+  };
+  for (const auto& [name, bytes] : damaged) {
+    fs::remove(Folder() / kDataFileName);
+    fs::remove(Folder() / kIniFileName);
+    if (name == std::string(kIniFileName)) UseSample();
+    std::ofstream(Folder() / name, std::ios::binary) << bytes;
+    r = Run("--status");
+    EXPECT_EQ(r.Code, 1) << name << bytes.size();
+    EXPECT_NE(r.Err.find(name), std::string::npos) << r.Err;
+    EXPECT_EQ(ReadText(Folder() / name), bytes) << name << bytes.size();
+  }
+  fs::remove(Folder() / kIniFileName);
+  fs::remove(Folder() / kDataFileName);
+  fs::create_symlink(kDataFileName, Folder() / kDataFileName);  // a link loop
+  r = Run("--status");
+  EXPECT_EQ(r.Code, 1);
+  EXPECT_NE(r.Err.find("読み込めませんでした"), std::string::npos) << r.Err;
 
   fs::remove(Folder() / kDataFileName);
   UseSample();
@@ -172,11 +206,6 @@ TEST_F(StatusTest, ValidityOfAnImportedTimetable) {
   EXPECT_NE(r.Out.find(valid + "\"expired\":true}"), std::string::npos) << r.Out;
   r = Run("--status --at '2026-11-28 10:00:00'");
   EXPECT_EQ(r.Out.rfind("期限切れ 平日 10:15 発車", 0), 0u) << r.Out;
-  // Saturday's first hours are still Friday's service day.
-  SetWalkAndDays(0, kWeekdayAndRest);
-  r = Run("--status --at '2026-11-28 01:00:00' --json");
-  EXPECT_NE(r.Out.find(valid + "\"expired\":false}"), std::string::npos) << r.Out;
-
   // A record the clock cannot read makes the validity unknown, never the status fail.
   std::ofstream(Folder() / "velkan42.feeds.json") << "{";
   r = Run("--status --at '2026-11-28 10:00:00' --json");
@@ -203,8 +232,9 @@ TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
             "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
             "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
             "\"first\":{\"time\":\"9:05\",\"minutes\":5},\"second\":null,"
-            "\"comment\":\"運行は終了しました。\",\"validFrom\":null,\"validUntil\":null,"
-            "\"expired\":false}\n");
+            "\"comment\":\"運行は終了しました。\","
+            "\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false,\"validFrom\":null,"
+            "\"validUntil\":null,\"expired\":false}\n");
 }
 
 }  // namespace

@@ -263,9 +263,8 @@ TEST_F(WindowTest, ASettingsFileWithoutColoursStartsFromTheDefaults) {
   TimetableStore store;
   store.Records[store.Count++] = DayService();
   WriteDataFile(store, Folder());
-  std::ofstream(Folder() / "velkan42.ini", std::ios::binary)
-      << "\xEF\xBB\xBF"
-         "CommentText_0=本日の運行は終わりました\r\n";
+  std::ofstream(Folder() / "velkan42.ini", std::ios::binary) << "\xEF\xBB\xBF"
+                                                                "CommentText_0=本日の運行終了\r\n";
   context_.AppFolder = Folder();
   context_.Settings = {};  // as a program starts
   window_ = std::make_unique<frmVelkan42>(context_);
@@ -275,14 +274,15 @@ TEST_F(WindowTest, ASettingsFileWithoutColoursStartsFromTheDefaults) {
   EXPECT_TRUE(MessageBoxSeam::Calls().empty());
   EXPECT_EQ(window_->centralWidget()->palette().color(QPalette::Window), ToQColor(0xC0C0C0));
   EXPECT_EQ(Find("lblNowTime")->palette().color(QPalette::WindowText), ToQColor(0x404040));
-  EXPECT_EQ(Text("lblComment_1"), "本日の運行は終わりました");
+  EXPECT_EQ(Text("lblComment_1"), "本日の運行終了");
   EXPECT_EQ(Find("lblComment_1")->palette().color(QPalette::WindowText), ToQColor(0x004080));
 }
 
-// A file without any timetable is no error to the reader: the window opens empty.
+// A file without any timetable (its section lines only) is no error to the reader: the
+// window opens empty.
 TEST_F(WindowTest, AnEmptyTimetableFileOpensAnEmptyWindow) {
   context_.AppFolder = Folder();
-  std::ofstream(Folder() / "velkan42.dat", std::ios::binary) << "\r\n";
+  WriteDataFile({}, Folder());
   window_ = std::make_unique<frmVelkan42>(context_);
   ASSERT_TRUE(window_->Form_Load());
   window_->show();

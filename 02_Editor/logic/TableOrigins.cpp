@@ -54,6 +54,10 @@ void TableOrigins::Mark(int at, int tag) {
   if (at >= 0 && at < kTimetableCount && tag >= kTimetableCount) from_[at] = tag;
 }
 
+void TableOrigins::Adopt(int at, int saved) {
+  if (at >= 0 && at < kTimetableCount) from_[at] = saved;
+}
+
 int TableOrigins::Current(int saved, int count) const {
   if (saved < 0) return -1;
   for (int i = 0; i < count && i < kTimetableCount; ++i)

@@ -23,8 +23,9 @@ class TableOrigins {
   void Reset(int count);
   // Each follows the list operation of the same effect.
   void Swap(int a, int b);
-  void Erase(int at);   // the later entries move up
-  void Insert(int at);  // a timetable the file does not hold; the later entries move down
+  void Erase(int at);             // the later entries move up
+  void Insert(int at);            // a timetable the file does not hold; the later entries move down
+  void Adopt(int at, int saved);  // entry at holds the file's timetable saved
   // Tags entry at, which the file does not hold yet, so that Current(tag) finds it later;
   // tags are kTimetableCount or more.
   void Mark(int at, int tag);
@@ -39,6 +40,8 @@ class TableOrigins {
   int Marked(DayKind kind, int count) const;
   // The start of the service day those timetables need, set with them.
   std::optional<int> DayStartHour;
+
+  bool operator==(const TableOrigins&) const = default;
 
  private:
   std::array<int, kTimetableCount> from_{};           // -1: not from the file

@@ -1,21 +1,30 @@
 #include "frmV42Editor.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDate>
+#include <QFileSystemWatcher>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <atomic>
 #include <memory>
+#include <optional>
 
 #include "AppFolder.h"
 #include "DataFile.h"
+#include "DataFormat.h"
 #include "EditorList.h"
+#include "EndOnSignals.h"
 #include "FeedRefresh.h"
+#include "FilesLock.h"
 #include "FirstStart.h"
 #include "Fonts.h"
 #include "MessageBox.h"
@@ -34,6 +43,13 @@ constexpr const char* kSavedMessage = "ファイルを保存しました。";
 constexpr const char* kNoticeCaption = "通知メッセージ";
 constexpr const char* kVersionCaption = "ﾊﾞｰｼﾞｮﾝ情報";
 constexpr const char* kSaveQuestion = "変更を保存しますか？";
+constexpr const char* kChangedOnDisk = "時刻表ファイルがほかのプログラムで変更されています。";
+constexpr const char* kRecoveryQuestion = "保存されていない変更が見つかりました。復元しますか？";
+// Unsaved edits go to the recovery file this often, besides when the program is ended.
+constexpr int kRecoveryIntervalMs = 60 * 1000;
+// A file without timetables opens the list empty, with the two ways to fill it.
+constexpr const char* kEmptyHint =
+    "時刻表がありません。「ADD NEW」で作るか、ﾌｧｲﾙ→GTFSから取り込みで取り込んでください。";
 
 struct ButtonDesign {
   const char* Caption;
@@ -47,21 +63,6 @@ constexpr std::array<ButtonDesign, 6> kButtons{{
     {"▲", 3735, 0, 420, 855},
     {"▼", 3735, 840, 420, 855},
 }};
-
-// Once velkan42.dat is saved the source record and the clock's day timetables follow theirs.
-// A file that cannot be written is told at once; the timetables are saved either way.
-void FollowDayTablesOf(QWidget* parent, EditorContext& ctx) {
-  try {
-    FollowFeedRecord(ctx.Origins, ctx.NewFeeds, ctx.Store.Count, ctx.AppFolder);
-  } catch (const FileError& error) {
-    ShowMessage(parent, error.what(), error.Caption, MsgIcon::Critical);
-  }
-  try {
-    FollowDayTables(ctx.Origins, ctx.Store.Count, ctx.AppFolder);
-  } catch (const FileError& error) {
-    ShowMessage(parent, error.what(), error.Caption, MsgIcon::Critical);
-  }
-}
 
 // "出典: ...\n有効期間: 2026/04/01〜2026/09/30" for the list's tooltip.
 std::string SourceText(const feeds::FeedEntry& e) {
@@ -97,6 +98,13 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   lstDataList_->installEventFilter(this);
   lstDataList_->viewport()->installEventFilter(this);
   connect(lstDataList_, &QListWidget::itemSelectionChanged, this, [this] { ButtonStateSet(); });
+  lblEmpty_ = new QLabel(QString::fromUtf8(kEmptyHint), lstDataList_->viewport());
+  lblEmpty_->setObjectName("lblEmpty");
+  lblEmpty_->setWordWrap(true);
+  lblEmpty_->setAlignment(Qt::AlignCenter);
+  // Laid out in the list's viewport, so it takes the list's size whenever that is known.
+  (new QVBoxLayout(lstDataList_->viewport()))->addWidget(lblEmpty_);
+  lblEmpty_->hide();
 
   for (int i = 0; i < 6; ++i) {
     const auto& design = kButtons[i];
@@ -132,6 +140,17 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   auto* end = menuFile->addAction(QStringLiteral("終了(&E)"));
   end->setObjectName("menuFileEnd");
   connect(end, &QAction::triggered, this, [this] { close(); });
+  auto* menuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  menuEdit->setObjectName("menuEdit");
+  undo_ = menuEdit->addAction(QStringLiteral("元に戻す(&U)"));
+  undo_->setObjectName("menuEditUndo");
+  undo_->setShortcut(QKeySequence::Undo);
+  connect(undo_, &QAction::triggered, this, [this] { Undo(); });
+  redo_ = menuEdit->addAction(QStringLiteral("やり直し(&R)"));
+  redo_->setObjectName("menuEditRedo");
+  redo_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  connect(redo_, &QAction::triggered, this, [this] { Redo(); });
   auto* menuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   menuHelp->setObjectName("menuHelp");
   auto* version = menuHelp->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -139,27 +158,42 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   connect(version, &QAction::triggered, this, [this] { menuHelpVersion_Click(); });
 
   setFixedSize(sizeHint());
+
+  // A short pause lets a burst of folder events (temporary file, rename) settle into one look.
+  diskSettle_ = new QTimer(this);
+  diskSettle_->setSingleShot(true);
+  diskSettle_->setInterval(200);
+  connect(diskSettle_, &QTimer::timeout, this, [this] { CheckDisk(); });
+  watcher_ = new QFileSystemWatcher(this);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, diskSettle_,
+          qOverload<>(&QTimer::start));
+  auto* recovery = new QTimer(this);
+  recovery->setInterval(kRecoveryIntervalMs);
+  connect(recovery, &QTimer::timeout, this, [this] { KeepUnsavedEdits(); });
+  recovery->start();
 }
 
 bool frmV42Editor::Form_Load(bool importing) {
   ctx_.Store.MaxRows = 1;
   ctx_.Store.MaxSlot = 10;
   // An import on a first start begins from no file at all, which the first save makes. A file
-  // that is there is read as always, and one without a timetable still ends the program.
+  // that is there is read as always; one without a timetable opens as an empty list.
   if (!importing || !NeedsFirstStart(ctx_.AppFolder)) {
     try {
-      ReadDataFile(ctx_.Store, ctx_.AppFolder);
+      // The bytes are kept, to tell later whether another program saved over them.
+      snapshot_ = TakeSnapshot(ctx_.AppFolder);
+      if (!snapshot_.Exists) throw MissingFileError(kDataFileName);
+      ParseDataFile(ctx_.Store, snapshot_.Bytes);
     } catch (const FileError& error) {
       ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
-      return false;
-    }
-    if (ctx_.Store.Count == 0) {
-      ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
       return false;
     }
   }
   ctx_.Origins.Reset(ctx_.Store.Count);
   saved_ = ctx_.Store;
+  base_ = ctx_.Store;
+  OfferRecovery();
+  WatchFolder();
   CentreOnScreen(this);
   ListTitles();
   ButtonStateSet();
@@ -216,19 +250,60 @@ void frmV42Editor::Select(int index) {
 void frmV42Editor::ButtonStateSet() {
   const auto on = ButtonStates(lstDataList_->count(), SelectedIndex());
   for (int i = 0; i < 6; ++i) cmdAct_[i]->setEnabled(on[i]);
+  lblEmpty_->setVisible(lstDataList_->count() == 0);
+  undo_->setEnabled(history_.CanUndo());
+  redo_->setEnabled(history_.CanRedo());
+}
+
+ListState frmV42Editor::State() const {
+  ListState state;
+  state.Records = ctx_.Store.Records;
+  state.Count = ctx_.Store.Count;
+  state.Origins = ctx_.Origins;
+  return state;
+}
+
+void frmV42Editor::Restore(const ListState& state) {
+  const int sel = SelectedIndex();
+  ctx_.Store.Records = state.Records;
+  ctx_.Store.Count = static_cast<std::uint8_t>(state.Count);
+  ctx_.Origins = state.Origins;
+  ListTitles();
+  if (sel >= 0 && sel < state.Count) Select(sel);
+  ButtonStateSet();
+}
+
+void frmV42Editor::Recorded(const ListState& before) {
+  if (!(State() == before)) history_.Record(before);
+  ButtonStateSet();
+}
+
+void frmV42Editor::Undo() {
+  if (const auto state = history_.Undo(State())) Restore(*state);
+}
+
+void frmV42Editor::Redo() {
+  if (const auto state = history_.Redo(State())) Restore(*state);
 }
 
 void frmV42Editor::cmdAct_Click(int index) {
   const int sel = SelectedIndex();
   auto& store = ctx_.Store;
+  const ListState before = State();
   switch (index) {
     case kAllDelete:
+      if (store.Count == 0 ||
+          ShowMessage(this, AllDeleteQuestion(store), kEditorTitle, MsgIcon::Question,
+                      QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        break;
       lstDataList_->clear();
       AllDelete(store);
       ctx_.Origins.Reset(0);
       break;
     case kDelete:
-      if (sel < 0) break;
+      if (sel < 0 || ShowMessage(this, DeleteQuestion(store, sel), kEditorTitle, MsgIcon::Question,
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        break;
       delete lstDataList_->takeItem(sel);
       DeleteAt(store, sel);
       ctx_.Origins.Erase(sel);
@@ -255,16 +330,16 @@ void frmV42Editor::cmdAct_Click(int index) {
     default:
       break;
   }
-  ButtonStateSet();
+  Recorded(before);
 }
 
 void frmV42Editor::EditSelected(int sel) {
   ctx_.EditIndex = static_cast<std::uint8_t>(sel);
   auto* editor = new frmDataEdit(ctx_, this);
-  connect(editor, &QDialog::finished, this, [this] {
+  connect(editor, &QDialog::finished, this, [this, before = State()] {
     // The title may have changed.
     ListTitles();
-    ButtonStateSet();
+    Recorded(before);
   });
   editor->ShowModal();
 }
@@ -272,19 +347,160 @@ void frmV42Editor::EditSelected(int sel) {
 void frmV42Editor::menuFileSave_Click() { Save(); }
 
 bool frmV42Editor::Save() {
-  try {
-    MakeAppFolder(ctx_.AppFolder);  // an import on a first start has made nothing yet
-    WriteDataFile(ctx_.Store, ctx_.AppFolder);
-    FollowDayTablesOf(this, ctx_);
-  } catch (const FileError& error) {
-    // Nothing was replaced; the timetables stay in memory so that the user can try again.
-    ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
-    return false;
+  // The file on disk that the user chose to overwrite, if asked.
+  std::optional<DiskSnapshot> overwrite;
+  for (;;) {
+    std::string note;
+    std::optional<DiskComparison> ask;
+    std::optional<FileError> followError;
+    try {
+      MakeAppFolder(ctx_.AppFolder);  // an import on a first start has made nothing yet
+      // Check and write as one step: no other program's save can fall between them.
+      const FilesLock lock(ctx_.AppFolder);
+      DiskComparison disk = CompareWithDisk(snapshot_, base_, ctx_.AppFolder);
+      const bool fits = ctx_.Store.Count + disk.Appended <= kTimetableCount;
+      if (disk.Change == DiskChange::Appended && fits && !overwrite) {
+        // An import added timetables: they go after the editor's own list.
+        for (int k = 0; k < disk.Appended; ++k) {
+          const int at = ctx_.Store.Count;
+          ctx_.Store.Records[at] = disk.OnDisk.Records[base_.Count + k];
+          ++ctx_.Store.Count;
+          ctx_.Origins.Adopt(at, base_.Count + k);
+        }
+        ctx_.Store.MaxRows = std::max(ctx_.Store.MaxRows, disk.OnDisk.MaxRows);
+        ctx_.Store.MaxSlot = std::max(ctx_.Store.MaxSlot, disk.OnDisk.MaxSlot);
+        note = "\nほかのプログラムが追加した時刻表 " + std::to_string(disk.Appended) +
+               " 件を、一覧の最後に加えて保存しました。";
+      } else if (disk.Change != DiskChange::None && (!overwrite || !(*overwrite == disk.Now))) {
+        ask = std::move(disk);  // asked below, without holding the lock
+      }
+      if (!ask) {
+        WriteDataFile(ctx_.Store, ctx_.AppFolder);
+        // Once velkan42.dat is saved the source record and the clock's day timetables follow
+        // theirs. A file that cannot be written is told (after the lock is let go); the
+        // timetables are saved.
+        try {
+          FollowFeedRecord(ctx_.Origins, ctx_.NewFeeds, ctx_.Store.Count, ctx_.AppFolder);
+        } catch (const FileError& error) {
+          followError = error;
+        }
+        try {
+          FollowDayTables(ctx_.Origins, ctx_.Store.Count, ctx_.AppFolder);
+        } catch (const FileError& error) {
+          if (!followError) followError = error;
+        }
+        snapshot_ = TakeSnapshot(ctx_.AppFolder);
+        base_ = TimetableStore{};
+        ParseDataFile(base_, snapshot_.Bytes);
+      }
+    } catch (const FileError& error) {
+      // Nothing was replaced; the timetables stay in memory so that the user can try again.
+      ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
+      return false;
+    }
+    if (ask) {
+      const int choice = ShowChoice(this, kChangedOnDisk, kEditorTitle, MsgIcon::Warning,
+                                    {"上書き保存", "読み込み直す", "キャンセル"});
+      if (choice == 0) {
+        overwrite = ask->Now;
+        continue;
+      }
+      if (choice == 1) TakeFromDisk(*ask);
+      return false;
+    }
+    if (followError)
+      ShowMessage(this, followError->what(), followError->Caption, MsgIcon::Critical);
+    if (!note.empty()) ListTitles();
+    saved_ = ctx_.Store;
+    savedOnce_ = true;
+    RemoveRecovery(ctx_.AppFolder);
+    WatchFolder();
+    ShowMessage(this, kSavedMessage + note, kNoticeCaption, MsgIcon::Information);
+    return true;
   }
-  saved_ = ctx_.Store;
-  savedOnce_ = true;
-  ShowMessage(this, kSavedMessage, kNoticeCaption, MsgIcon::Information);
-  return true;
+}
+
+void frmV42Editor::TakeFromDisk(const DiskComparison& disk) {
+  if (!disk.Readable) {
+    // Say why the file cannot be taken: missing, unreadable or damaged.
+    try {
+      TimetableStore probe;
+      ReadDataFile(probe, ctx_.AppFolder);
+    } catch (const FileError& error) {
+      ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
+    }
+    return;
+  }
+  // The selection stays on the same timetable: by position when the title there is the same,
+  // else by its title.
+  const int sel = SelectedIndex();
+  const std::string title = sel >= 0 ? ctx_.Store.Records[sel].Title : std::string();
+  TimetableStore store = disk.OnDisk;
+  store.MaxRows = std::max(store.MaxRows, ctx_.Store.MaxRows);
+  store.MaxSlot = std::max(store.MaxSlot, ctx_.Store.MaxSlot);
+  ctx_.Store = store;
+  saved_ = store;
+  base_ = disk.OnDisk;
+  snapshot_ = disk.Now;
+  ctx_.Origins.Reset(store.Count);
+  // Steps back would lead to lists another program has since replaced on disk.
+  history_ = UndoHistory<ListState>();
+  RemoveRecovery(ctx_.AppFolder);
+  ListTitles();
+  int select = -1;
+  if (sel >= 0 && sel < store.Count && store.Records[sel].Title == title) {
+    select = sel;
+  } else if (sel >= 0) {
+    for (int i = 0; i < store.Count && select < 0; ++i)
+      if (store.Records[i].Title == title) select = i;
+  }
+  if (select >= 0) Select(select);
+  ButtonStateSet();
+}
+
+void frmV42Editor::CheckDisk() {
+  // Unsaved changes wait for the save, which decides; a dialog open on a timetable is not
+  // pulled from under the user either.
+  if (Changed() || QApplication::activeModalWidget() != nullptr) {
+    if (!Changed()) diskSettle_->start(1000);
+    return;
+  }
+  const DiskComparison disk = CompareWithDisk(snapshot_, base_, ctx_.AppFolder);
+  if (disk.Change != DiskChange::None && disk.Readable) TakeFromDisk(disk);
+}
+
+void frmV42Editor::WatchFolder() {
+  // Saves by other programs replace the file, so the folder is what changes. One that does
+  // not exist yet (an import on a first start) is watched once the first save has made it.
+  const QString folder = QString::fromStdString(ctx_.AppFolder.string());
+  std::error_code ec;
+  if (!std::filesystem::is_directory(ctx_.AppFolder, ec) ||
+      watcher_->directories().contains(folder)) {
+    return;
+  }
+  watcher_->addPath(folder);
+}
+
+void frmV42Editor::KeepUnsavedEdits() {
+  if (!Changed()) return;
+  try {
+    WriteRecovery(ctx_.Store, ctx_.AppFolder);
+  } catch (const FileError&) {
+    // The folder cannot take it; the edits are still in the window until it ends.
+  }
+}
+
+void frmV42Editor::OfferRecovery() {
+  TimetableStore recovered = ctx_.Store;
+  if (!ReadRecovery(recovered, ctx_.AppFolder)) return;
+  const auto answer = ShowMessage(this, kRecoveryQuestion, kEditorTitle, MsgIcon::Question,
+                                  QMessageBox::Yes | QMessageBox::No);
+  if (answer == QMessageBox::Yes) {
+    ctx_.Store = recovered;
+    // Day tables follow by position, the best guess for a list whose moves are not known.
+  } else if (!EndingOnSignal()) {
+    RemoveRecovery(ctx_.AppFolder);
+  }
 }
 
 bool frmV42Editor::Changed() const {
@@ -300,6 +516,10 @@ void frmV42Editor::closeEvent(QCloseEvent* event) {
       event->ignore();
       return;
     }
+    if (answer == QMessageBox::No && !EndingOnSignal()) {
+      RemoveRecovery(ctx_.AppFolder);
+      saved_ = ctx_.Store;  // discarded: nothing is kept at the program's end
+    }
   }
   QMainWindow::closeEvent(event);
 }
@@ -307,10 +527,10 @@ void frmV42Editor::closeEvent(QCloseEvent* event) {
 void frmV42Editor::menuFileImport_Click() {
   const QDate today = QDate::currentDate();
   auto* dialog = new frmGtfsImport(ctx_, {today.year(), today.month(), today.day()}, this);
-  connect(dialog, &QDialog::accepted, this, [this] {
+  connect(dialog, &QDialog::accepted, this, [this, before = State()] {
     ListTitles();
     Select(ctx_.Store.Count - 1);
-    ButtonStateSet();
+    Recorded(before);
   });
   // The keys come back to the list (and its menu), whatever the window manager does: a first
   // start goes on to the save with them.
@@ -358,15 +578,9 @@ void frmV42Editor::menuFileRefresh_Click() {
     worker->deleteLater();
     progress->hide();
     progress->deleteLater();
-    // What refreshed is in the file now.
+    // What refreshed is in the file now; the list was saved before, so it is taken as it is.
     try {
-      TimetableStore store;
-      ReadDataFile(store, ctx_.AppFolder);
-      store.MaxRows = ctx_.Store.MaxRows;
-      store.MaxSlot = ctx_.Store.MaxSlot;
-      ctx_.Store = store;
-      ctx_.Origins.Reset(ctx_.Store.Count);
-      saved_ = ctx_.Store;
+      TakeFromDisk(CompareWithDisk(snapshot_, base_, ctx_.AppFolder));
     } catch (const FileError& error) {
       lines->push_back(error.what());
     }

@@ -41,6 +41,8 @@ int main(int argc, char* argv[]) {
   const auto program = v42::basV42Editor(appFolder, {}, parser.isSet(import));
   if (!program.Window) return program.ExitCode;
   const int code = QApplication::exec();
+  // Ended by a signal (a logout, a closed terminal): unsaved edits go to the recovery file.
+  if (code > 128) program.Window->KeepUnsavedEdits();
   v42::ReturnToClock(program, parser.isSet(thenClock),
                      QCoreApplication::applicationDirPath().toStdString());
   return code;

@@ -22,7 +22,7 @@ class DialogFixture : public EditorFixture {
     record.Types[0] = {"普通", 0x0000FF, 0xFFFFC0, false, false};
     record.Types[1] = {"快速", 0x008000, 0xC0FFC0, true, false};
     record.Types[2] = {"急行", 0x800000, 0xC0C0FF, true, true};
-    record.Types[3] = {"各駅停車の区間快速列車", 0x010101, 0xFFFFFF, false, false};  // 11 chars
+    record.Types[3] = {"各駅停車の区間快速", 0x010101, 0xFFFFFF, false, false};  // 9 chars
     record.GridColors = {0x202020, 0xF0F0F0, 0x303030, 0x00FFFF, 0x404040, 0xFFFF00};
     Open({record});
     ASSERT_NE(Edit(0), nullptr);
@@ -43,6 +43,16 @@ class SetType : public DialogFixture<frmSetType, 4> {
  protected:
   FlexGrid* Grid() { return dialog_->Grid(); }
 };
+
+TEST_F(SetType, ColumnsHaveHeadingsThatFit) {
+  for (int c = 1; c < 5; ++c) {
+    auto* heading = Child<QLabel>(dialog_, QStringLiteral("lblHeading_%1").arg(c));
+    ASSERT_NE(heading, nullptr);
+    EXPECT_FALSE(heading->text().isEmpty());
+    EXPECT_LE(heading->fontMetrics().horizontalAdvance(heading->text()), heading->width()) << c;
+    EXPECT_LE(heading->geometry().bottom(), Grid()->geometry().top());
+  }
+}
 
 TEST_F(SetType, CancelAfterChangesAndOkWithoutChangesKeepEveryType) {
   EXPECT_EQ(Grid()->TextMatrix(2, 4), "B&I");
@@ -98,11 +108,11 @@ TEST_F(SetType, ColourPicksMoveTheCurrentCellOnAndEscChangesNothing) {
 
 TEST_F(SetType, NamesHoldNineStorableCharacters) {
   auto* input = Child<QLineEdit>(dialog_, "txtInput");
-  DoubleClickCell(Grid(), 3, 1);  // a longer name from the file stays whole, but cannot grow
+  DoubleClickCell(Grid(), 3, 1);  // a name as long as the box allows cannot grow
   input->end(false);
   TypeText(input, QStringLiteral("だ"));
   QTest::keyClick(input, Qt::Key_Return);
-  EXPECT_EQ(Grid()->TextMatrix(3, 1), QStringLiteral("各駅停車の区間快速列車"));
+  EXPECT_EQ(Grid()->TextMatrix(3, 1), QStringLiteral("各駅停車の区間快速"));
 
   DoubleClickCell(Grid(), 4, 1);
   ASSERT_TRUE(input->isVisible());
@@ -151,9 +161,11 @@ TEST_F(Time, OpensWithTheRangeAndOkWritesItOrRefusesIt) {
       Box(i)->clear();
       QTest::keyClicks(Box(i), i == 0 ? c.start : c.count);
     }
-    Press(dialog_, 0);
+    QTest::keyClick(Box(1), Qt::Key_Return);  // Enter is OK
     if (c.rows == 0) {
       EXPECT_TRUE(dialog_->isVisible()) << c.start << "/" << c.count;
+      ExpectMessage("開始時間は0～23、時間数は1～24の範囲で入力してください。", "入力エラー",
+                    MsgIcon::Warning);
       EXPECT_EQ(Hours(), before);
       Press(dialog_, 1);
       continue;
@@ -206,7 +218,10 @@ TEST_F(GridColor, EachPickChangesOnlyItsOwnPreview) {
   for (int i = 0; i < 6; ++i) {
     const Color picked = 0x100000 * (i + 1) + 0x80;
     ColorPickerSeam::QueueAnswer(picked);
-    DoubleClickCell(Sample(i), 0, 0);
+    if (i % 2)  // one click is enough
+      ClickCell(Sample(i), 0, 0);
+    else
+      DoubleClickCell(Sample(i), 0, 0);
     expected[i] = picked;
     EXPECT_EQ(Sample(i)->CellBackColorAt(0, 0), picked);
     EXPECT_EQ(Previews(), expected) << "sample " << i;

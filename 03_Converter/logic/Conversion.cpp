@@ -6,6 +6,7 @@
 
 #include "DataFile.h"
 #include "DataFormat.h"
+#include "FilesLock.h"
 #include "IniFile.h"
 #include "Model.h"
 #include "SafeFile.h"
@@ -88,7 +89,8 @@ std::string FromV1(const fs::path& timetableFile, const fs::path& settingsFile) 
 
   OutputRollback dataFile(timetableFile.parent_path() / kDataFileName);
   WriteStep([&] { WriteDataFile(store, timetableFile.parent_path()); });
-  WriteStep([&] { WriteIniFile(settings, settingsFile.parent_path()); });
+  // The version 1 settings file is replaced as a whole, whatever its name.
+  WriteStep([&] { ReplaceIniFile(settings, settingsFile.parent_path()); });
   dataFile.Commit();
   return DeleteOldTimetable(timetableFile, "v1.xxからv2.1xに変換しました。");
 }
@@ -127,12 +129,17 @@ std::string Convert(const fs::path& timetableFile, const fs::path& settingsFile)
   }
   // Only a missing settings file is taken as the defaults: one that is there but cannot be
   // read holds the user's settings, and the conversion would overwrite it.
-  std::error_code error;
-  if (fs::exists(fs::symlink_status(settingsFile, error)) && !FileExists(settingsFile)) {
-    FileError unreadable = MissingFileError(kIniFileName);
-    unreadable.EndsProgram = false;
-    throw unreadable;
+  if (FileExists(settingsFile)) {
+    try {
+      ReadFileBytes(settingsFile);
+    } catch (FileError& unreadable) {
+      unreadable.EndsProgram = false;
+      throw;
+    }
   }
+  // Other programs' saves wait until the conversion has read, written and deleted.
+  const FilesLock timetableLock(timetableFile.parent_path());
+  const FilesLock settingsLock(settingsFile.parent_path());
   return fromV1 ? FromV1(timetableFile, settingsFile) : ToV1(timetableFile, settingsFile);
 }
 

@@ -41,8 +41,11 @@ std::string DecodeFile(const fs::path& file, std::string_view messageName) {
   std::string bytes;
   try {
     bytes = ReadFileBytes(file);
-  } catch (const FileError&) {  // the message names the file as the user knows it
-    throw MissingFileError(messageName);
+  } catch (const FileError& error) {
+    // The message names the file as the user knows it; one that is there but cannot be read
+    // says why.
+    if (!FileExists(file)) throw MissingFileError(messageName);
+    throw;
   }
   std::optional<std::string> text = Cp932ToUtf8(bytes);
   if (!text) throw FormatError(messageName);

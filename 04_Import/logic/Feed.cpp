@@ -3,6 +3,7 @@
 #include <charconv>
 #include <chrono>
 #include <cstdint>
+#include <unordered_set>
 
 #include "CsvReader.h"
 #include "FeedArchive.h"
@@ -84,6 +85,16 @@ namespace {
 
 constexpr const char* kStopTimes = "stop_times.txt";
 constexpr std::size_t kMaxStopDepartures = 1'000'000;
+// What one stop may keep of stop_times.txt, over every service of the feed. The busiest real
+// stops have some thousands of departures a day and a feed some tens of service patterns, so
+// rows stay far below this; a feed past it is refused before it can take gigabytes.
+constexpr std::size_t kMaxStopRows = 300'000;
+// Kept text (headsigns of the stop's rows; translations), bounded the same way: real feeds
+// hold a few megabytes of it at most.
+constexpr std::size_t kMaxKeptTextBytes = 32 << 20;
+// translations.txt rows: a real feed translates each stop, route and headsign into a few
+// languages, some tens of thousands of rows.
+constexpr std::size_t kMaxTranslations = 500'000;
 
 bool IsDigits(std::string_view s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -196,15 +207,19 @@ class Translations {
     if (csv.Column("trans_id") >= 0) {
       const int id = csv.RequiredColumn("trans_id"), lang = csv.RequiredColumn("lang"),
                 text = csv.RequiredColumn("translation");
-      while (csv.Next())
+      while (csv.Next()) {
+        Count(csv, csv.Field(id).size() + csv.Field(lang).size() + csv.Field(text).size());
         byValue_[Key({}, {}, csv.Field(id))].push_back(
             {std::string(csv.Field(lang)), std::string(csv.Field(text))});
+      }
       return;
     }
     const int table = csv.RequiredColumn("table_name"), field = csv.RequiredColumn("field_name"),
               lang = csv.RequiredColumn("language"), text = csv.RequiredColumn("translation"),
               record = csv.Column("record_id"), value = csv.Column("field_value");
     while (csv.Next()) {
+      Count(csv, csv.Field(table).size() + csv.Field(field).size() + csv.Field(record).size() +
+                     csv.Field(value).size() + csv.Field(lang).size() + csv.Field(text).size());
       Entry entry{std::string(csv.Field(lang)), std::string(csv.Field(text))};
       if (!csv.Field(record).empty()) {
         byRecord_[Key(csv.Field(table), csv.Field(field), csv.Field(record))].push_back(entry);
@@ -243,6 +258,13 @@ class Translations {
     key += id;
     return key;
   }
+  void Count(CsvReader& csv, std::size_t bytes) {
+    bytes_ += bytes;
+    if (++rows_ > kMaxTranslations || bytes_ > kMaxKeptTextBytes) {
+      csv.Fail("翻訳が多すぎます（" + std::to_string(kMaxTranslations) + " 行または " +
+               std::to_string(kMaxKeptTextBytes >> 20) + " MB まで）。");
+    }
+  }
   static void Collect(const StringMap<std::vector<Entry>>& map, const std::string& key,
                       std::vector<const Entry*>& found) {
     const auto it = map.find(key);
@@ -250,6 +272,7 @@ class Translations {
     for (const Entry& e : it->second) found.push_back(&e);
   }
   StringMap<std::vector<Entry>> byRecord_, byValue_;
+  std::size_t rows_ = 0, bytes_ = 0;
 };
 
 class FeedReader {
@@ -652,6 +675,9 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
     std::uint64_t Line;
   };
   std::vector<Call> calls;
+  std::unordered_set<std::uint64_t> seen;
+  int repeated = 0;
+  std::size_t keptBytes = 0;
   std::string lastTripId;
   int trip = -1;
   const auto timeOf = [&](int column) {
@@ -683,6 +709,18 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
       firstTime[trip] = departure >= 0 ? departure : arrival;
     }
     if (wanted[rowStopIndex] && departure >= 0 && pickup != 1) {
+      // The same call twice is a damaged feed's copy: one departure, and the user is told.
+      const auto key =
+          (static_cast<std::uint64_t>(trip) << 32) | static_cast<std::uint32_t>(*sequence);
+      if (!seen.insert(key).second) {
+        ++repeated;
+        continue;
+      }
+      keptBytes += csv.Field(headsignCol).size();
+      if (calls.size() >= kMaxStopRows || keptBytes > kMaxKeptTextBytes) {
+        csv.Fail("停留所「" + std::string(stopId) + "」の行が多すぎます（" +
+                 std::to_string(kMaxStopRows) + " 行まで）。");
+      }
       calls.push_back(
           {trip, *sequence, departure, std::string(csv.Field(headsignCol)), csv.Line()});
     }
@@ -693,6 +731,7 @@ StopDepartures Feed::ReadStop(std::string_view stopId, const Progress& progress)
   const Data::Stop& stop = d.Stops[chosen->second];
   rows->Stop = {stop.Id, stop.Name};
   rows->DisplayName = stop.DisplayName;
+  rows->RepeatedRows = repeated;
   for (Call& call : calls) {
     if (call.Sequence == lastSequence[call.Trip]) continue;  // nobody boards at the end
     const auto& frequencies = d.Trips[call.Trip].Frequencies;

@@ -85,6 +85,7 @@ struct StopDepartures::Rows {
     std::string StopHeadsign;
   };
   std::vector<Departure> Departures;
+  int RepeatedRows = 0;  // rows of stop_times.txt at the stop skipped as repeats
 };
 
 // Days since 1970-01-01, and back.

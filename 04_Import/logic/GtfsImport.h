@@ -117,6 +117,8 @@ struct ImportReport {
   std::vector<HourLeftOut> LeftOut;
   std::vector<std::string> UnletteredKinds;  // beyond 26: their departures carry no letter
   std::vector<TextChange> Changed;
+  // stop_times.txt rows at the stop with a (trip_id, stop_sequence) seen before, skipped.
+  int RepeatedRows = 0;
   // Service-day seconds of the first and the last departure chosen; -1 when there is none.
   int FirstSeconds = -1, LastSeconds = -1;
 };

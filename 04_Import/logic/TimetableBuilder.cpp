@@ -233,6 +233,7 @@ ImportResult StopDepartures::Build(const ImportChoice& choice) const {
     report.LastSeconds = picks.back().Seconds;
   }
   record.Title = Title(choice, rows_->DisplayName, report);
+  report.RepeatedRows = rows_->RepeatedRows;
   return result;
 }
 
@@ -267,6 +268,10 @@ std::vector<std::string> SummaryLines(const ImportReport& report) {
   }
   for (const TextChange& c : report.Changed)
     lines.push_back("「" + c.Before + "」を「" + c.After + "」にしました。");
+  if (report.RepeatedRows > 0) {
+    lines.push_back("stop_times.txt の同じ便・同じ停車順の行 " +
+                    std::to_string(report.RepeatedRows) + " 件を重複として読み飛ばしました。");
+  }
   return lines;
 }
 

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <functional>
+#include <set>
 #include <sstream>
 
 #include "DataFile.h"
@@ -188,6 +190,80 @@ TEST_F(Command, OneImportGivesAClockThatSwitchesByItself) {
   }
 }
 #endif
+
+}  // namespace
+}  // namespace v42
+
+namespace v42 {
+namespace {
+
+// Imports started together each add their timetable; the tenth finds nine and says so.
+TEST_F(Command, ImportsStartedTogetherKeepEveryTimetable) {
+  for (const int n : {2, 5, 10}) {
+    std::filesystem::remove_all(dir / "app");
+    std::filesystem::create_directory(dir / "app");
+    std::string script;
+    for (int k = 0; k < n; ++k) {
+      const std::string run = "r" + std::to_string(k);
+      script += "('" V42_IMPORT_EXE "' '" + Feed() + "' --stop S1 --date 2026-12-07 --title 取込" +
+                std::to_string(k) + " --folder '" + App() + "' >'" + (dir / run).string() +
+                ".out' 2>'" + (dir / run).string() + ".err'; echo $? >'" + (dir / run).string() +
+                ".status') & ";
+    }
+    script += "wait";
+    ASSERT_EQ(std::system(script.c_str()), 0);
+    TimetableStore store;
+    ReadDataFile(store, dir / "app");
+    EXPECT_EQ(store.Count, std::min(n, kTimetableCount)) << n;
+    std::set<std::string> titles;
+    int refused = 0;
+    for (int k = 0; k < n; ++k) {
+      const std::string run = (dir / ("r" + std::to_string(k))).string();
+      if (test::ReadBytes(run + ".status") == "0\n") {
+        titles.insert("取込" + std::to_string(k));
+      } else {
+        ++refused;
+        EXPECT_NE(test::ReadBytes(run + ".err").find("9件"), std::string::npos);
+      }
+    }
+    EXPECT_EQ(refused, std::max(0, n - kTimetableCount)) << n;
+    std::set<std::string> onDisk;
+    for (int i = 0; i < store.Count; ++i) onDisk.insert(store.Records[i].Title);
+    EXPECT_EQ(onDisk, titles) << n;
+  }
+}
+
+// Only a missing file may be created; anything else in its place stays exactly as it was.
+TEST_F(Command, DamagedOrUnreadableTimetablesAreRefusedAndKept) {
+  const std::filesystem::path file = dir / "app" / kDataFileName;
+  const struct {
+    const char* what;
+    std::function<void()> make;
+  } cases[] = {
+      {"empty", [&] { test::WriteBytes(file, ""); }},
+      {"zeroed", [&] { test::WriteBytes(file, std::string(64, '\0')); }},
+      {"one letter past the cap", [&] { test::WriteBytes(file, std::string(2 << 20, 'a')); }},
+      {"a link loop", [&] { std::filesystem::create_symlink(kDataFileName, file); }},
+      {"a folder", [&] { std::filesystem::create_directory(file); }},
+  };
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(dir / "app");
+    std::filesystem::create_directory(dir / "app");
+    c.make();
+    const auto listing = [&] {
+      std::error_code ec;
+      if (std::filesystem::is_symlink(file, ec)) return std::string("link");
+      if (std::filesystem::is_directory(file, ec)) return std::string("folder");
+      return test::ReadBytes(file);
+    };
+    const std::string before = listing();
+    const Outcome o =
+        RunProgram(dir, {Feed(), "--stop", "S1", "--date", "2026-12-07", "--folder", App()});
+    EXPECT_EQ(o.Status, 1) << c.what;
+    EXPECT_NE(o.Err.find("velkan42.dat"), std::string::npos) << c.what << ": " << o.Err;
+    EXPECT_EQ(listing(), before) << c.what;
+  }
+}
 
 }  // namespace
 }  // namespace v42

@@ -19,8 +19,10 @@ std::string Repeat(const std::string& s, int n) {
 }
 
 // Reads UTF-8 text, written as CP932, into the store; text that is not UTF-8 is written as it is.
-void ReadInto(const std::string& utf8, TimetableStore& store) {
+// The departures' section line goes first unless the text has it.
+void ReadInto(std::string utf8, TimetableStore& store) {
   TempFolder folder;
+  if (utf8.find("[JikokuData]") == std::string::npos) utf8 = test::kDeparturesLine + utf8;
   test::WriteBytes(folder / kDataFileName, Utf8ToCp932(utf8).value_or(utf8));
   ReadDataFile(store, folder.path());
 }
@@ -126,7 +128,8 @@ TEST(DataFile, HalfWidthKatakanaThatLookLikeUtf8ReadBackAsSaved) {
 // What a UTF-8 file holds beyond CP932 reads as the geta mark, so the timetable saves again.
 TEST(DataFile, AUnicodeTitleBeyondTheFileReadsAsTheGetaMarkAndSaves) {
   TempFolder folder;
-  test::WriteBytes(folder / kDataFileName, "\xEF\xBB\xBF🚌駅前>\r\n6,5\r\n<\r\n");
+  test::WriteBytes(folder / kDataFileName,
+                   "\xEF\xBB\xBF" + std::string(test::kDeparturesLine) + "🚌駅前>\r\n6,5\r\n<\r\n");
   TimetableStore store;
   ReadDataFile(store, folder.path());
   ASSERT_EQ(store.Count, 1);

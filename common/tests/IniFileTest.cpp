@@ -171,18 +171,6 @@ TEST(IniFile, DesktopExtrasRoundTripAndTheirDefaultsLeaveNoLine) {
   EXPECT_EQ(s.Desktop, DesktopSettings{});
 }
 
-TEST(IniFile, AnUnreadableFileIsKept) {
-  TempFolder folder;
-  std::filesystem::create_directory(folder / kIniFileName);
-  IniSettings settings;
-  ReadIniFile(settings, folder.path());
-  IniSettings defaults;
-  SetIniDefaults(defaults);
-  EXPECT_EQ(settings, defaults);
-  EXPECT_TRUE(std::filesystem::is_directory(folder / kIniFileName));
-  EXPECT_EQ(ReadIniOverDefaults(folder.path()), defaults);
-}
-
 // Only the clock's window makes a missing file; a program that only looks leaves none behind.
 TEST(IniFile, LookingAtAMissingFileGivesTheDefaultsAndMakesNone) {
   TempFolder folder;

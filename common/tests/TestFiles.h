@@ -16,6 +16,9 @@
 
 namespace v42::test {
 
+// The line every timetable file starts with.
+inline constexpr const char* kDeparturesLine = "******[JikokuData]******\r\n";
+
 // A fresh folder per test, removed with everything in it afterwards.
 class TempFolder {
  public:

@@ -15,6 +15,7 @@ namespace {
 // The handler may only do what is async-signal-safe, so it hands the signal's number to the
 // event loop through a pipe.
 int g_pipe[2] = {-1, -1};
+bool g_ending = false;
 
 void OnSignal(int signal) {
   const int saved = errno;
@@ -27,6 +28,7 @@ void EndEventLoops() {
   char number = 0;
   if (::read(g_pipe[0], &number, 1) != 1) return;
   const int code = 128 + number;
+  g_ending = true;
   QCoreApplication::exit(code);
   // A loop that starts after this one ended (main's, after a box at start-up) ends as well.
   QMetaObject::invokeMethod(
@@ -46,5 +48,7 @@ void EndOnSignals() {
   action.sa_flags = SA_RESTART;
   for (const int signal : {SIGTERM, SIGINT, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
+
+bool EndingOnSignal() { return g_ending; }
 
 }  // namespace v42

@@ -9,4 +9,8 @@ namespace v42 {
 // event loops end with 128 + the signal's number, the exit code a shell expects.
 void EndOnSignals();
 
+// True once a signal has asked the program to end: a box it closed was not answered by the
+// user, so nothing may be thrown away on its answer.
+bool EndingOnSignal();
+
 }  // namespace v42

@@ -7,8 +7,15 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "DataFile.h"
+#include "FilesLock.h"
 #include "IniFile.h"
 #include "MessageBox.h"
 #include "frmDayTable.h"
@@ -102,6 +109,42 @@ TEST_F(frmDayTableTest, FailedSaveSaysSoAndStaysOpen) {
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(Combo("Weekday")->currentText(), "平日");
   EXPECT_EQ(settings, before);
+}
+
+std::string ReadAll(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The editor saved another order while the dialog was open: its numbers would now pick other
+// timetables, so OK refuses and the settings file stays as the editor left it.
+TEST_F(frmDayTableTest, OkRefusesWhenTheEditorSavedAnotherListMeanwhile) {
+  WriteDataFile(store, folder);
+  WriteIniFile(settings, folder);
+  Open();
+  Combo("Weekday")->setCurrentIndex(1);
+  const pid_t pid = ::fork();
+  if (pid == 0) {  // the editor's save, in a process of its own
+    const FilesLock lock(folder);
+    TimetableStore moved = store;
+    std::swap(moved.Records[0], moved.Records[2]);
+    WriteDataFile(moved, folder);
+    ::_exit(0);
+  }
+  ::waitpid(pid, nullptr, 0);
+  const std::string ini = ReadAll(folder / kIniFileName);
+  Click("comOK");
+  ASSERT_EQ(MessageBoxSeam::Calls().size(), 1u);
+  EXPECT_EQ(MessageBoxSeam::Calls()[0].Text, frmDayTable::kListChanged);
+  EXPECT_EQ(ReadAll(folder / kIniFileName), ini);
+  EXPECT_FALSE(settings.DayTables.IsOn());
+
+  // With the list as shown, OK saves.
+  WriteDataFile(store, folder);
+  MessageBoxSeam::ClearCalls();
+  Click("comOK");
+  EXPECT_TRUE(MessageBoxSeam::Calls().empty());
+  EXPECT_EQ(settings.DayTables.Tables[0], 0);
 }
 
 }  // namespace

@@ -247,7 +247,7 @@ TEST(ConvertTest, RefusedOrUnconvertibleInputChangesNothing) {
       {"other settings name", folder / "Data00.dat", folder / "settings.ini",
        "ファイル存在エラー|設定ファイルが見つかりません。"},
       {"settings that cannot be read", folder / "Data00.dat", folder / "sub/velkan42.ini",
-       "ファイル存在エラー|velkan42.iniが見つかりません。"},
+       "ファイル読込エラー|velkan42.iniを読み込めませんでした。"},
       {"a type name with a comma", folder / "comma/Data00.dat", folder / "comma/velkan42.ini",
        "ファイル書込エラー|種別名「快速,急行」には"
        "velkan42.datに保存できない文字が含まれています。"},
@@ -281,6 +281,38 @@ TEST(ConvertTest, WriteFailureHalfwayChangesNothing) {
     waitpid(child, &status, 0);
     EXPECT_EQ(status, 0);
     EXPECT_EQ(Snapshot(folder.path()), before) << earlierV1File;
+  }
+}
+
+}  // namespace
+}  // namespace v42
+
+namespace v42 {
+namespace {
+
+// A damaged timetable or settings file is refused: nothing is converted and nothing deleted.
+TEST(ConvertTest, DamagedCurrentFilesAreRefusedAndKept) {
+  const struct {
+    const char* name;
+    const char* file;
+    std::string bytes;
+    const char* caption;
+  } cases[] = {
+      {"empty timetables", "velkan42.dat", "", "ファイル形式エラー"},
+      {"zeroed timetables", "velkan42.dat", std::string(512, '\0'), "ファイル形式エラー"},
+      {"timetables without section lines", "velkan42.dat", "t>\r\n6,5\r\n<\r\n",
+       "ファイル形式エラー"},
+      {"UTF-16 settings", "velkan42.ini", std::string("\xFF\xFE=\0\r\0\n\0", 8),
+       "ファイル形式エラー"},
+  };
+  for (const auto& c : cases) {
+    CopiedFolder folder(kCurrent);
+    test::WriteBytes(folder / c.file, c.bytes);
+    const auto before = Snapshot(folder.path());
+    const std::string failure =
+        FailureOf([&] { Convert(folder / "velkan42.dat", folder / "velkan42.ini"); });
+    EXPECT_EQ(failure.substr(0, failure.find('|')), c.caption) << c.name << ": " << failure;
+    EXPECT_EQ(Snapshot(folder.path()), before) << c.name;
   }
 }
 
