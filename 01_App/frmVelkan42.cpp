@@ -256,7 +256,8 @@ void frmVelkan42::StartOnTimetables() {
     for (int i = 0; i < store.Count; ++i) Combo->addItem(Q(store.Records[i].Title));
     Combo->setCurrentIndex(store.Count > 0 ? 0 : -1);
   }
-  dayChooser_ = std::make_unique<DayChooser>(context_.Settings.DayTables, store.Count);
+  dayChooser_ = std::make_unique<DayChooser>(context_.Settings.DayTables, store,
+                                             context_.Settings.MoveTimes_Min);
   ChooseDayTable();
   FGTypeWrite();
   SwatchesSet();
@@ -402,15 +403,26 @@ void frmVelkan42::Combo_Click(int index) {
 
 void frmVelkan42::ChooseDayTable() {
   if (const std::optional<int> table = dayChooser_->Check(Now())) {
-    // As a pick in the list, even of the timetable already shown: the new day starts afresh.
+    // The new day's timetable; a departure picked on the old one stays only while it still is
+    // one to leave for, and an alert for a released one has nothing left to say.
     const QSignalBlocker quiet(Combo);
     Combo->setCurrentIndex(*table);
-    Combo_Click(*table);
+    if (clock_->NewServiceDay(*table, Now(), dayChooser_->Today().Early) && alert_) {
+      disconnect(alert_, &QDialog::finished, this, &frmVelkan42::AlertFinished);
+      notifier_.Close();
+      alert_->done(QDialog::Rejected);
+    }
+    FGTypeWrite();
+    SwatchesSet();
+    FGridWrite();
+    FGridTypeColor();
+    ShowState();
   }
   QString tip;
   if (context_.Settings.DayTables.IsOn()) {
     const ServiceDay& today = dayChooser_->Today();
-    tip = QString("今日のダイヤ: ") + DayKindName(today.Kind);
+    // After the day's last departure the next day's timetable already shows, and says so.
+    tip = QString(today.Early ? "次のダイヤ: " : "今日のダイヤ: ") + DayKindName(today.Kind);
     if (!today.Holiday.empty()) tip += " (" + Q(today.Holiday) + ")";
   }
   if (Combo->toolTip() != tip) Combo->setToolTip(tip);
@@ -660,6 +672,7 @@ void frmVelkan42::menuOptionIni_Click() {
       ReportFileError(error);
     }
     clock_->SetSettings(context_.Settings);
+    dayChooser_->SetWalk(context_.Settings.MoveTimes_Min);
     AppColorSet();
     FGTypeWrite();
     FGridTypeColor();

@@ -12,7 +12,8 @@
 namespace v42 {
 frmVersion::frmVersion(const IniSettings& settings, const std::filesystem::path& appFolder,
                        QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint) {
   setObjectName("frmVersion");
   setWindowTitle("ﾊﾞｰｼﾞｮﾝ情報");
   setToolTip(QString::fromStdString(AppFolderNote(appFolder)));

@@ -1,6 +1,7 @@
 // The in-memory model that all three programs share: the timetables and the clock's settings.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
@@ -45,6 +46,18 @@ struct GridColorSet {
 };
 
 using DepartureRow = std::array<DepartureCell, kSlotCount>;
+
+// Puts a row's departures (slots 1..30) in ascending order of minute, each keeping its type
+// letter, packed towards slot 1; equal minutes (two lines leaving together) keep their order.
+// The search for the next departure relies on this order.
+inline void SortDepartures(DepartureRow& row) {
+  const auto first = row.begin() + 1;
+  const auto filled = std::stable_partition(
+      first, row.end(), [](const DepartureCell& c) { return c.Value != kEmptyValue; });
+  std::stable_sort(first, filled, [](const DepartureCell& a, const DepartureCell& b) {
+    return a.Value < b.Value;
+  });
+}
 
 struct TimetableRecord {
   std::string Title;

@@ -87,8 +87,9 @@ ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
                      const ClockTime& now) {
   DepartureClock clock(store, settings);
   clock.Load(now);
-  DayChooser chooser(settings.DayTables, store.Count);
-  if (const std::optional<int> table = chooser.Check(now)) clock.SelectTimetable(*table);
+  DayChooser chooser(settings.DayTables, store, settings.MoveTimes_Min);
+  if (const std::optional<int> table = chooser.Check(now))
+    clock.NewServiceDay(*table, now, chooser.Today().Early);
 
   ClockStatus status;
   status.At = now;
@@ -109,6 +110,7 @@ ClockStatus StatusAt(const TimetableStore& store, const IniSettings& settings,
 
 std::string StatusLine(const ClockStatus& status) {
   std::string line = status.Timetable.empty() ? "" : status.Timetable + " ";
+  if (status.Day.Early) line += "(翌日のダイヤ) ";
   if (!status.First) return line + status.Comment;
   line += status.First->Time + " 発車 " + std::to_string(status.First->Minutes) + "分前";
   if (status.Second) {
@@ -119,6 +121,7 @@ std::string StatusLine(const ClockStatus& status) {
 
 std::string StatusJson(const ClockStatus& status) {
   const ClockTime& t = status.At;
+  const CivilDate& d = status.Day.Date;
   const std::string date =
       std::to_string(t.Year) + "-" + TwoDigits(t.Month) + "-" + TwoDigits(t.Day);
   const std::string time =
@@ -130,7 +133,9 @@ std::string StatusJson(const ClockStatus& status) {
          (status.TimetableIndex < 0 ? "null" : std::to_string(status.TimetableIndex)) +
          ",\"first\":" + DepartureJson(status.First) +
          ",\"second\":" + DepartureJson(status.Second) + ",\"comment\":" + Quoted(status.Comment) +
-         "}";
+         ",\"serviceDate\":" +
+         Quoted(std::to_string(d.Year) + "-" + TwoDigits(d.Month) + "-" + TwoDigits(d.Day)) +
+         ",\"nextServiceDay\":" + (status.Day.Early ? "true" : "false") + "}";
 }
 
 bool IsStatusCommand(const std::vector<std::string>& args) {

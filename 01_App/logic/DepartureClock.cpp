@@ -1,6 +1,7 @@
 #include "DepartureClock.h"
 
 #include <algorithm>
+#include <chrono>
 #include <string_view>
 
 namespace v42 {
@@ -70,6 +71,10 @@ std::string ClockLabel(const ClockTime& now) {
 DepartureClock::DepartureClock(const TimetableStore& store, const IniSettings& settings)
     : store_(store), settings_(settings) {
   store_.Count = std::min<std::uint8_t>(store_.Count, kTimetableCount);
+  // The search takes the first minute above now in a row: a row written out of order elsewhere
+  // would show a later departure as the next one.
+  for (auto& record : store_.Records)
+    for (auto& row : record.Departures) SortDepartures(row);
   cols_ = ColumnCount(store_);
 }
 
@@ -120,6 +125,51 @@ void DepartureClock::SelectTimetable(int tableNo) {
   FGridTypeColor();
   SeekNextTime();
   TimeCalcAll();
+}
+
+bool DepartureClock::NewServiceDay(int tableNo, const ClockTime& now, bool early) {
+  WriteLabel(now);
+  const int startHour = settings_.DayTables.DayStartHour;
+  dayStartMinute_ =
+      early ? nowDay_ * kDayMinutes + startHour * 60 + (now.Hour >= startHour ? kDayMinutes : 0)
+            : -1;
+  const bool picked = !panels_[0].Time.empty();
+  // The grid's hours and minutes repeat every day: a pick stays only as the very departure it
+  // was, on the same timetable and not yet gone.
+  const long long left = pickMinute_ - ReachMinute();
+  const bool sameTable = tableNo == TableNo_;
+  if (!picked || !sameTable || pickMinute_ < 0 || left < 1) {
+    SelectTimetable(tableNo);
+    if (picked) ReleasePick(sameTable ? "発車済みで選択解除" : "ダイヤ変更で選択解除");
+    return picked;
+  }
+  SeekNextTime();
+  TimeCalcAll();
+  if (minutesLeft_[0] == left) return false;
+  ReleasePick("発車済みで選択解除");
+  return true;
+}
+
+long long DepartureClock::ReachMinute() const {
+  return nowDay_ * kDayMinutes + nowHour_ * 60 + nowMinute_ + settings_.MoveTimes_Min;
+}
+
+void DepartureClock::ReleasePick(const char* reason) {
+  PanelText& set = panels_[0];
+  if (InGrid(CellY_[0], CellX_[0]) && CellX_[0] != 0) {
+    const GridColorSet& colors = GridColors();
+    const bool next = CellX_[0] == CellX_[1] && CellY_[0] == CellY_[1];
+    Paint(CellY_[0], CellX_[0],
+          next ? CellLook{colors.NextForeColor, colors.NextBackColor}
+               : OwnLook(CellY_[0], CellX_[0]));
+  }
+  CellX_[0] = CellY_[0] = 0;
+  set.Time.clear();
+  pickMinute_ = -1;
+  MsgDoneFlag_ = 1;
+  ComonTimeCalc(0, 1);
+  set.Comment = reason;
+  set.CommentColor = settings_.Comments[1].Color;
 }
 
 void DepartureClock::FGridWrite() {
@@ -178,6 +228,9 @@ void DepartureClock::WriteLabel(const ClockTime& now) {
   nowText_ = ClockLabel(now);
   nowHour_ = static_cast<std::int16_t>(now.Hour);
   nowMinute_ = static_cast<std::int16_t>(now.Minute);
+  using namespace std::chrono;
+  const year_month_day date{year{now.Year}, month{unsigned(now.Month)}, day{unsigned(now.Day)}};
+  nowDay_ = date.ok() ? sys_days{date}.time_since_epoch().count() : 0;
 }
 
 DepartureClock::Reach DepartureClock::ReachTime() const {
@@ -251,11 +304,18 @@ void DepartureClock::SeekTime(std::int16_t No, std::int16_t& Xx, std::int16_t& Y
   const std::int16_t H = reach.H;
   std::int16_t M = reach.M;
   std::int16_t found = 0;
-  for (int i = 0; i < rows_; ++i)  // the last matching row wins
-    if (Cell(i, 0).Value == H) {
-      Yy = static_cast<std::int16_t>(i);
-      found = 1;
-    }
+  if (ReachMinute() < dayStartMinute_) {
+    // The service day shown has not begun: its first departure is the next one.
+    Yy = 0;
+    M = -1;
+    found = 1;
+  } else {
+    for (int i = 0; i < rows_; ++i)  // the last matching row wins
+      if (Cell(i, 0).Value == H) {
+        Yy = static_cast<std::int16_t>(i);
+        found = 1;
+      }
+  }
   if (found == 0) {
     if (H < Cell(0, 0).Value) {
       Yy = 0;
@@ -359,7 +419,10 @@ void DepartureClock::ComonTimeCalc(int index, std::int16_t cType) {
 
   minutesLeft_[index] = t < 1 ? -1 : t;
   if (t < 1) {
+    // Nothing to count down: the unit goes back to its plain form, not the h:mm one.
     panel.Minutes.clear();
+    minuteLayout_ = kMinutesLayout;
+    unitText_ = "分前";
   } else if (t <= 59) {
     panel.MinutesFontSize = 12;
     minuteLayout_ = kMinutesLayout;
@@ -403,6 +466,7 @@ void DepartureClock::ChooseDeparture(int row, int col) {
   }
   set.Comment.clear();
   ComonTimeCalc(0, 1);
+  pickMinute_ = minutesLeft_[0] >= 1 ? ReachMinute() + minutesLeft_[0] : -1;
 }
 
 // ---- the grid ----

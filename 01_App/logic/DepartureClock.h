@@ -47,11 +47,16 @@ class DepartureClock {
   void ChooseDeparture(int row, int col);         // double-click / Enter on a grid cell
   void Refresh();                                 // SeekNextTime + TimeCalcAll
   void SetSettings(const IniSettings&);           // after the options dialog
-  const std::string& NowText() const;             // the clock label
-  const PanelText& Panel(int i) const;            // 0 = Set, 1 = 1st, 2 = 2nd
-  const std::string& UnitText() const;            // the unit beside panel 0: "分前" or "前"
-  std::string MinimisedCaption() const;           // "ベルカン 42 (5分前) 8:05"
-  CellLook Look(int row, int col) const;          // the colours a grid cell shows now
+  // A new service day shows timetable tableNo; early: the day has not begun yet (its start
+  // hour is still to come), so all of its departures are ahead. The departure picked stays
+  // when the timetable stays and it is still ahead; otherwise it is released, the Set panel
+  // saying why. True when a pick was released (an alert on show for it is to close).
+  bool NewServiceDay(int tableNo, const ClockTime& now, bool early = false);
+  const std::string& NowText() const;     // the clock label
+  const PanelText& Panel(int i) const;    // 0 = Set, 1 = 1st, 2 = 2nd
+  const std::string& UnitText() const;    // the unit beside panel 0: "分前" or "前"
+  std::string MinimisedCaption() const;   // "ベルカン 42 (5分前) 8:05"
+  CellLook Look(int row, int col) const;  // the colours a grid cell shows now
   // Changes whenever a cell's look changes, so a window can leave an unchanged grid alone.
   int LooksVersion() const { return looksVersion_; }
   int GridRows() const;
@@ -92,6 +97,8 @@ class DepartureClock {
   std::int16_t LeftToChosen(std::int16_t H0, std::int16_t M0, std::int16_t H1,
                             std::int16_t M1) const;
   void SetComment(PanelText& panel, int comment);
+  void ReleasePick(const char* reason);
+  long long ReachMinute() const;  // the reach time in minutes since 1970
   void Paint(int row, int col, CellLook look);
   CellLook OwnLook(int row, int col) const;  // the type's colours, or the grid's own
   bool InGrid(int row, int col) const;
@@ -114,6 +121,9 @@ class DepartureClock {
   // What the labels and the grid show.
   std::string nowText_;
   std::int16_t nowHour_ = 0, nowMinute_ = 0;
+  long long nowDay_ = 0;           // days since 1970
+  long long pickMinute_ = -1;      // when the picked departure leaves, minutes since 1970; -1 none
+  long long dayStartMinute_ = -1;  // an early service day's start; before it the grid is ahead
   std::array<PanelText, 3> panels_{};
   std::array<int, 3> minutesLeft_{-1, -1, -1};
   std::string unitText_ = "分前";

@@ -22,7 +22,8 @@ constexpr std::array<std::uint8_t, 3> kAlertStyles{
 }  // namespace
 
 frmDesktop::frmDesktop(IniSettings& settings, std::filesystem::path appFolder, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
       settings_(settings),
       appFolder_(std::move(appFolder)) {
   setObjectName("frmDesktop");

@@ -113,7 +113,8 @@ frmOption::frmOption(IniSettings& settings, std::filesystem::path appFolder, QWi
 
 frmOption::frmOption(IniSettings& settings, std::filesystem::path appFolder, SoundDevices devices,
                      QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
       settings_(settings),
       appFolder_(std::move(appFolder)),
       devices_(devices) {
@@ -265,6 +266,8 @@ void frmOption::Build() {
   for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   auto onEnter = [](FlexGrid* grid, auto handler) {
+    // One click opens the colours; the picker is modal, so a double click opens it once.
+    connect(grid, &FlexGrid::Click, grid, handler);
     connect(grid, &FlexGrid::DblClick, grid, handler);
     connect(grid, &FlexGrid::KeyPress, grid, [handler](int& key) {
       const bool enter = key == 13;
@@ -456,18 +459,13 @@ void frmOption::comCancel_Click() {
   QDialog::reject();
 }
 
-// No control box: the dialog closes only through OK and Cancel, not by Esc or the window
-// manager.
+// Esc and the close box do what Cancel does.
 void frmOption::reject() {
-  if (closing_) QDialog::reject();
-}
-
-void frmOption::closeEvent(QCloseEvent* event) {
   if (closing_) {
-    QDialog::closeEvent(event);
-  } else {
-    event->ignore();
+    QDialog::reject();
+    return;
   }
+  comCancel_Click();
 }
 
 bool frmOption::eventFilter(QObject* watched, QEvent* event) {

@@ -30,25 +30,27 @@ class DayTableTest : public AppFixture {
 
 const QDate kSaturday(2026, 12, 5), kSunday(2026, 12, 6), kMonday(2026, 12, 7);
 
-TEST_F(DayTableTest, StartsOnTheDaysTimetableAndSwitchesAtTheStartHourOnly) {
-  OpenOn(kSaturday, QTime(1, 0));  // still Friday's night
-  EXPECT_EQ(Shown(), 0);
-  EXPECT_EQ(Tip(), "今日のダイヤ: 平日");
-  TickOn(kSaturday, QTime(2, 59, 59));
-  EXPECT_EQ(Shown(), 0);
+// Once the day's timetable has nothing left, the next day's shows: after midnight the first
+// departure of the right day is the one counted down.
+TEST_F(DayTableTest, StartsOnTheDaysTimetableAndMovesOnWhenItHasNothingLeft) {
+  OpenOn(kSaturday, QTime(1, 0));  // still Friday's service, whose last bus has gone
+  EXPECT_EQ(Shown(), 1);
+  EXPECT_EQ(Tip(), "次のダイヤ: 土曜");
+  EXPECT_EQ(Text("lblTime_1"), "22:10");
   TickOn(kSaturday, QTime(3, 0));
   EXPECT_EQ(Shown(), 1);
   EXPECT_EQ(Find<FlexGrid>("FGrid")->TextMatrix(0, 0), "22");
   EXPECT_EQ(Tip(), "今日のダイヤ: 土曜");
 
-  // The user's own pick holds through the night, until Sunday begins.
+  // The user's own pick holds through the night, until Saturday's last bus (1:00) has gone.
   Find<QComboBox>("Combo")->setCurrentIndex(0);
   TickOn(kSaturday, QTime(23, 59, 59));
-  TickOn(kSunday, QTime(0, 0));
-  TickOn(kSunday, QTime(2, 59, 59));
+  TickOn(kSunday, QTime(0, 59, 59));
   EXPECT_EQ(Shown(), 0);
-  TickOn(kSunday, QTime(3, 0));
+  TickOn(kSunday, QTime(1, 0));
   EXPECT_EQ(Shown(), 1);
+  EXPECT_EQ(Tip(), "次のダイヤ: 休日");
+  TickOn(kSunday, QTime(3, 0));
   EXPECT_EQ(Tip(), "今日のダイヤ: 休日");
 
   // The system clock jumping to another day chooses again.
@@ -59,27 +61,27 @@ TEST_F(DayTableTest, StartsOnTheDaysTimetableAndSwitchesAtTheStartHourOnly) {
   EXPECT_EQ(Tip(), "今日のダイヤ: 休日 (勤労感謝の日)");
 }
 
-TEST_F(DayTableTest, ANewDayForgetsTheChosenDepartureEvenOnTheSameTimetable) {
-  settings_.DayTables = {{1, 1, 1}, 3, false};
-  OpenOn(kSunday, QTime(23, 0), false);
+// A pick made in the small hours for the morning stays through the start hour; one that has
+// gone, or that a jump of the clock left behind, is released with the reason, and its alert
+// closes.
+TEST_F(DayTableTest, APickSurvivesTheNewDayOnlyWhileItIsStillAhead) {
+  settings_.DayTables = {{0, 0, 0}, 3, false};
+  settings_.MessageTimes_Min = 400;  // the alert is on show from the pick on
+  OpenOn(kMonday, QTime(2, 59), false);
   auto* grid = Find<FlexGrid>("FGrid");
-  grid->SetCurrentCell(1, 1);  // 23:30
+  grid->SetCurrentCell(1, 2);  // 6:15
   QTest::keyClick(grid, Qt::Key_Return);
-  EXPECT_EQ(Text("lblTime_0"), "23:30");
-  TickOn(kMonday, QTime(2, 59, 59));
-  EXPECT_EQ(Text("lblTime_0"), "23:30");  // Sunday's night goes on
+  EXPECT_EQ(Text("lblTime_0"), "6:15");
   TickOn(kMonday, QTime(3, 0));
-  EXPECT_EQ(Shown(), 1);
-  EXPECT_EQ(Text("lblTime_0"), "");
-  EXPECT_EQ(Text("lblTime_1"), "22:10");
+  EXPECT_EQ(Text("lblTime_0"), "6:15");
+  EXPECT_EQ(Text("lblMinute_0"), "3:15");
+  ASSERT_TRUE(QTest::qWaitFor([this] { return window_->Alert() != nullptr; }));
 
-  // A clock jumping into a new day close before the old choice raises no alert for it.
-  grid->SetCurrentCell(0, 1);  // 22:10
-  QTest::keyClick(grid, Qt::Key_Return);
-  EXPECT_EQ(Text("lblTime_0"), "22:10");
-  TickOn(kMonday.addDays(1), QTime(22, 8));
+  TickOn(kMonday.addDays(1), QTime(6, 10));  // a day later: that 6:15 has long gone
   EXPECT_EQ(Text("lblTime_0"), "");
-  EXPECT_EQ(window_->Alert(), nullptr);
+  EXPECT_EQ(Text("lblComment_0"), "発車済みで選択解除");
+  EXPECT_EQ(Text("Label_5"), "分前");
+  ASSERT_TRUE(QTest::qWaitFor([this] { return window_->Alert() == nullptr; }));
 }
 
 TEST_F(DayTableTest, TheDialogSwitchesItOnFromTheTitlesAndTheClockFollowsAtOnce) {

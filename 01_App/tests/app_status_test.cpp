@@ -74,7 +74,8 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
             "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
             "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
             "\"first\":{\"time\":\"10:15\",\"minutes\":15},"
-            "\"second\":{\"time\":\"10:30\",\"minutes\":30},\"comment\":\"\"}\n");
+            "\"second\":{\"time\":\"10:30\",\"minutes\":30},\"comment\":\"\","
+            "\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n");
   EXPECT_EQ(r.Err, "");
   EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
 
@@ -87,23 +88,28 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
        "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
        "\"holiday\":\"勤労感謝の日\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
        "\"first\":{\"time\":\"10:20\",\"minutes\":20},"
-       "\"second\":{\"time\":\"10:40\",\"minutes\":40},\"comment\":\"\"}\n"},
-      // Saturday 0:30 is still Friday's night; at 3:00 Saturday begins.
+       "\"second\":{\"time\":\"10:40\",\"minutes\":40},\"comment\":\"\","
+       "\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n"},
+      // Saturday 0:30 is still Friday's night, but Friday's last bus has gone: Saturday's
+      // first one is next. At 3:00 Saturday begins.
       {"2026-11-28 00:30:00",
-       "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"weekday\","
-       "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-       "\"first\":{\"time\":\"6:05\",\"minutes\":335},"
-       "\"second\":{\"time\":\"6:20\",\"minutes\":350},\"comment\":\"\"}\n"},
+       "{\"date\":\"2026-11-28\",\"time\":\"00:30:00\",\"dayKind\":\"saturday\","
+       "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
+       "\"first\":{\"time\":\"6:15\",\"minutes\":345},"
+       "\"second\":{\"time\":\"6:45\",\"minutes\":375},\"comment\":\"\","
+       "\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":true}\n"},
       {"2026-11-28 03:00:00",
        "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
        "\"first\":{\"time\":\"6:15\",\"minutes\":195},"
-       "\"second\":{\"time\":\"6:45\",\"minutes\":225},\"comment\":\"\"}\n"},
+       "\"second\":{\"time\":\"6:45\",\"minutes\":225},\"comment\":\"\","
+       "\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":false}\n"},
       {"2026-11-24 23:30:00",
        "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
        "\"first\":{\"time\":\"23:40\",\"minutes\":10},\"second\":null,"
-       "\"comment\":\"運行は終了しました。\"}\n"},
+       "\"comment\":\"運行は終了しました。\","
+       "\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n"},
   };
   for (const auto& c : cases) {
     r = Run(std::string("--json --status --at '") + c.at + "'");
@@ -116,7 +122,9 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   r = Run("--status --at '2026-11-24 10:00:00'");
   EXPECT_EQ(r.Out, "平日 10:15 発車 10分前 / 10:30 25分前\n");
   r = Run("--status --at '2026-11-24 23:50:00'");
-  EXPECT_EQ(r.Out, "平日 運行は終了しました。\n");
+  EXPECT_EQ(r.Out, "平日 (翌日のダイヤ) 6:05 発車 370分前 / 6:20 385分前\n");
+  // Switched off, the one timetable has nothing left until it starts again.
+  SetWalkAndDays(5, {});
   r = Run("--status --at '2026-11-24 23:50:00' --json");
   EXPECT_NE(r.Out.find("\"first\":null,\"second\":null,\"comment\":\"運行は終了しました。\""),
             std::string::npos);
@@ -198,7 +206,8 @@ TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
             "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
             "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
             "\"first\":{\"time\":\"9:05\",\"minutes\":5},\"second\":null,"
-            "\"comment\":\"運行は終了しました。\"}\n");
+            "\"comment\":\"運行は終了しました。\","
+            "\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n");
 }
 
 }  // namespace

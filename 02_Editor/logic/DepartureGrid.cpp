@@ -33,6 +33,19 @@ GridTexts TextsOf(const TimetableRecord& record) {
   return texts;
 }
 
+std::optional<GridCell> NextCell(int row, int col, bool back) {
+  col += back ? -1 : 1;
+  if (col >= kSlotCount) {
+    ++row;
+    col = 1;
+  } else if (col < 1) {
+    --row;
+    col = kSlotCount - 1;
+  }
+  if (row < 0 || row >= kRowCount) return std::nullopt;
+  return GridCell{row, col};
+}
+
 std::optional<GridInputError> CheckDepartureTexts(const GridTexts& texts) {
   for (int r = 0; r < kRowCount; ++r)
     for (int c = 1; c < kSlotCount; ++c)
@@ -40,7 +53,8 @@ std::optional<GridInputError> CheckDepartureTexts(const GridTexts& texts) {
         // A row without an hour has none to name; its empty hour cell shows the fault.
         const std::string& hour = texts[r][0];
         return GridInputError{
-            hour.empty() ? std::string(kLeftPackMessage) : hour + "時の" + kLeftPackMessage, r, c};
+            hour.empty() ? std::string(kSetHoursFirstMessage) : hour + "時の" + kLeftPackMessage, r,
+            c};
       }
   for (int r = 0; r < kRowCount; ++r)
     for (int c = 1; c < kSlotCount; ++c)
@@ -55,22 +69,45 @@ TimetableRecord CommitEdit(const TimetableRecord& work, const std::string& title
                            const GridTexts& texts) {
   TimetableRecord record = work;
   record.Title = title;
-  for (int r = 0; r < kRowCount; ++r)
-    for (int s = 0; s < kSlotCount; ++s) record.Departures[r][s].Value = CellValue(texts[r][s]);
+  TakeTexts(record, texts);
+  for (int r = 0; r < kRowCount; ++r) SortDepartures(record.Departures[r]);
   return record;
 }
 
-void ApplyHours(GridTexts& texts, TimetableRecord& work) {
-  for (int r = 0; r < kRowCount; ++r) {
-    const std::uint8_t hour = work.Departures[r][0].Value;
-    if (hour == kEmptyValue) {
-      // Nothing of a row that left the range stays, not even an unseen type on an empty cell.
-      for (auto& text : texts[r]) text.clear();
-      for (auto& cell : work.Departures[r]) cell.TypeLetter = 0;
-    } else {
-      texts[r][0] = CellText(hour);
-    }
+void TakeTexts(TimetableRecord& work, const GridTexts& texts) {
+  for (int r = 0; r < kRowCount; ++r)
+    for (int s = 0; s < kSlotCount; ++s) work.Departures[r][s].Value = CellValue(texts[r][s]);
+}
+
+bool SortRow(GridTexts& texts, TimetableRecord& work, int row) {
+  if (row < 0 || row >= kRowCount) return false;
+  DepartureRow cells = work.Departures[row];
+  bool gap = false;
+  for (int s = 1; s < kSlotCount; ++s) {
+    cells[s].Value = CellValue(texts[row][s]);
+    if (texts[row][s].empty())
+      gap = true;
+    else if (gap)
+      return false;
   }
+  SortDepartures(cells);
+  bool moved = false;
+  for (int s = 1; s < kSlotCount; ++s) {
+    const std::string text = CellText(cells[s].Value);
+    // A text the value does not give back ("05") keeps its place unless its row moves.
+    if (CellValue(texts[row][s]) == cells[s].Value &&
+        work.Departures[row][s].TypeLetter == cells[s].TypeLetter)
+      continue;
+    texts[row][s] = text;
+    work.Departures[row][s].TypeLetter = cells[s].TypeLetter;
+    moved = true;
+  }
+  return moved;
+}
+
+char32_t AsciiDigit(char32_t key) {
+  constexpr char32_t kFullZero = U'\uFF10', kFullNine = U'\uFF19';
+  return key >= kFullZero && key <= kFullNine ? U'0' + (key - kFullZero) : key;
 }
 
 std::uint8_t NextTypeLetter(std::uint8_t letter) {

@@ -25,6 +25,22 @@ std::uint8_t CellValue(const std::string& text);
 // The texts the grid shows for a timetable.
 GridTexts TextsOf(const TimetableRecord& record);
 
+// What undo brings back in the departure editor: the grid's texts and the work record (hours,
+// type letters, types, colours).
+struct GridState {
+  GridTexts Texts;
+  TimetableRecord Work;
+  bool operator==(const GridState&) const = default;
+};
+
+// The cell after (row, col) in reading order over the minute columns, or before it with
+// back; nullopt past the last or before the first.
+struct GridCell {
+  int Row = 0;
+  int Col = 0;
+};
+std::optional<GridCell> NextCell(int row, int col, bool back);
+
 struct GridInputError {
   std::string Message;
   int Row = 0;
@@ -37,12 +53,24 @@ struct GridInputError {
 std::optional<GridInputError> CheckDepartureTexts(const GridTexts& texts);
 
 // OK of the departure editor: the work record with its title and the grid's values.
+// Every row's minutes in ascending order, each keeping its type letter.
 TimetableRecord CommitEdit(const TimetableRecord& work, const std::string& title,
                            const GridTexts& texts);
 
-// After the hour range dialog: rows without an hour lose all their texts and type letters,
-// the others show their hour; minutes stay in their rows.
-void ApplyHours(GridTexts& texts, TimetableRecord& work);
+// The grid's texts as values of the work record, so that a dialog working on the record (the
+// hour range) sees what has been typed since the window opened.
+void TakeTexts(TimetableRecord& work, const GridTexts& texts);
+
+// A row being left: its minutes go into ascending order, each keeping its type letter. A row
+// with a hole stays as it is, for OK to point at. True when anything moved.
+bool SortRow(GridTexts& texts, TimetableRecord& work, int row);
+
+// A digit typed into a row that has no hour: the hours come first.
+inline constexpr const char* kSetHoursFirstMessage =
+    "この行には時間が設定されていません。先に「Time」で開始時間と時間数を設定してください。";
+
+// Full-width digits (typed with the input method still on) count as their ASCII digits.
+char32_t AsciiDigit(char32_t key);
 
 // The right mouse button's cycle: none → a → b ... → z → none.
 std::uint8_t NextTypeLetter(std::uint8_t letter);

@@ -40,6 +40,14 @@ int MoveDown(TimetableStore& store, int sel) {
   return sel + 1;
 }
 
+std::string DeleteQuestion(const TimetableStore& store, int sel) {
+  return "時刻表「" + store.Records[sel].Title + "」を削除しますか？";
+}
+
+std::string AllDeleteQuestion(const TimetableStore& store) {
+  return "すべての時刻表（" + std::to_string(store.Count) + "件）を削除しますか？";
+}
+
 std::array<bool, 6> ButtonStates(int n, int sel) {
   std::array<bool, 6> on{};
   on[kAddNew] = n < kTimetableCount;

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <array>
+#include <string>
 
 #include "Model.h"
+#include "TableOrigins.h"
 
 namespace v42 {
 
@@ -27,6 +29,18 @@ bool AddNew(TimetableStore& store);
 // follows to; an impossible move returns sel unchanged.
 int MoveUp(TimetableStore& store, int sel);
 int MoveDown(TimetableStore& store, int sel);
+
+// What undo brings back in the list window: the timetables and where each came from.
+struct ListState {
+  std::array<TimetableRecord, kTimetableCount> Records{};
+  int Count = 0;
+  TableOrigins Origins;
+  bool operator==(const ListState&) const = default;
+};
+
+// The questions before deleting, naming what goes.
+std::string DeleteQuestion(const TimetableStore& store, int sel);
+std::string AllDeleteQuestion(const TimetableStore& store);
 
 // Indexes of the list window's buttons.
 enum ListButton { kAllDelete = 0, kDelete = 1, kAddNew = 2, kEdit = 3, kUp = 4, kDown = 5 };

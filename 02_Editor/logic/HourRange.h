@@ -2,7 +2,9 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "Model.h"
 
@@ -25,5 +27,17 @@ std::optional<HourRange> ParseHourRange(std::string_view startText, std::string_
 // Rows 0..Count-1 get the hours Start, Start+1 ... passing midnight; the other rows none.
 // Only slot 0 of each row is written.
 void WriteHourRange(TimetableRecord& record, const HourRange& range);
+
+// The hours whose rows hold a departure or a type letter but are not in the range: what a change
+// to that range would drop. In the order of the rows.
+std::vector<int> HoursLeaving(const TimetableRecord& record, const HourRange& range);
+
+// A change of range: every row of an hour the range keeps moves to that hour's new row, with
+// its minutes and type letters; the rest are emptied. A timetable without hours yet just gets
+// them.
+void MoveToHourRange(TimetableRecord& record, const HourRange& range);
+
+// "5時、6時" for a question.
+std::string HourList(const std::vector<int>& hours);
 
 }  // namespace v42

@@ -37,6 +37,8 @@ class TableOrigins {
   // The start of the service day those timetables need, set with them.
   std::optional<int> DayStartHour;
 
+  bool operator==(const TableOrigins&) const = default;
+
  private:
   std::array<int, kTimetableCount> from_{};           // -1: not from the file
   std::array<std::uint8_t, kTimetableCount> days_{};  // bit per DayKind

@@ -50,18 +50,41 @@ void CellEditor::Close(bool store) {
     grid_->setFocus(Qt::OtherFocusReason);
 }
 
+bool CellEditor::event(QEvent* event) {
+  // Tab would otherwise hand the focus to the next widget of the window before any key handler.
+  if (moves_ && event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+      Close(true);
+      emit Moved(key);
+      return true;
+    }
+  }
+  return QLineEdit::event(event);
+}
+
 void CellEditor::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
       Close(true);
+      if (moves_) emit Moved(Qt::Key_Return);
+      return;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+      if (!moves_) break;
+      Close(true);
+      emit Moved(event->key());
       return;
     case Qt::Key_Escape:
       Close(false);
       return;
     default:
-      QLineEdit::keyPressEvent(event);
+      break;
   }
+  QLineEdit::keyPressEvent(event);
 }
 
 void CellEditor::focusOutEvent(QFocusEvent* event) {

@@ -20,13 +20,22 @@ class CellEditor : public QLineEdit {
   void OpenOverCurrentCell(const QString& text, int selectLength);
   // Stores what the box holds into its cell and hides it; nothing when it is not open.
   void Commit();
+  bool IsOpen() const { return open_; }
+
+  // Like a spreadsheet: Enter, Tab, Shift+Tab and the arrow keys store the typing, close the
+  // box and are reported by Moved, for the window to move the grid's current cell. Off, Enter
+  // only stores and the arrows move the caret.
+  void SetMovesOn(bool on) { moves_ = on; }
 
  signals:
   // The box has been hidden; its text, still in text(), belongs into the cell (row, col) it
   // was opened over.
   void Stored(int row, int col);
+  // After Stored, the key that closed the box (Qt::Key_Return, Key_Tab, Key_Backtab, an arrow).
+  void Moved(int key);
 
  protected:
+  bool event(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
@@ -35,6 +44,7 @@ class CellEditor : public QLineEdit {
 
   FlexGrid* grid_;
   bool open_ = false;
+  bool moves_ = false;
   int row_ = 0, col_ = 0;
 };
 

@@ -1,10 +1,13 @@
 #include "EditorDialog.h"
 
+#include <QKeyEvent>
+#include <QPushButton>
+
 namespace v42 {
 
 EditorDialog::EditorDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
   setAttribute(Qt::WA_DeleteOnClose);
   setSizeGripEnabled(false);
 }
@@ -15,7 +18,25 @@ void EditorDialog::ShowModal() {
 }
 
 void EditorDialog::reject() {
-  if (closing_) QDialog::reject();
+  if (closing_) {
+    QDialog::reject();
+    return;
+  }
+  CancelRequested();
+}
+
+void EditorDialog::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    event->accept();
+    if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+      button->click();
+    else
+      ConfirmRequested();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void EditorDialog::CloseWithOk() {

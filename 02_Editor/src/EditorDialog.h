@@ -1,5 +1,5 @@
-// The editor's modal windows: a fixed border without a control box, closed only through their
-// own OK and Cancel buttons (Esc and the window manager's close do nothing).
+// The editor's modal windows: a fixed border with a close box. Esc and the close box do what
+// Cancel does, Enter what OK does (a focused button is pressed instead).
 #pragma once
 
 #include <QDialog>
@@ -23,6 +23,13 @@ class EditorDialog : public QDialog {
   // What the OK and Cancel buttons call.
   void CloseWithOk();
   void CloseWithCancel();
+
+  // Esc or the close box; Cancel by default.
+  virtual void CancelRequested() { CloseWithCancel(); }
+  // Enter where no widget took it; nothing by default.
+  virtual void ConfirmRequested() {}
+
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   bool closing_ = false;

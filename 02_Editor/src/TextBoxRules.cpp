@@ -2,7 +2,6 @@
 
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <algorithm>
 
 #include "InputRules.h"
@@ -42,12 +41,21 @@ void SetBoxText(QLineEdit* box, const QString& text) {
   box->setText(text);
 }
 
+QValidator::State TwoDigitValidator::validate(QString& input, int&) const {
+  // The input method may still be on after a Japanese title: its digits are digits too.
+  for (QChar& ch : input)
+    if (ch.unicode() >= 0xFF10 && ch.unicode() <= 0xFF19) ch = QChar('0' + (ch.unicode() - 0xFF10));
+  if (input.size() > 2) return Invalid;
+  for (const QChar ch : input)
+    if (ch < QChar('0') || ch > QChar('9')) return Invalid;
+  return Acceptable;
+}
+
 void MakeTwoDigitBox(QLineEdit* box) {
   box->setMaxLength(2);
   box->setProperty(kLimitProperty, 2);
   QObject::connect(box, &QLineEdit::textChanged, box, [box] { FitMaxLength(box); });
-  box->setValidator(
-      new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,2}")), box));
+  box->setValidator(new TwoDigitValidator(box));
 }
 
 void NoDefaultButtons(QWidget* window) {

@@ -16,6 +16,15 @@ class StorableTextValidator : public QValidator {
   State validate(QString& input, int& pos) const override;
 };
 
+// Up to two digits; full-width digits become their ASCII ones.
+class TwoDigitValidator : public QValidator {
+  Q_OBJECT
+
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override;
+};
+
 // A title or type name box: at most maxChars characters, only storable ones.
 void MakeNameBox(QLineEdit* box, int maxChars);
 
@@ -23,7 +32,7 @@ void MakeNameBox(QLineEdit* box, int maxChars);
 // stays whole; the box only refuses to let it grow.
 void SetBoxText(QLineEdit* box, const QString& text);
 
-// A number box: at most two digits "0" to "9".
+// A number box: at most two digits "0" to "9" (full-width ones typed become these).
 void MakeTwoDigitBox(QLineEdit* box);
 
 // Buttons of the editor never act on Enter by themselves.

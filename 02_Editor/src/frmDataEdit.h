@@ -4,10 +4,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 
 #include "DepartureGrid.h"
 #include "EditorContext.h"
 #include "EditorDialog.h"
+#include "UndoHistory.h"
 
 class QLineEdit;
 class QPushButton;
@@ -25,8 +27,14 @@ class frmDataEdit : public EditorDialog {
 
   FlexGrid* Grid() const { return FGrid_; }
 
+  // 元に戻す (Ctrl+Z) and やり直し (Ctrl+Y) of the grid: typing, type letters, deletions, the
+  // hour range, types and colours. The title box keeps its own.
+  void Undo();
+  void Redo();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void CancelRequested() override;
 
  private:
   void Form_Load();
@@ -38,7 +46,18 @@ class frmDataEdit : public EditorDialog {
   void FGrid_KeyPress(int& keyAscii);
   void FGrid_KeyDown(int& keyCode);
   void StoreInput(int row, int col);
+  void MoveAfterInput(int key);
+  void MoveTo(int row, int col);
+  void LeaveRow();
+  bool HasHour(int row) const;
+  GridState State() const;
+  void Restore(const GridState& state);
+  // Runs a change of the grid and keeps what it changed for undo.
+  template <class F>
+  void Change(F change);
   void cmdAct_Click(int index);
+  template <class F>
+  void OpenDialog(EditorDialog* dialog, F after);
   void AfterTime();
   void AfterColor();
   std::uint8_t& CurrentLetter();
@@ -51,6 +70,9 @@ class frmDataEdit : public EditorDialog {
   FlexGrid* FGrid_ = nullptr;
   CellEditor* txtInput_ = nullptr;
   std::array<QPushButton*, 5> cmdAct_{};
+  UndoHistory<GridState> history_;
+  std::optional<GridState> beforeDialog_;  // while Time, Color or Type is open
+  int rowShown_ = 0;                       // the row the current cell was in
 };
 
 }  // namespace v42

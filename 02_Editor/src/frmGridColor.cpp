@@ -61,6 +61,8 @@ frmGridColor::frmGridColor(EditorContext& context, QWidget* parent)
       sample->SetFixedCols(0);
       sample->SetScrollBarsShown(false);
       PlaceTwips(sample, kSampleLeft[k], kSampleTop, kSampleWidth, kSampleHeight);
+      // One click opens the colours; the picker is modal, so a double click opens it once.
+      connect(sample, &FlexGrid::Click, this, [this, i] { FGridColor_DblClick(i); });
       connect(sample, &FlexGrid::DblClick, this, [this, i] { FGridColor_DblClick(i); });
       connect(sample, &FlexGrid::KeyPress, this, [this, i](int& key) {
         if (key == '\r') FGridColor_DblClick(i);

@@ -19,6 +19,9 @@ class frmGridColor : public EditorDialog {
  public:
   frmGridColor(EditorContext& context, QWidget* parent);
 
+ protected:
+  void ConfirmRequested() override { cmdAct_Click(0); }
+
  private:
   void Form_Load();
   void FGridColor_DblClick(int index);

@@ -1,5 +1,6 @@
 #include "frmSetType.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 #include "CellEditor.h"
@@ -16,7 +17,11 @@ namespace v42 {
 namespace {
 
 enum Column { kLetter = 0, kName = 1, kFore = 2, kBack = 3, kStyle = 4 };
-constexpr std::array<int, 5> kColWidths{210, 1920, 300, 300, 600};
+// The colour columns are wide enough for their headings.
+constexpr std::array<int, 5> kColWidths{210, 1920, 480, 480, 600};
+constexpr std::array<const char*, 5> kHeadings{"", "名称", "文字", "背景", "書式"};
+constexpr int kHeadingHeight = 255;
+constexpr int kWidth = 4035;
 constexpr std::array<int, 5> kColAligns{flexAlignCenterCenter, flexAlignLeftCenter,
                                         flexAlignCenterCenter, flexAlignCenterCenter,
                                         flexAlignCenterCenter};
@@ -28,12 +33,24 @@ frmSetType::frmSetType(EditorContext& context, QWidget* parent)
   setObjectName("frmSetType");
   setWindowTitle(QStringLiteral("種別設定"));
   setFont(GothicFont(9));
-  FixClientSizeTwips(this, 3675, 2655);
+  FixClientSizeTwips(this, kWidth, 2655 + kHeadingHeight);
 
+  for (int c = 0, left = 30; c < 5; left += kColWidths[c++]) {
+    auto* heading = new QLabel(QString::fromUtf8(kHeadings[c]), this);
+    heading->setObjectName(QStringLiteral("lblHeading_%1").arg(c));
+    heading->setAlignment(Qt::AlignCenter);
+    PlaceTwips(heading, left, 0, kColWidths[c], kHeadingHeight);
+  }
   FGrid_ = new FlexGrid(this);
   FGrid_->setObjectName("FGrid");
-  PlaceTwips(FGrid_, 0, 0, 3675, 2325);
+  PlaceTwips(FGrid_, 0, kHeadingHeight, kWidth, 2325);
   connect(FGrid_, &FlexGrid::DblClick, this, [this] { FGrid_DblClick(); });
+  // A colour cell opens the colours on one click, like every colour swatch of the suite.
+  connect(FGrid_, &FlexGrid::Click, this, [this] {
+    const int col = FGrid_->MouseCol();
+    if (FGrid_->MouseRow() >= 0 && (col == kFore || col == kBack) && col == FGrid_->Col())
+      PickCellColor(FGrid_->Row(), col);
+  });
   connect(FGrid_, &FlexGrid::KeyPress, this, [this](int& key) {
     if (key != '\r') return;
     key = 0;
@@ -48,7 +65,7 @@ frmSetType::frmSetType(EditorContext& context, QWidget* parent)
   for (int i = 0; i < 2; ++i) {
     auto* button = new QPushButton(i == 0 ? QStringLiteral("OK") : QStringLiteral("Cancel"), this);
     button->setObjectName(QStringLiteral("cmdAct_%1").arg(i));
-    PlaceTwips(button, i == 0 ? 0 : 1845, 2340, 1830, 315);
+    PlaceTwips(button, i == 0 ? 0 : kWidth / 2 + 8, 2340 + kHeadingHeight, kWidth / 2 - 8, 315);
     connect(button, &QPushButton::clicked, this, [this, i] { cmdAct_Click(i); });
   }
 

@@ -20,6 +20,9 @@ class frmSetType : public EditorDialog {
 
   FlexGrid* Grid() const { return FGrid_; }
 
+ protected:
+  void ConfirmRequested() override { cmdAct_Click(0); }
+
  private:
   void Form_Load();
   void TypeStyleSet(int row, int style);

@@ -6,8 +6,10 @@
 #include <QPainter>
 #include <QPushButton>
 
+#include "DepartureGrid.h"
 #include "Fonts.h"
 #include "HourRange.h"
+#include "MessageBox.h"
 #include "TextBoxRules.h"
 #include "Twips.h"
 
@@ -52,6 +54,8 @@ class SentenceLabel : public QLabel {
     }
   }
 };
+
+constexpr const char* kRangeMessage = "開始時間は0～23、時間数は1～24の範囲で入力してください。";
 
 }  // namespace
 
@@ -109,8 +113,20 @@ void frmTime::cmdAct_Click(int index) {
   }
   const auto range =
       ParseHourRange(txtHour_[0]->text().toStdString(), txtHour_[1]->text().toStdString());
-  if (!range) return;  // out of range: the dialog stays as it is
-  WriteHourRange(ctx_.WorkRecord, *range);
+  if (!range) {
+    // The dialog stays open for the value to be put right.
+    ShowMessage(this, kRangeMessage, kInputErrorCaption, MsgIcon::Warning);
+    return;
+  }
+  const std::vector<int> leaving = HoursLeaving(ctx_.WorkRecord, *range);
+  if (!leaving.empty() &&
+      ShowMessage(this,
+                  HourList(leaving) + "は新しい範囲の外になり、その分データは削除されます。\n"
+                                      "よろしいですか？",
+                  "設定範囲", MsgIcon::Question,
+                  QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+    return;
+  MoveToHourRange(ctx_.WorkRecord, *range);
   CloseWithOk();
 }
 

@@ -17,6 +17,7 @@ class frmTime : public EditorDialog {
   frmTime(EditorContext& context, QWidget* parent);
 
  protected:
+  void ConfirmRequested() override { cmdAct_Click(0); }
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:

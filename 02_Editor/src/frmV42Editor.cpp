@@ -6,11 +6,13 @@
 #include <QDate>
 #include <QFileSystemWatcher>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
 #include <optional>
+#include <QVBoxLayout>
 
 #include "AppFolder.h"
 #include "DataFile.h"
@@ -40,6 +42,9 @@ constexpr const char* kChangedOnDisk = "時刻表ファイルがほかのプロ�
 constexpr const char* kRecoveryQuestion = "保存されていない変更が見つかりました。復元しますか？";
 // Unsaved edits go to the recovery file this often, besides when the program is ended.
 constexpr int kRecoveryIntervalMs = 60 * 1000;
+// A file without timetables opens the list empty, with the two ways to fill it.
+constexpr const char* kEmptyHint =
+    "時刻表がありません。「ADD NEW」で作るか、ﾌｧｲﾙ→GTFSから取り込みで取り込んでください。";
 
 struct ButtonDesign {
   const char* Caption;
@@ -76,6 +81,13 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   lstDataList_->installEventFilter(this);
   lstDataList_->viewport()->installEventFilter(this);
   connect(lstDataList_, &QListWidget::itemSelectionChanged, this, [this] { ButtonStateSet(); });
+  lblEmpty_ = new QLabel(QString::fromUtf8(kEmptyHint), lstDataList_->viewport());
+  lblEmpty_->setObjectName("lblEmpty");
+  lblEmpty_->setWordWrap(true);
+  lblEmpty_->setAlignment(Qt::AlignCenter);
+  // Laid out in the list's viewport, so it takes the list's size whenever that is known.
+  (new QVBoxLayout(lstDataList_->viewport()))->addWidget(lblEmpty_);
+  lblEmpty_->hide();
 
   for (int i = 0; i < 6; ++i) {
     const auto& design = kButtons[i];
@@ -108,6 +120,17 @@ frmV42Editor::frmV42Editor(EditorContext& context, QWidget* parent)
   auto* end = menuFile->addAction(QStringLiteral("終了(&E)"));
   end->setObjectName("menuFileEnd");
   connect(end, &QAction::triggered, this, [this] { close(); });
+  auto* menuEdit = menuBar()->addMenu(QStringLiteral("編集(&E)"));
+  menuEdit->setObjectName("menuEdit");
+  undo_ = menuEdit->addAction(QStringLiteral("元に戻す(&U)"));
+  undo_->setObjectName("menuEditUndo");
+  undo_->setShortcut(QKeySequence::Undo);
+  connect(undo_, &QAction::triggered, this, [this] { Undo(); });
+  redo_ = menuEdit->addAction(QStringLiteral("やり直し(&R)"));
+  redo_->setObjectName("menuEditRedo");
+  redo_->setShortcuts(
+      {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  connect(redo_, &QAction::triggered, this, [this] { Redo(); });
   auto* menuHelp = menuBar()->addMenu(QStringLiteral("ﾍﾙﾌﾟ(&H)"));
   menuHelp->setObjectName("menuHelp");
   auto* version = menuHelp->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報"));
@@ -134,7 +157,7 @@ bool frmV42Editor::Form_Load(bool importing) {
   ctx_.Store.MaxRows = 1;
   ctx_.Store.MaxSlot = 10;
   // An import on a first start begins from no file at all, which the first save makes. A file
-  // that is there is read as always, and one without a timetable still ends the program.
+  // that is there is read as always; one without a timetable opens as an empty list.
   if (!importing || !NeedsFirstStart(ctx_.AppFolder)) {
     try {
       // The bytes are kept, to tell later whether another program saved over them.
@@ -143,10 +166,6 @@ bool frmV42Editor::Form_Load(bool importing) {
       ParseDataFile(ctx_.Store, snapshot_.Bytes);
     } catch (const FileError& error) {
       ShowMessage(this, error.what(), error.Caption, MsgIcon::Critical);
-      return false;
-    }
-    if (ctx_.Store.Count == 0) {
-      ShowMessage(this, "Error", kEditorTitle, MsgIcon::None);
       return false;
     }
   }
@@ -185,19 +204,60 @@ void frmV42Editor::Select(int index) {
 void frmV42Editor::ButtonStateSet() {
   const auto on = ButtonStates(lstDataList_->count(), SelectedIndex());
   for (int i = 0; i < 6; ++i) cmdAct_[i]->setEnabled(on[i]);
+  lblEmpty_->setVisible(lstDataList_->count() == 0);
+  undo_->setEnabled(history_.CanUndo());
+  redo_->setEnabled(history_.CanRedo());
+}
+
+ListState frmV42Editor::State() const {
+  ListState state;
+  state.Records = ctx_.Store.Records;
+  state.Count = ctx_.Store.Count;
+  state.Origins = ctx_.Origins;
+  return state;
+}
+
+void frmV42Editor::Restore(const ListState& state) {
+  const int sel = SelectedIndex();
+  ctx_.Store.Records = state.Records;
+  ctx_.Store.Count = static_cast<std::uint8_t>(state.Count);
+  ctx_.Origins = state.Origins;
+  ListTitles();
+  if (sel >= 0 && sel < state.Count) Select(sel);
+  ButtonStateSet();
+}
+
+void frmV42Editor::Recorded(const ListState& before) {
+  if (!(State() == before)) history_.Record(before);
+  ButtonStateSet();
+}
+
+void frmV42Editor::Undo() {
+  if (const auto state = history_.Undo(State())) Restore(*state);
+}
+
+void frmV42Editor::Redo() {
+  if (const auto state = history_.Redo(State())) Restore(*state);
 }
 
 void frmV42Editor::cmdAct_Click(int index) {
   const int sel = SelectedIndex();
   auto& store = ctx_.Store;
+  const ListState before = State();
   switch (index) {
     case kAllDelete:
+      if (store.Count == 0 ||
+          ShowMessage(this, AllDeleteQuestion(store), kEditorTitle, MsgIcon::Question,
+                      QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        break;
       lstDataList_->clear();
       AllDelete(store);
       ctx_.Origins.Reset(0);
       break;
     case kDelete:
-      if (sel < 0) break;
+      if (sel < 0 || ShowMessage(this, DeleteQuestion(store, sel), kEditorTitle, MsgIcon::Question,
+                                 QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+        break;
       delete lstDataList_->takeItem(sel);
       DeleteAt(store, sel);
       ctx_.Origins.Erase(sel);
@@ -224,16 +284,16 @@ void frmV42Editor::cmdAct_Click(int index) {
     default:
       break;
   }
-  ButtonStateSet();
+  Recorded(before);
 }
 
 void frmV42Editor::EditSelected(int sel) {
   ctx_.EditIndex = static_cast<std::uint8_t>(sel);
   auto* editor = new frmDataEdit(ctx_, this);
-  connect(editor, &QDialog::finished, this, [this] {
+  connect(editor, &QDialog::finished, this, [this, before = State()] {
     // The title may have changed.
     ListTitles();
-    ButtonStateSet();
+    Recorded(before);
   });
   editor->ShowModal();
 }
@@ -331,6 +391,8 @@ void frmV42Editor::TakeFromDisk(const DiskComparison& disk) {
   base_ = disk.OnDisk;
   snapshot_ = disk.Now;
   ctx_.Origins.Reset(store.Count);
+  // Steps back would lead to lists another program has since replaced on disk.
+  history_ = UndoHistory<ListState>();
   RemoveRecovery(ctx_.AppFolder);
   ListTitles();
   int select = -1;
@@ -413,10 +475,10 @@ void frmV42Editor::closeEvent(QCloseEvent* event) {
 void frmV42Editor::menuFileImport_Click() {
   const QDate today = QDate::currentDate();
   auto* dialog = new frmGtfsImport(ctx_, {today.year(), today.month(), today.day()}, this);
-  connect(dialog, &QDialog::accepted, this, [this] {
+  connect(dialog, &QDialog::accepted, this, [this, before = State()] {
     ListTitles();
     Select(ctx_.Store.Count - 1);
-    ButtonStateSet();
+    Recorded(before);
   });
   // The keys come back to the list (and its menu), whatever the window manager does: a first
   // start goes on to the save with them.

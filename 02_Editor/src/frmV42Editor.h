@@ -6,7 +6,10 @@
 
 #include "DiskChanges.h"
 #include "EditorContext.h"
+#include "EditorList.h"
+#include "UndoHistory.h"
 
+class QLabel;
 class QListWidget;
 class QTimer;
 class QFileSystemWatcher;
@@ -35,6 +38,10 @@ class frmV42Editor : public QMainWindow {
 
   // Puts unsaved edits in the recovery file; for a program ended by a signal.
   void KeepUnsavedEdits();
+  // 元に戻す (Ctrl+Z) and やり直し (Ctrl+Y) of the list: deletions, additions, moves, edits
+  // and imports.
+  void Undo();
+  void Redo();
 
   // True once this session has saved a file holding at least one timetable.
   bool SavedATimetable() const { return savedOnce_ && saved_.Count > 0; }
@@ -63,11 +70,18 @@ class frmV42Editor : public QMainWindow {
   TimetableStore base_;    // what snapshot_ holds
   QTimer* diskSettle_ = nullptr;
   QFileSystemWatcher* watcher_ = nullptr;
+  ListState State() const;
+  void Restore(const ListState& state);
+  void Recorded(const ListState& before);
 
   EditorContext& ctx_;
   QListWidget* lstDataList_ = nullptr;
   std::array<QPushButton*, 6> cmdAct_{};
   TimetableStore saved_;  // the store as last read or saved
+  QLabel* lblEmpty_ = nullptr;
+  QAction* undo_ = nullptr;
+  QAction* redo_ = nullptr;
+  UndoHistory<ListState> history_;
   bool savedOnce_ = false;
 };
 

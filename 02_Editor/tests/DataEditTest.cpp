@@ -48,7 +48,8 @@ class DataEdit : public EditorFixture {
     ClickCell(grid_, row, col);
     QTest::keyClicks(grid_, QByteArray(keys).left(1));  // the first digit opens the box
     QTest::keyClicks(input_, keys + 1);
-    QTest::keyClick(input_, Qt::Key_Return);
+    QTest::keyClick(input_, Qt::Key_Return);  // stores and goes on to the next cell
+    QTest::keyClick(grid_, Qt::Key_Left);     // back onto the typed one
   }
   // Opens the box on a cell with the first digit and types the rest, without storing it.
   void StartTyping(int row, int col, const char* keys) {
@@ -98,7 +99,9 @@ TEST_F(DataEdit, TheKeysLineTellsTheGridsKeysAndFits) {
   EXPECT_TRUE(keys->isVisible());
   for (const char* word : {"数字", "Enter", "分", "a～z", "種別", "Space", "Delete", "右クリック"})
     EXPECT_TRUE(keys->text().contains(QString::fromUtf8(word))) << word;
-  EXPECT_LE(keys->fontMetrics().horizontalAdvance(keys->text()), keys->contentsRect().width());
+  for (const QString& line : keys->text().split('\n'))
+    EXPECT_LE(keys->fontMetrics().horizontalAdvance(line), keys->contentsRect().width());
+  EXPECT_LE(keys->fontMetrics().lineSpacing() * 2, keys->contentsRect().height());
   EXPECT_LE(keys->geometry().bottom(), editor_->rect().bottom());
   EXPECT_GE(keys->geometry().top(), grid_->geometry().bottom());
 }
@@ -140,9 +143,10 @@ TEST_F(DataEdit, TheMinuteBoxOpensByDoubleClickEnterOrDigitAndOnlyEscDropsTheTyp
 // Whatever takes the box's place stores the typing into the cell the box was opened over.
 TEST_F(DataEdit, TheTypingIsStoredWhenTheBoxLosesItsPlace) {
   StartTyping(0, 3, "3");
-  ClickCell(grid_, 1, 2);  // another cell
+  ClickCell(grid_, 1, 2);  // another cell, in another row: the row left is put in order
   EXPECT_FALSE(input_->isVisible());
-  EXPECT_EQ(Text(0, 3), "3");
+  EXPECT_EQ(Text(0, 1), "3");
+  EXPECT_EQ(Text(0, 3), "45");
   EXPECT_EQ(grid_->Row(), 1);
   EXPECT_EQ(grid_->Col(), 2);
   EXPECT_TRUE(grid_->hasFocus());
@@ -185,7 +189,8 @@ TEST_F(DataEdit, TheTypingIsStoredWhenTheWindowLosesTheFocus) {
   EXPECT_TRUE(QTest::qWaitFor([this] { return grid_->hasFocus(); }));
 }
 
-TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFile) {
+// 17 typed after 5 and 45 (a forgotten bus added at the end) is saved in its place.
+TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFileInOrder) {
   StartTyping(0, 3, "17");
   Press(editor_, 0);
   EXPECT_TRUE(Messages().empty());
@@ -193,7 +198,8 @@ TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFile) {
   Menu("menuFileSave");
   TimetableStore read;
   ReadDataFile(read, Folder());
-  EXPECT_EQ(read.Records[0].Departures[0][3].Value, 17);
+  EXPECT_EQ(read.Records[0].Departures[0][2].Value, 17);
+  EXPECT_EQ(read.Records[0].Departures[0][3].Value, 45);
 
   OpenEditor(0);  // a minute above 59 typed before OK is refused there like any other
   StartTyping(0, 4, "75");
@@ -203,12 +209,14 @@ TEST_F(DataEdit, OkRightAfterTypingKeepsTheMinuteInTheSavedFile) {
   EXPECT_TRUE(editor_->isVisible());
 }
 
-TEST_F(DataEdit, RightClickCyclesTheTypeOfTheCurrentCell) {
-  ClickCell(grid_, 1, 1);                   // type "a"
-  ClickCell(grid_, 4, 5, Qt::RightButton);  // the pointer's cell does not matter
+TEST_F(DataEdit, RightClickCyclesTheTypeOfTheCellUnderThePointer) {
+  ClickCell(grid_, 4, 5);
+  ClickCell(grid_, 1, 1, Qt::RightButton);  // type "a", not the current cell
   EXPECT_EQ(Letter(1, 1), 'b');
   EXPECT_EQ(Letter(4, 5), 0);
   EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0xC0FFC0);
+  EXPECT_EQ(grid_->Row(), 1);
+  EXPECT_EQ(grid_->Col(), 1);
 
   ClickCell(grid_, 2, 1);  // type "z"
   ClickCell(grid_, 2, 1, Qt::RightButton);
@@ -303,6 +311,7 @@ TEST_F(DataEdit, ATitleAtItsBoxLimitCannotGrow) {
   DoubleClickCell(grid_, 0, 2);
   QTest::keyClick(input_, Qt::Key_Return);
   EXPECT_EQ(Text(0, 2), "120");
+  QTest::keyClick(grid_, Qt::Key_Left);  // Enter went on to the next cell
   QTest::keyClick(grid_, Qt::Key_Delete);
   auto* title = Child<QLineEdit>(editor_, "txtTitle");
   EXPECT_EQ(title->text().toStdString(), kLongTitle);
@@ -328,16 +337,21 @@ TEST_F(DataEdit, ReducingTheHoursEmptiesTheRowsThatLeft) {
   EXPECT_EQ(Store().Records[0].Departures[5][1].Value, 255);
 }
 
-TEST_F(DataEdit, ANewTimetableRefusesOkUntilItHasHours) {
+TEST_F(DataEdit, ANewTimetableTakesMinutesOnlyOnceItHasHours) {
   Press(editor_, 1);
   Act(2);  // ADD NEW
   OpenEditor(2);
   EXPECT_EQ(Text(0, 0), "");
-  TypeInto(0, 1, "5");
-  Press(editor_, 0);
-  ExpectInputError("分データの入力は、左詰にしてください。");
+  ClickCell(grid_, 0, 1);
+  QTest::keyClick(grid_, Qt::Key_5);
+  ExpectMessage(
+      "この行には時間が設定されていません。先に「Time」で開始時間と時間数を設定してください。",
+      "入力エラー", MsgIcon::Information);
+  EXPECT_FALSE(input_->isVisible());
+  MessageBoxSeam::ClearCalls();
 
   EXPECT_EQ(SetHours(1, "2"), "/");  // both boxes open empty; an empty start is hour 0
+  TypeInto(0, 1, "5");
   Press(editor_, 0);
   EXPECT_TRUE(Gone(editor_));
   EXPECT_EQ(Store().Records[2].Departures[1][0].Value, 1);
@@ -382,7 +396,8 @@ TEST_F(DataEdit, AfterTheTypeDialogEveryCellShowsItsTypeInOneRepaint) {
   EXPECT_EQ(grid_->PaintCount() - before, 1);
   EXPECT_EQ(grid_->Row(), 4);
   EXPECT_EQ(grid_->Col(), 2);
-  for (const auto& [row, col] : {std::pair{1, 1}, {0, 3}, {4, 2}})
+  // 30 typed after 45 went before it, with its type, when its row was left.
+  for (const auto& [row, col] : {std::pair{1, 1}, {0, 2}, {4, 2}})
     EXPECT_EQ(grid_->CellBackColorAt(row, col), 0x00FFFF) << row << "," << col;
 
   const int typed = grid_->PaintCount();
@@ -439,6 +454,175 @@ TEST_F(DataEdit, AfterTheHourRangeDialogDroppedRowsShowNoType) {
   EXPECT_EQ(grid_->CellBackColorAt(1, 1), 0xFFFFC0);  // a row in range keeps its types
   Press(editor_, 0);
   EXPECT_EQ(Store().Records[0].Departures[5][1], (DepartureCell{255, 0}));
+}
+
+// Keys as in a spreadsheet: what is typed is stored by whichever key moves on, and only Esc
+// drops it; full-width digits are digits; Tab stays in the grid until its last cell.
+TEST_F(DataEdit, EnterTabAndArrowsStoreAndMoveEscDropsFullWidthDigitsCount) {
+  const auto fullWidth = [](QWidget* to, const QString& text) {
+    for (const QChar ch : text)
+      QTest::sendKeyEvent(QTest::Click, to, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+  };
+  StartTyping(0, 3, "15");
+  QTest::keyClick(input_, Qt::Key_Right);
+  EXPECT_EQ(Text(0, 3), "15");
+  EXPECT_EQ(grid_->Col(), 4);
+  QTest::keyClick(grid_, Qt::Key_3);
+  QTest::keyClick(input_, Qt::Key_0);
+  QTest::keyClick(input_, Qt::Key_Tab);
+  EXPECT_EQ(Text(0, 4), "30");
+  EXPECT_EQ(grid_->Col(), 5);
+  EXPECT_TRUE(grid_->hasFocus());
+  fullWidth(grid_, QStringLiteral("２"));
+  ASSERT_TRUE(input_->isVisible());
+  fullWidth(input_, QStringLiteral("０"));
+  QTest::keyClick(input_, Qt::Key_Enter);
+  EXPECT_EQ(Text(0, 5), "20");
+  EXPECT_EQ(grid_->Col(), 6);
+  QTest::keyClicks(grid_, "7");
+  QTest::keyClick(input_, Qt::Key_Escape);
+  EXPECT_EQ(Text(0, 6), "");
+  EXPECT_EQ(grid_->Col(), 6);
+  QTest::keyClick(grid_, Qt::Key_Backtab);
+  EXPECT_EQ(grid_->Col(), 5);
+  QTest::keyClicks(grid_, "1");
+  QTest::keyClick(input_, Qt::Key_Down);  // leaves the row: it is put in order
+  EXPECT_EQ(grid_->Row(), 1);
+  QStringList row;
+  for (int c = 1; c <= 5; ++c) row << Text(0, c);
+  EXPECT_EQ(row, (QStringList{"1", "5", "15", "30", "45"}));
+  EXPECT_TRUE(editor_->isVisible());
+
+  // Only the last cell lets Tab out, and the title it may reach is not selected to be
+  // overwritten.
+  auto* title = Child<QLineEdit>(editor_, "txtTitle");
+  grid_->SetCurrentCell(23, 30);
+  QTest::keyClick(grid_, Qt::Key_Tab);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(grid_->hasFocus());
+  EXPECT_EQ(title->selectedText(), "");
+  grid_->setFocus();
+  grid_->SetCurrentCell(0, 1);
+  QTest::keyClick(grid_, Qt::Key_Backtab);
+  EXPECT_FALSE(grid_->hasFocus());
+  EXPECT_EQ(title->text(), "平日");
+}
+
+// Ctrl+Z takes back each kind of change in turn, Ctrl+Y brings them again; Cancel and Esc after
+// changes still leave the stored timetable as it was.
+TEST_F(DataEdit, UndoAndRedoEveryKindOfChange) {
+  const GridTexts texts = TextsOf(Store().Records[0]);
+  const auto shown = [this] {
+    GridState state{{}, context_->WorkRecord};
+    for (int r = 0; r < kRowCount; ++r)
+      for (int c = 0; c < kSlotCount; ++c) state.Texts[r][c] = Text(r, c).toStdString();
+    TakeTexts(state.Work, state.Texts);
+    return state;
+  };
+  std::vector<GridState> states{shown()};
+  TypeInto(1, 2, "40");  // typing
+  states.push_back(shown());
+  QTest::keyClick(grid_, Qt::Key_C);  // a type letter
+  states.push_back(shown());
+  ClickCell(grid_, 0, 2);
+  QTest::keyClick(grid_, Qt::Key_Delete);  // a deletion
+  states.push_back(shown());
+  ClickCell(grid_, 1, 1, Qt::RightButton);  // the right button's type
+  states.push_back(shown());
+  SetHours(0, "5");  // the hour range: every row one hour on
+  EXPECT_EQ(Text(2, 1), "10");
+  states.push_back(shown());
+  auto* colors = OpenDialog<frmGridColor>(3);
+  Press(colors, 2);  // Default
+  Press(colors, 0);
+  states.push_back(shown());
+  EXPECT_EQ(grid_->BackColor(), 0xFFFFFF);
+
+  grid_->setFocus();
+  for (int i = static_cast<int>(states.size()) - 2; i >= 0; --i) {
+    QTest::keyClick(grid_, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(shown(), states[i]) << "undo to " << i;
+  }
+  EXPECT_EQ(grid_->BackColor(), 0xE0E0E0);
+  for (std::size_t i = 1; i < states.size(); ++i) {
+    QTest::keyClick(grid_, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(shown(), states[i]) << "redo to " << i;
+  }
+  QTest::keyClick(grid_, Qt::Key_Y, Qt::ControlModifier);  // nothing more to redo
+  EXPECT_EQ(shown(), states.back());
+  EXPECT_EQ(TextsOf(Store().Records[0]), texts);
+}
+
+// The rows keep their minutes when the range starts earlier; rows that would fall out are
+// named first, and No keeps them.
+TEST_F(DataEdit, TheHourRangeKeepsEveryMinuteInItsHourAndAsksBeforeDroppingRows) {
+  EXPECT_EQ(SetHours(0, "5"), "6/6");
+  EXPECT_TRUE(Messages().empty());  // 11時 was empty
+  EXPECT_EQ(Text(0, 0), "5");
+  EXPECT_EQ(Text(1, 0), "6");
+  EXPECT_EQ(Text(1, 1), "5");
+  EXPECT_EQ(Text(2, 1), "10");
+  EXPECT_EQ(Letter(2, 1), 'a');
+  EXPECT_EQ(Text(3, 1), "20");
+
+  auto* time = OpenDialog<frmTime>(2);
+  auto* count = Child<QLineEdit>(time, "txtHour_1");
+  count->setFocus();
+  QTest::keyClicks(count, "2");
+  MessageBoxSeam::QueueAnswer(QMessageBox::No);
+  Press(time, 0);
+  ExpectMessage("7時、8時は新しい範囲の外になり、その分データは削除されます。\nよろしいですか？",
+                "設定範囲", MsgIcon::Question);
+  EXPECT_TRUE(time->isVisible());
+  EXPECT_EQ(Text(2, 1), "10");
+  Press(time, 0);  // answered yes
+  MessageBoxSeam::ClearCalls();
+  EXPECT_EQ(Text(2, 1), "");
+  EXPECT_EQ(Letter(2, 1), 0);
+  Press(editor_, 0);
+  EXPECT_EQ(Store().Records[0].Departures[1][2].Value, 45);
+  EXPECT_EQ(Store().Records[0].Departures[2][0].Value, 255);
+}
+
+// Esc and the close box cancel every dialog of the editor; the edit window asks first when
+// something would be lost.
+TEST_F(DataEdit, EscAndTheCloseBoxCancelEveryDialog) {
+  const TimetableRecord work = context_->WorkRecord;
+  const auto cancelled = [this, &work](QDialog* dialog, bool closeBox) {
+    QPointer<QDialog> open = dialog;
+    if (closeBox)
+      dialog->close();
+    else
+      QTest::keyClick(dialog, Qt::Key_Escape);
+    EXPECT_TRUE(Gone(open)) << closeBox;
+    EXPECT_EQ(context_->WorkRecord, work) << closeBox;
+  };
+  for (bool closeBox : {false, true}) {
+    auto* time = OpenDialog<frmTime>(2);
+    QTest::keyClicks(Child<QLineEdit>(time, "txtHour_0"), "9");
+    cancelled(time, closeBox);
+    auto* colors = OpenDialog<frmGridColor>(3);
+    Press(colors, 2);
+    cancelled(colors, closeBox);
+    auto* types = OpenDialog<frmSetType>(4);
+    QTest::keyClick(types->Grid(), Qt::Key_Delete);
+    cancelled(types, closeBox);
+  }
+  EXPECT_TRUE(Messages().empty());
+
+  TypeInto(4, 1, "33");
+  QPointer<frmDataEdit> open = editor_;
+  MessageBoxSeam::QueueAnswer(QMessageBox::No);
+  QTest::keyClick(grid_, Qt::Key_Escape);
+  ExpectMessage("編集内容を破棄して閉じますか？", "時刻データ編集", MsgIcon::Question);
+  EXPECT_TRUE(editor_->isVisible());
+  editor_->close();  // answered yes
+  MessageBoxSeam::ClearCalls();
+  EXPECT_TRUE(Gone(open));
+  EXPECT_EQ(Store().Records[0].Departures[4][1].Value, 255);
+  ASSERT_NE(Edit(0), nullptr);  // unchanged: no question
+  QTest::keyClick(editor_->Grid(), Qt::Key_Escape);
+  EXPECT_TRUE(Messages().empty());
 }
 
 }  // namespace

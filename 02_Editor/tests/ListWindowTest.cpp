@@ -3,6 +3,9 @@
 #include <csignal>
 #include <fstream>
 
+#include <QLabel>
+#include <QLineEdit>
+
 #include "EditorFixture.h"
 #include "IniFile.h"
 
@@ -104,7 +107,8 @@ TEST_F(ListWindow, SaveTakesTheClocksDayTimetablesAlong) {
   MessageBoxSeam::ClearCalls();
 
   SelectEntry(1);
-  Act(1);  // DELETE 平日
+  Act(1);  // DELETE 平日, answered yes
+  MessageBoxSeam::ClearCalls();
   Menu("menuFileSave");
   ExpectMessage("ファイルを保存しました。", "通知メッセージ", MsgIcon::Information);
   settings.DayTables.Tables = {-1, 1, 0};
@@ -113,18 +117,63 @@ TEST_F(ListWindow, SaveTakesTheClocksDayTimetablesAlong) {
   EXPECT_EQ(back, settings);
 }
 
-TEST_F(ListWindow, DeleteTheLastByButtonAndTheFirstByKey) {
+// Each deletion asks first, naming what goes; undo brings back what the list lost.
+TEST_F(ListWindow, DeletionsAskFirstAndUndoBringsThemBack) {
   Open(Timetables(9));
   SelectEntry(8);
+  MessageBoxSeam::QueueAnswer(QMessageBox::No);
   Act(1);
+  ExpectMessage("時刻表「表8」を削除しますか？", "ベルカン42エディタ", MsgIcon::Question);
+  EXPECT_EQ(Store().Count, 9);
+  MessageBoxSeam::ClearCalls();
+  Act(1);  // answered yes
+  MessageBoxSeam::ClearCalls();
   SelectEntry(0);
-  QTest::keyClick(List(), Qt::Key_Delete);  // no question asked
-  EXPECT_TRUE(Messages().empty());
+  QTest::keyClick(List(), Qt::Key_Delete);
+  ExpectMessage("時刻表「表0」を削除しますか？", "ベルカン42エディタ", MsgIcon::Question);
   EXPECT_EQ(ListTexts(), (Texts{"表1", "表2", "表3", "表4", "表5", "表6", "表7"}));
   EXPECT_EQ(Store().Count, 7);
+  MessageBoxSeam::ClearCalls();
+
+  MessageBoxSeam::QueueAnswer(QMessageBox::No);
+  Act(0);
+  ExpectMessage("すべての時刻表（7件）を削除しますか？", "ベルカン42エディタ", MsgIcon::Question);
+  EXPECT_EQ(Store().Count, 7);
+  MessageBoxSeam::ClearCalls();
+  Act(0);
+  EXPECT_EQ(List()->count(), 0);
+  MessageBoxSeam::ClearCalls();
+
+  const auto ctrl = [this](Qt::Key key) { QTest::keyClick(List(), key, Qt::ControlModifier); };
+  ctrl(Qt::Key_Z);
+  EXPECT_EQ(Store().Count, 7);
+  ctrl(Qt::Key_Z);
+  ctrl(Qt::Key_Z);
+  EXPECT_EQ(ListTexts(), (Texts{"表0", "表1", "表2", "表3", "表4", "表5", "表6", "表7", "表8"}));
+  EXPECT_EQ(Store().Records[8].Title, "表8");
+  ctrl(Qt::Key_Y);
+  EXPECT_EQ(ListTexts().size(), 8u);
+  EXPECT_EQ(ListTexts().back(), "表7");
+
+  // Moves, additions and an edit's OK are undone the same way.
+  SelectEntry(1);
+  Act(4);  // ▲
+  Act(2);  // ADD NEW
+  EXPECT_EQ(ListTexts()[0], "表1");
+  auto* editor = Edit(0);
+  ASSERT_NE(editor, nullptr);
+  QTest::keyClicks(Child<QLineEdit>(editor, "txtTitle"), "X");
+  Press(editor, 0);
+  EXPECT_EQ(ListTexts()[0], "表1X");
+  for (int i = 0; i < 3; ++i) Menu("menuEditUndo");
+  EXPECT_EQ(ListTexts()[0], "表0");
+  EXPECT_EQ(ListTexts().size(), 8u);
+  Menu("menuEditRedo");
+  EXPECT_EQ(ListTexts()[0], "表1");
+  EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(ListWindow, SaveWritesTheListAndAfterAllDeleteTheNextStartEnds) {
+TEST_F(ListWindow, SaveWritesTheListAndAfterAllDeleteTheNextStartOpensAnEmptyList) {
   Open(Timetables(3));
   SelectEntry(0);
   Act(5);
@@ -141,8 +190,19 @@ TEST_F(ListWindow, SaveWritesTheListAndAfterAllDeleteTheNextStartEnds) {
   EXPECT_EQ(States(), (On{false, false, true, false, false, false}));
   Menu("menuFileSave");
   MessageBoxSeam::ClearCalls();
-  EXPECT_FALSE(Restart());
-  ExpectMessage("Error", "ベルカン42エディタ", MsgIcon::None);
+  // The saved empty list opens again, with the ways to fill it.
+  ASSERT_TRUE(Restart());
+  EXPECT_TRUE(Messages().empty());
+  EXPECT_EQ(List()->count(), 0);
+  auto* hint = List()->findChild<QLabel*>("lblEmpty");
+  ASSERT_NE(hint, nullptr);
+  EXPECT_TRUE(hint->isVisible());
+  EXPECT_TRUE(hint->text().contains("ADD NEW"));
+  EXPECT_TRUE(hint->text().contains("GTFSから取り込み"));
+  EXPECT_GE(hint->height(), hint->heightForWidth(hint->width()));  // read whole
+  EXPECT_LE(hint->width(), List()->viewport()->width());
+  Act(2);
+  EXPECT_FALSE(hint->isVisible());
 }
 
 // Runs an action under a file size limit that makes any save fail part-way, even for root.
@@ -195,6 +255,7 @@ TEST_F(ListWindow, QuittingAfterChangesAsksWhetherToSave) {
   const std::string old = Bytes(Folder() / kDataFileName);
   SelectEntry(0);
   Act(1);  // DELETE
+  MessageBoxSeam::ClearCalls();
   const auto expectQuestion = [] {
     ASSERT_FALSE(Messages().empty());
     EXPECT_EQ(Messages()[0].Text, "変更を保存しますか？");

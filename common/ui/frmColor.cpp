@@ -68,6 +68,11 @@ frmColor::frmColor(Color SelectColor, ColorFormPos pos, QWidget* parent)
   FGridColor_->setLineWidth(1);
   FGridColor_->SetScrollBarsShown(false);
   connect(FGridColor_, &FlexGrid::DblClick, this, &frmColor::FGridColor_DblClick);
+  // One click picks a colour; a double click has picked it on its first click.
+  connect(FGridColor_, &FlexGrid::Click, this, [this] {
+    if (FGridColor_->MouseRow() >= 0 && FGridColor_->MouseCol() >= 0 && isVisible())
+      FGridColor_DblClick();
+  });
   connect(FGridColor_, &FlexGrid::KeyPress, this, &frmColor::FGridColor_KeyPress);
   Form_Load();
 }

@@ -5,6 +5,7 @@
 #include "HourRange.h"
 #include "InputRules.h"
 #include "TypeStyle.h"
+#include "UndoHistory.h"
 
 namespace v42 {
 namespace {
@@ -125,7 +126,7 @@ TEST(DepartureGrid, OkRefusesHolesAndMinutesAboveFiftyNine) {
       {"columns 1, 2, 4", RowFiveWith({{1, "5"}, {2, "15"}, {4, "45"}}), hole, 5, 4},
       {"columns 1, 2, 3", RowFiveWith({{1, "5"}, {2, "15"}, {3, "45"}}), std::nullopt},
       {"middle one deleted", RowFiveWith({{1, "5"}, {3, "45"}}), hole, 5, 3},
-      {"minute without hour", withoutHour, "分データの入力は、左詰にしてください。", 3, 1},
+      {"minute without hour", withoutHour, kSetHoursFirstMessage, 3, 1},
       {"hole before slot 30", RowFiveWith({{1, "5"}, {2, "15"}, {30, "59"}}), hole, 5, 30},
       {"75", RowFiveWith({{1, "5"}, {2, "75"}}),
        "10時の分データ「75」は、0～59の範囲で入力してください。", 5, 2},
@@ -176,6 +177,73 @@ TEST(DepartureGrid, CommitStoresTheTextsTitleAndKeepsTypeLetters) {
   EXPECT_EQ(stored.Departures[5][3], (DepartureCell{45, 0}));
   EXPECT_EQ(stored.Departures[5][4], (DepartureCell{255, 'c'}));
   EXPECT_EQ(stored.Types, work.Types);
+}
+
+// Minutes typed out of order (a forgotten bus added at the end) are put in order with their
+// type letters; equal minutes stay side by side; a row with a hole is left for OK to name.
+TEST(DepartureGrid, LeavingARowOrOkPutsItsMinutesInOrder) {
+  const struct {
+    std::vector<std::pair<const char*, std::uint8_t>> row;  // column 1 on
+    std::vector<std::pair<const char*, std::uint8_t>> sorted;
+    bool moved;
+  } cases[] = {
+      {{{"7", 'a'}, {"59", 0}, {"45", 'b'}}, {{"7", 'a'}, {"45", 'b'}, {"59", 0}}, true},
+      {{{"30", 'a'}, {"10", 0}, {"30", 'b'}, {"10", 'c'}},
+       {{"10", 0}, {"10", 'c'}, {"30", 'a'}, {"30", 'b'}},
+       true},
+      {{{"5", 0}, {"15", 0}}, {{"5", 0}, {"15", 0}}, false},
+      {{{"45", 0}, {"", 0}, {"5", 0}}, {{"45", 0}, {"", 0}, {"5", 0}}, false},  // a hole
+  };
+  for (const auto& c : cases) {
+    TimetableRecord work;
+    WriteHourRange(work, {9, 1});
+    GridTexts texts = TextsOf(work);
+    for (std::size_t i = 0; i < c.row.size(); ++i) {
+      texts[0][i + 1] = c.row[i].first;
+      work.Departures[0][i + 1].TypeLetter = c.row[i].second;
+    }
+    const TimetableRecord committed = CommitEdit(work, "t", texts);
+    EXPECT_EQ(SortRow(texts, work, 0), c.moved) << c.row.front().first;
+    for (std::size_t i = 0; i < c.sorted.size(); ++i) {
+      EXPECT_EQ(texts[0][i + 1], c.sorted[i].first) << i;
+      EXPECT_EQ(work.Departures[0][i + 1].TypeLetter, c.sorted[i].second) << i;
+      if (c.sorted[i].first[0] != '\0' && c.moved) {
+        EXPECT_EQ(committed.Departures[0][i + 1],
+                  (DepartureCell{CellValue(c.sorted[i].first), c.sorted[i].second}));
+      }
+    }
+  }
+}
+
+TEST(DepartureGrid, TabAndEnterGoThroughTheMinuteCellsRowByRow) {
+  EXPECT_EQ(NextCell(0, 1, false)->Col, 2);
+  EXPECT_EQ(NextCell(0, 30, false)->Row, 1);
+  EXPECT_EQ(NextCell(0, 30, false)->Col, 1);
+  EXPECT_EQ(NextCell(1, 1, true)->Col, 30);
+  EXPECT_FALSE(NextCell(23, 30, false));
+  EXPECT_FALSE(NextCell(0, 1, true));
+  EXPECT_EQ(AsciiDigit(U'\uFF11'), U'1');
+  EXPECT_EQ(AsciiDigit(U'a'), U'a');
+}
+
+TEST(UndoHistory, UndoAndRedoWalkTheSnapshotsAndANewChangeEndsRedo) {
+  UndoHistory<int> history(3);
+  int now = 0;
+  for (int next : {1, 2, 3, 4}) {  // the limit forgets the oldest
+    history.Record(now);
+    now = next;
+  }
+  for (int expected : {3, 2, 1}) {
+    EXPECT_EQ(history.Undo(now), expected);
+    now = expected;
+  }
+  EXPECT_FALSE(history.Undo(now));
+  EXPECT_EQ(history.Redo(now), 2);
+  now = 2;
+  history.Record(now);  // a new change
+  now = 7;
+  EXPECT_FALSE(history.CanRedo());
+  EXPECT_EQ(history.Undo(now), 2);
 }
 
 TEST(InputRules, TextsThatWouldBreakTheFileAreRefused) {
@@ -237,29 +305,40 @@ TEST(HourRange, TheBoxesTakeAStartBefore24AndOneTo24Hours) {
     EXPECT_EQ(ParseHourRange(c.start, c.count), c.range) << c.start << "/" << c.count;
 }
 
-// From 22 for 5 hours: rows 0..4 show 22, 23, 0, 1, 2 and keep their minutes; the rows after
-// lose their minutes and their types.
-TEST(HourRange, RowsLeavingTheRangeLoseTheirMinutesAndTypes) {
+// Every minute stays in its hour whichever way the range moves; what falls out is named first.
+TEST(HourRange, RowsMoveWithTheirHoursAndTheOnesLeavingAreNamed) {
   TimetableRecord work;
-  WriteHourRange(work, {6, 8});
-  GridTexts texts = TextsOf(work);
-  texts[2][1] = "15";
-  texts[6][1] = "40";
-  work.Departures[2][1].TypeLetter = 'a';
-  work.Departures[6][1].TypeLetter = 'b';
-  work.Departures[6][3].TypeLetter = 'c';  // a type on an empty cell
-
-  WriteHourRange(work, {22, 5});
-  ApplyHours(texts, work);
-  const char* hours[] = {"22", "23", "0", "1", "2"};
-  for (int r = 0; r < 5; ++r) EXPECT_EQ(texts[r][0], hours[r]) << r;
-  EXPECT_EQ(texts[2][1], "15");
-  EXPECT_EQ(work.Departures[2][1].TypeLetter, 'a');
-  for (int r = 5; r < kRowCount; ++r)
-    for (int s = 0; s < kSlotCount; ++s) {
-      EXPECT_EQ(texts[r][s], "") << r << "," << s;
-      EXPECT_EQ(work.Departures[r][s].TypeLetter, 0) << r << "," << s;
+  WriteHourRange(work, {6, 8});            // 6..13
+  work.Departures[0][1] = {5, 'a'};        // 6:05 a
+  work.Departures[2][1] = {15, 0};         // 8:15
+  work.Departures[6][3].TypeLetter = 'c';  // 12時: a type on an empty cell
+  const struct {
+    HourRange range;
+    std::vector<int> leaving;
+    int row6, row8;  // where 6時 and 8時 stand after; -1 gone
+  } cases[] = {
+      {{5, 7}, {12}, 1, 3},  // one hour earlier and shorter: 12時 falls out at the end
+      {{7, 2}, {6, 12}, -1, 1},
+      {{22, 12}, {12}, 8, 10},  // across midnight
+      {{6, 8}, {}, 0, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.range.Start);
+    EXPECT_EQ(HoursLeaving(work, c.range), c.leaving);
+    TimetableRecord moved = work;
+    MoveToHourRange(moved, c.range);
+    EXPECT_EQ(ReadHourRange(moved), c.range);
+    if (c.row6 >= 0) {
+      EXPECT_EQ(moved.Departures[c.row6][1], (DepartureCell{5, 'a'}));
     }
+    EXPECT_EQ(moved.Departures[c.row8][0].Value, 8);
+    EXPECT_EQ(moved.Departures[c.row8][1].Value, 15);
+    int cells = 0;
+    for (const auto& row : moved.Departures)
+      for (int s = 1; s < kSlotCount; ++s) cells += row[s].Value != kEmptyValue;
+    EXPECT_EQ(cells, (c.row6 >= 0) + 1);  // nothing else appeared or stayed behind
+  }
+  EXPECT_EQ(HourList({5, 23}), "5時、23時");
 }
 
 TEST(TypeStyle, DoubleClicksCycleNormalBoldItalicBoth) {
