@@ -23,8 +23,9 @@ FeedRefresher::FeedRefresher(std::filesystem::path folder, std::function<bool()>
 }
 
 FeedRefresher::~FeedRefresher() {
-  // A download runs to its timeout at most; the thread must not outlive what it reports to.
+  // The thread must not outlive what it reports to; told to stop, it ends within a moment.
   if (worker_) {
+    *cancel_ = true;
     worker_->disconnect(this);
     worker_->wait();
   }
@@ -37,10 +38,11 @@ void FeedRefresher::CheckNow() {
   feeds::RefreshOptions options;
   options.Today = {today.year(), today.month(), today.day()};
   options.UrlsOnly = true;
+  options.Progress.Cancel = cancel_.get();
   auto lines = std::make_shared<QStringList>();
   auto updated = std::make_shared<bool>(false);
   const std::filesystem::path folder = folder_;
-  worker_ = QThread::create([folder, options, lines, updated] {
+  worker_ = QThread::create([folder, options, lines, updated, cancel = cancel_] {
     try {
       for (const feeds::RefreshLine& line : feeds::RefreshAll(folder, options)) {
         *updated = *updated || line.Outcome == feeds::RefreshOutcome::Updated;

@@ -9,8 +9,10 @@
 #include <QStringList>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 namespace v42 {
 
@@ -40,6 +42,8 @@ class FeedRefresher : public QObject {
   QDate checked_;  // the last day a check ran
   QTimer timer_;
   QPointer<QThread> worker_;
+  // Set when the clock ends: a download stops at once instead of running to its timeout.
+  std::shared_ptr<std::atomic<bool>> cancel_ = std::make_shared<std::atomic<bool>>(false);
 };
 
 }  // namespace v42

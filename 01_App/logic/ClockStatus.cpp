@@ -258,12 +258,12 @@ std::string StatusJson(const ClockStatus& status) {
          (status.TimetableIndex < 0 ? "null" : std::to_string(status.TimetableIndex)) +
          ",\"first\":" + DepartureJson(status.First) +
          ",\"second\":" + DepartureJson(status.Second) + ",\"comment\":" + Quoted(status.Comment) +
-         ",\"validFrom\":" + (status.ValidFrom.empty() ? "null" : Quoted(status.ValidFrom)) +
-         ",\"validUntil\":" + (status.ValidUntil.empty() ? "null" : Quoted(status.ValidUntil)) +
-         ",\"expired\":" + (status.Expired ? "true" : "false") + LiveJson(status) +
          ",\"serviceDate\":" +
          Quoted(std::to_string(d.Year) + "-" + TwoDigits(d.Month) + "-" + TwoDigits(d.Day)) +
-         ",\"nextServiceDay\":" + (status.Day.Early ? "true" : "false") + "}";
+         ",\"nextServiceDay\":" + (status.Day.Early ? "true" : "false") +
+         ",\"validFrom\":" + (status.ValidFrom.empty() ? "null" : Quoted(status.ValidFrom)) +
+         ",\"validUntil\":" + (status.ValidUntil.empty() ? "null" : Quoted(status.ValidUntil)) +
+         ",\"expired\":" + (status.Expired ? "true" : "false") + LiveJson(status) + "}";
 }
 
 bool IsStatusCommand(const std::vector<std::string>& args) {

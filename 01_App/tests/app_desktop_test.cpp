@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
 #include <fstream>
@@ -284,9 +283,11 @@ TEST_F(DesktopTest, TheDailyCheckRefreshesUrlTimetablesAndTheClockTakesThem) {
   settings_.Desktop.DailyRefresh = true;
   Open({imported.Records[0]}, QTime(7, 0));
   ASSERT_NE(window_->Refresher(), nullptr);
-  QSignalSpy finished(window_->Refresher(), &FeedRefresher::Finished);
-  ASSERT_TRUE(finished.wait(20000));
-  EXPECT_EQ(finished[0][0].toStringList(), QStringList{"1件目「駅前 平日」: 更新しました"});
+  std::optional<QStringList> told;
+  QObject::connect(window_->Refresher(), &FeedRefresher::Finished,
+                   [&](const QStringList& lines, bool) { told = lines; });
+  QTRY_VERIFY_WITH_TIMEOUT(told.has_value(), 20000);
+  EXPECT_EQ(*told, QStringList{"1件目「駅前 平日」: 更新しました"});
   QTRY_COMPARE(context_.Store.Records[0].Departures[0][2].Value, 40);
   EXPECT_EQ(Find<FlexGrid>("FGrid")->TextMatrix(0, 2), "40");
 

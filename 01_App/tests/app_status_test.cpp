@@ -74,15 +74,16 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
   // Switched off (no settings file): timetable 0 whatever the day, and nothing is written.
   Result r = Run("--status --at '2026-11-23 10:00:00' --json");
   EXPECT_EQ(r.Code, 0) << r.Err;
-  EXPECT_EQ(r.Out,
-            "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
-            "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,"
-            "\"live\":false},"
-            "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,"
-            "\"live\":false},\"comment\":\"\","
-            "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[]"
-            ",\"liveAge\":null,\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n");
+  EXPECT_EQ(
+      r.Out,
+      "{\"date\":\"2026-11-23\",\"time\":\"10:00:00\",\"dayKind\":\"holiday\","
+      "\"holiday\":\"勤労感謝の日\",\"timetable\":\"平日\",\"timetableIndex\":0,"
+      "\"first\":{\"time\":\"10:15\",\"minutes\":15,\"expected\":\"10:15\",\"delay\":null,\"live\":"
+      "false},"
+      "\"second\":{\"time\":\"10:30\",\"minutes\":30,\"expected\":\"10:30\",\"delay\":null,"
+      "\"live\":false},\"comment\":\"\","
+      "\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false,\"validFrom\":null,"
+      "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
   EXPECT_EQ(r.Err, "");
   EXPECT_FALSE(fs::exists(Folder() / kIniFileName));
 
@@ -98,8 +99,8 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
        "\"live\":false},"
        "\"second\":{\"time\":\"10:40\",\"minutes\":40,\"expected\":\"10:40\",\"delay\":null,"
        "\"live\":false},\"comment\":\"\","
-       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],"
-       "\"liveAge\":null,\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false}\n"},
+       "\"serviceDate\":\"2026-11-23\",\"nextServiceDay\":false,\"validFrom\":null,\"validUntil\":"
+       "null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       // Saturday 0:30 is still Friday's night, but Friday's last bus has gone: Saturday's
       // first one is next. At 3:00 Saturday begins.
       {"2026-11-28 00:30:00",
@@ -109,8 +110,8 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
        "\"live\":false},"
        "\"second\":{\"time\":\"6:45\",\"minutes\":375,\"expected\":\"06:45\",\"delay\":null,"
        "\"live\":false},\"comment\":\"\","
-       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],"
-       "\"liveAge\":null,\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":true}\n"},
+       "\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":true,\"validFrom\":null,\"validUntil\":"
+       "null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       {"2026-11-28 03:00:00",
        "{\"date\":\"2026-11-28\",\"time\":\"03:00:00\",\"dayKind\":\"saturday\","
        "\"holiday\":\"\",\"timetable\":\"土休日\",\"timetableIndex\":1,"
@@ -118,16 +119,16 @@ TEST_F(StatusTest, TheSampleTimetableAtChosenMoments) {
        "\"live\":false},"
        "\"second\":{\"time\":\"6:45\",\"minutes\":225,\"expected\":\"06:45\",\"delay\":null,"
        "\"live\":false},\"comment\":\"\","
-       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],"
-       "\"liveAge\":null,\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":false}\n"},
+       "\"serviceDate\":\"2026-11-28\",\"nextServiceDay\":false,\"validFrom\":null,\"validUntil\":"
+       "null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
       {"2026-11-24 23:30:00",
        "{\"date\":\"2026-11-24\",\"time\":\"23:30:00\",\"dayKind\":\"weekday\","
        "\"holiday\":\"\",\"timetable\":\"平日\",\"timetableIndex\":0,"
        "\"first\":{\"time\":\"23:40\",\"minutes\":10,\"expected\":\"23:40\",\"delay\":null,"
        "\"live\":false},\"second\":null,"
        "\"comment\":\"運行は終了しました。\","
-       "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],"
-       "\"liveAge\":null,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n"},
+       "\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false,\"validFrom\":null,\"validUntil\":"
+       "null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n"},
   };
   for (const auto& c : cases) {
     r = Run(std::string("--json --status --at '") + c.at + "'");
@@ -206,6 +207,27 @@ TEST_F(StatusTest, FaultsGoToStandardErrorWithExitCodeOne) {
   EXPECT_NE(r.Out.find("~/.local/share/velkan42"), std::string::npos);
 }
 
+TEST_F(StatusTest, ValidityOfAnImportedTimetable) {
+  UseSample();
+  // The calendar runs until the 30th, the publisher vouches until the 27th.
+  std::ofstream(Folder() / "velkan42.feeds.json")
+      << R"({"format":1,"timetables":[{"timetable":0,"source":"/f.zip","calendarFrom":"2026-01-01",)"
+         R"("calendarUntil":"2026-11-30","feedEnd":"2026-11-27"}]})";
+  const std::string valid = R"("validFrom":"2026-01-01","validUntil":"2026-11-27",)";
+  Result r = Run("--status --at '2026-11-27 10:00:00' --json");
+  EXPECT_NE(r.Out.find(valid + "\"expired\":false,"), std::string::npos) << r.Out;
+  r = Run("--status --at '2026-11-28 10:00:00' --json");
+  EXPECT_NE(r.Out.find(valid + "\"expired\":true,"), std::string::npos) << r.Out;
+  r = Run("--status --at '2026-11-28 10:00:00'");
+  EXPECT_EQ(r.Out.rfind("期限切れ 平日 10:15 発車", 0), 0u) << r.Out;
+  // A record the clock cannot read makes the validity unknown, never the status fail.
+  std::ofstream(Folder() / "velkan42.feeds.json") << "{";
+  r = Run("--status --at '2026-11-28 10:00:00' --json");
+  EXPECT_EQ(r.Code, 0);
+  EXPECT_NE(r.Out.find(R"("validFrom":null,"validUntil":null,"expired":false,)"),
+            std::string::npos);
+}
+
 TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
   // The running clock's lock is left alone.
   qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(fs::path(output_.path().toStdString())));
@@ -220,40 +242,15 @@ TEST_F(StatusTest, RunsBesideARunningClockAndAnyTitle) {
   WriteDataFile(store, Folder());
   const Result r = Run("--status --at '2026-11-24 09:00:00' --json");
   EXPECT_EQ(r.Code, 0) << r.Err;
-  EXPECT_EQ(r.Out,
-            "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
-            "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,"
-            "\"live\":false},\"second\":null,"
-            "\"comment\":\"運行は終了しました。\","
-            "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[]"
-            ",\"liveAge\":null,\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false}\n");
-}
-
-TEST_F(StatusTest, ValidityOfAnImportedTimetable) {
-  UseSample();
-  // The calendar runs until the 30th, the publisher vouches until the 27th.
-  std::ofstream(Folder() / "velkan42.feeds.json")
-      << R"({"format":1,"timetables":[{"timetable":0,"source":"/f.zip","calendarFrom":"2026-01-01",)"
-         R"("calendarUntil":"2026-11-30","feedEnd":"2026-11-27"}]})";
-  const std::string valid = R"("validFrom":"2026-01-01","validUntil":"2026-11-27",)";
-  Result r = Run("--status --at '2026-11-27 10:00:00' --json");
-  EXPECT_NE(r.Out.find(valid + "\"expired\":false,"), std::string::npos) << r.Out;
-  r = Run("--status --at '2026-11-28 10:00:00' --json");
-  EXPECT_NE(r.Out.find(valid + "\"expired\":true,"), std::string::npos) << r.Out;
-  r = Run("--status --at '2026-11-28 10:00:00'");
-  EXPECT_EQ(r.Out.rfind("期限切れ 平日 10:15 発車", 0), 0u) << r.Out;
-  // Valid through its last service day, to its last departure.
-  SetWalkAndDays(0, kWeekdayAndRest);
-  r = Run("--status --at '2026-11-27 23:30:00' --json");
-  EXPECT_NE(r.Out.find(valid + "\"expired\":false,"), std::string::npos) << r.Out;
-
-  // A record the clock cannot read makes the validity unknown, never the status fail.
-  std::ofstream(Folder() / "velkan42.feeds.json") << "{";
-  r = Run("--status --at '2026-11-28 10:00:00' --json");
-  EXPECT_EQ(r.Code, 0);
-  EXPECT_NE(r.Out.find(R"("validFrom":null,"validUntil":null,"expired":false,)"),
-            std::string::npos);
+  EXPECT_EQ(
+      r.Out,
+      "{\"date\":\"2026-11-24\",\"time\":\"09:00:00\",\"dayKind\":\"weekday\","
+      "\"holiday\":\"\",\"timetable\":\"急行\\\"A\\\"\",\"timetableIndex\":0,"
+      "\"first\":{\"time\":\"9:05\",\"minutes\":5,\"expected\":\"09:05\",\"delay\":null,\"live\":"
+      "false},\"second\":null,"
+      "\"comment\":\"運行は終了しました。\","
+      "\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false,\"validFrom\":null,"
+      "\"validUntil\":null,\"expired\":false,\"canceled\":[],\"alerts\":[],\"liveAge\":null}\n");
 }
 
 TEST_F(StatusTest, LiveDataFetchedOnceFromTheTimetablesUrls) {
@@ -299,17 +296,17 @@ TEST_F(StatusTest, LiveDataFetchedOnceFromTheTimetablesUrls) {
   Result r = Run("--status --live --json --at '2026-11-24 10:10:00'");
   EXPECT_EQ(r.Code, 0) << r.Err;
   EXPECT_EQ(r.Err, "");
-  EXPECT_EQ(r.Out,
-            "{\"date\":\"2026-11-24\",\"time\":\"10:10:00\",\"dayKind\":\"weekday\","
-            "\"holiday\":\"\",\"timetable\":\"駅前\",\"timetableIndex\":0,"
-            "\"first\":{\"time\":\"10:15\",\"minutes\":8,\"expected\":\"10:18\",\"delay\":185,"
-            "\"live\":true},"
-            "\"second\":{\"time\":\"10:45\",\"minutes\":35,\"expected\":\"10:45\",\"delay\":null,"
-            "\"live\":false},\"comment\":\"\",\"validFrom\":null,\"validUntil\":null,"
-            "\"expired\":false,\"canceled\":[\"10:30\"],"
-            "\"alerts\":[{\"header\":\"工事のため\\\"仮停留所\\\"\",\"description\":\"\","
-            "\"effect\":\"STOP_MOVED\"}],\"liveAge\":60,\"serviceDate\":\"2026-11-24\","
-            "\"nextServiceDay\":false}\n");
+  EXPECT_EQ(
+      r.Out,
+      "{\"date\":\"2026-11-24\",\"time\":\"10:10:00\",\"dayKind\":\"weekday\","
+      "\"holiday\":\"\",\"timetable\":\"駅前\",\"timetableIndex\":0,"
+      "\"first\":{\"time\":\"10:15\",\"minutes\":8,\"expected\":\"10:18\",\"delay\":185,"
+      "\"live\":true},"
+      "\"second\":{\"time\":\"10:45\",\"minutes\":35,\"expected\":\"10:45\",\"delay\":null,"
+      "\"live\":false},\"comment\":\"\",\"serviceDate\":\"2026-11-24\",\"nextServiceDay\":false,"
+      "\"validFrom\":null,\"validUntil\":null,\"expired\":false,\"canceled\":[\"10:30\"],"
+      "\"alerts\":[{\"header\":\"工事のため\\\"仮停留所\\\"\",\"description\":\"\","
+      "\"effect\":\"STOP_MOVED\"}],\"liveAge\":60}\n");
   r = Run("--status --live --at '2026-11-24 10:10:00'");
   EXPECT_EQ(r.Out, "駅前 10:15 発車 8分前（+3分） / 10:45 35分前\n");
 

@@ -50,12 +50,12 @@ int TableOrigins::Marked(DayKind kind, int count) const {
   return -1;
 }
 
-void TableOrigins::Adopt(int at, int saved) {
-  if (at >= 0 && at < kTimetableCount) from_[at] = saved;
-}
-
 void TableOrigins::Mark(int at, int tag) {
   if (at >= 0 && at < kTimetableCount && tag >= kTimetableCount) from_[at] = tag;
+}
+
+void TableOrigins::Adopt(int at, int saved) {
+  if (at >= 0 && at < kTimetableCount) from_[at] = saved;
 }
 
 int TableOrigins::Current(int saved, int count) const {

@@ -23,12 +23,12 @@ class TableOrigins {
   void Reset(int count);
   // Each follows the list operation of the same effect.
   void Swap(int a, int b);
-  void Erase(int at);   // the later entries move up
-  void Insert(int at);  // a timetable the file does not hold; the later entries move down
+  void Erase(int at);             // the later entries move up
+  void Insert(int at);            // a timetable the file does not hold; the later entries move down
+  void Adopt(int at, int saved);  // entry at holds the file's timetable saved
   // Tags entry at, which the file does not hold yet, so that Current(tag) finds it later;
   // tags are kTimetableCount or more.
   void Mark(int at, int tag);
-  void Adopt(int at, int saved);  // entry at holds the file's timetable saved
 
   // The entry of a list of count entries that holds the file's timetable saved; -1 when it
   // was deleted or the file never had it.

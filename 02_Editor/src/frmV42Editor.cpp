@@ -387,7 +387,7 @@ bool frmV42Editor::Save() {
         try {
           FollowDayTables(ctx_.Origins, ctx_.Store.Count, ctx_.AppFolder);
         } catch (const FileError& error) {
-          followError = error;
+          if (!followError) followError = error;
         }
         snapshot_ = TakeSnapshot(ctx_.AppFolder);
         base_ = TimetableStore{};
@@ -578,15 +578,9 @@ void frmV42Editor::menuFileRefresh_Click() {
     worker->deleteLater();
     progress->hide();
     progress->deleteLater();
-    // What refreshed is in the file now.
+    // What refreshed is in the file now; the list was saved before, so it is taken as it is.
     try {
-      TimetableStore store;
-      ReadDataFile(store, ctx_.AppFolder);
-      store.MaxRows = ctx_.Store.MaxRows;
-      store.MaxSlot = ctx_.Store.MaxSlot;
-      ctx_.Store = store;
-      ctx_.Origins.Reset(ctx_.Store.Count);
-      saved_ = ctx_.Store;
+      TakeFromDisk(CompareWithDisk(snapshot_, base_, ctx_.AppFolder));
     } catch (const FileError& error) {
       lines->push_back(error.what());
     }

@@ -8,7 +8,6 @@
 #include <QString>
 #include <memory>
 
-class QLocalServer;
 class QWidget;
 
 namespace v42 {
@@ -40,7 +39,8 @@ class SingleInstance {
  private:
   QString path_;
   std::unique_ptr<QLockFile> lock_;
-  std::unique_ptr<QLocalServer> server_;
+  class Listener;  // the running copy's socket and its open connections
+  std::unique_ptr<Listener> server_;
 };
 
 // The per-user folder for locks when the session gives no runtime folder: velkan42-<uid> in

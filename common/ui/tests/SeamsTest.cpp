@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,7 +16,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <cstring>
 #include <fstream>
+#include <future>
 
 #include "FileOpenDialog.h"
 #include "Fonts.h"
@@ -174,6 +179,39 @@ TEST(SingleInstanceTest, LockOfACrashedCopyDoesNotBlock) {
   ASSERT_TRUE(QFile::exists(dir.filePath("Velkan42.lock")));
   SingleInstance next("Velkan42", dir.path());
   EXPECT_TRUE(next.TryLock());
+}
+
+// A socket that a killed copy left behind, nobody listening: the next copy neither waits on it
+// nor fails to listen there, and a connection that never speaks holds up no later request.
+TEST(SingleInstanceTest, ASocketLeftByAKilledCopyNeitherBlocksNorHangs) {
+  QTemporaryDir dir;
+  auto running = std::make_unique<SingleInstance>("Velkan42", dir.path());
+  ASSERT_TRUE(running->TryLock());
+  const QByteArray path = QFile::encodeName(running->SocketPath());
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+  const auto* at = reinterpret_cast<const sockaddr*>(&address);
+  const int left = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(bind(left, at, sizeof address), 0);
+  close(left);  // the file stays, as after a kill
+
+  SingleInstance second("Velkan42", dir.path());
+  EXPECT_FALSE(second.AskRunningCopyToRaise());
+  QWidget window;
+  running->RaiseOnRequest(&window);
+  const int silent = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::connect(silent, at, sizeof address), 0);
+  auto asked = std::async(std::launch::async, [&] { return second.AskRunningCopyToRaise(); });
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return asked.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
+  EXPECT_TRUE(asked.get());
+  EXPECT_TRUE(window.isVisible());
+  close(silent);
+
+  running.reset();
+  EXPECT_FALSE(QFile::exists(QString::fromUtf8(path)));
+  EXPECT_FALSE(second.AskRunningCopyToRaise());
 }
 
 // Without a runtime folder from the session, each user's copies lock in a folder of the user's
