@@ -178,7 +178,8 @@ void frmOption::Build() {
                         int top, int width, int height) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(name);
-    b->setAutoDefault(false);
+    // Enter presses the button that has the focus, and OK from anywhere else.
+    b->setAutoDefault(true);
     PlaceTwips(b, left, top, width, height);
     return b;
   };
@@ -246,6 +247,7 @@ void frmOption::Build() {
 
   comOK = command("ＯＫ", QStringLiteral("comOK"), this, 4380, 4020, 855, 315);
   comCancel = command("ｷｬﾝｾﾙ", QStringLiteral("comCancel"), this, 5340, 4020, 855, 315);
+  comOK->setDefault(true);
 
   for (QLineEdit* box : {txtMoveTime, txtCommentAppearTime}) {
     box->setValidator(new EntryValidator(box, kNumberLimit, true));
@@ -486,11 +488,11 @@ bool frmOption::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn) {
     // Entering a box selects its whole text, also when Enter moved the focus here.
     if (static_cast<QFocusEvent*>(event)->reason() != Qt::MouseFocusReason) box->selectAll();
-  } else if (event->type() == QEvent::KeyPress &&
-             (box == txtCommentAppearTime || box == txtMoveTime)) {
+  } else if (event->type() == QEvent::KeyPress && box == txtCommentAppearTime) {
+    // Enter goes on from the warning minutes to the walking time; from there it confirms.
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      if (box == txtCommentAppearTime) txtMoveTime->setFocus(Qt::OtherFocusReason);
+      txtMoveTime->setFocus(Qt::OtherFocusReason);
       return true;
     }
   }

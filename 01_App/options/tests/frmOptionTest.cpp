@@ -242,9 +242,6 @@ TEST_F(frmOptionTest, NumberBoxesTakeTwoDigitsByKey) {
   EXPECT_EQ(appear->text(), "12");
   QTest::keyClicks(move, "456");  // the third digit finds the box full
   EXPECT_EQ(move->text(), "45");
-  QTest::keyClick(move, Qt::Key_Return);
-  EXPECT_EQ(QApplication::focusWidget(), move);
-  EXPECT_TRUE(dialog->isVisible());
 
   appear->setFocus(Qt::TabFocusReason);
   QTest::keyClick(appear, Qt::Key_0);
@@ -258,7 +255,8 @@ TEST_F(frmOptionTest, NumberBoxesTakeTwoDigitsByKey) {
   move->selectAll();
   move->paste();
   EXPECT_EQ(move->text(), "7");
-  ClickOK();
+  QTest::keyClick(move, Qt::Key_Return);  // Enter in the last box confirms
+  EXPECT_FALSE(dialog->isVisible());
   EXPECT_EQ(Saved().MessageTimes_Min, 5);
   EXPECT_EQ(Saved().MoveTimes_Min, 7);
 }
@@ -373,6 +371,11 @@ TEST_F(frmOptionTest, NewBackgroundRepaintsTheDialogAndCancelKeepsTheSettings) {
   EXPECT_EQ(shot.pixelColor(TwipsPoint(100, 100)), yellow);
   EXPECT_EQ(sample->CellBackColorAt(0, 0), 0x00FFFF);
 
+  Find<QPushButton>("comCancel")->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // the focused button, not OK
+  EXPECT_EQ(dialog->result(), QDialog::Rejected);
+  EXPECT_FALSE(Saved_exists());
+  dialog->open();
   QTest::keyClick(dialog.get(), Qt::Key_Escape);  // as Cancel
   EXPECT_EQ(dialog->result(), QDialog::Rejected);
   EXPECT_FALSE(dialog->isVisible());
