@@ -241,6 +241,16 @@ std::string MergeLines(std::string_view old, const std::vector<KeyLine>& lines) 
     }
     out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), {r, Encoded(l)});
   }
+  // A kept line of stray bytes must not open the file with a UTF-16 byte order mark, or the
+  // file would no longer read as text: one of our lines goes first then.
+  const auto opensAsUtf16 = [](std::string_view b) {
+    return b.substr(0, 2) == "\xFF\xFE" || b.substr(0, 2) == "\xFE\xFF";
+  };
+  if (!out.empty() && out.front().first < 0 && opensAsUtf16(out.front().second)) {
+    const auto ours =
+        std::find_if(out.begin(), out.end(), [](const auto& e) { return e.first >= 0; });
+    if (ours != out.end()) std::rotate(out.begin(), ours, ours + 1);
+  }
   std::string bytes;
   for (const auto& entry : out) bytes += entry.second;
   return bytes;

@@ -199,6 +199,12 @@ TEST(SharedFiles, SavedSettingsKeepTheLinesOfOthersInTheirPlace) {
             "FollowSaves=ON\r\n"
             "; 終わり\r\n");
   EXPECT_EQ(ReadIniOverDefaults(folder.path()), settings);
+
+  // Stray bytes kept after a line that goes must not open the file as if it were UTF-16.
+  test::WriteBytes(folder / kIniFileName, "DayStartHour=5\r\n\xFE\xFF\xFF\r\nMoveTimes_Min=4\r\n");
+  settings = ReadIniOverDefaults(folder.path());
+  WriteIniFile(settings, folder.path());
+  EXPECT_EQ(ReadIniOverDefaults(folder.path()), settings);
 }
 
 TEST(SharedFiles, ASaveRemovesOnlyOldTemporaryFilesOfKilledSaves) {
