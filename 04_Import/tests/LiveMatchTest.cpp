@@ -114,6 +114,10 @@ TEST(LiveMatch, TripUpdatesAndVehiclesGiveEachDepartureItsState) {
          Stop(u, 3).set_schedule_relationship(SR::NO_DATA);
        },
        {}},
+      {"a delay of more than a day says nothing",
+       [](Builder& b) { Stop(b.Trip("t1"), 5).mutable_departure()->set_delay(1796600100); },
+       {}},
+      {"nor does a whole trip's", [](Builder& b) { b.Trip("t1").set_delay(-90000); }, {}},
       {"only later stops say nothing of ours",
        [](Builder& b) { Stop(b.Trip("t1"), 7).mutable_departure()->set_delay(300); },
        {}},

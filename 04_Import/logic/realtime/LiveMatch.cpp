@@ -218,7 +218,7 @@ class Matcher {
   static std::optional<int> EventDelay(const Update::StopTimeEvent& e,
                                        std::optional<std::int64_t> scheduled) {
     if (e.has_time() && scheduled) return Difference(e.time(), *scheduled);
-    if (e.has_delay()) return e.delay();
+    if (e.has_delay()) return Difference(e.delay(), 0);  // a day or less, like a time's
     return std::nullopt;
   }
   // The departure's, else the arrival's when no departure is given.
@@ -266,7 +266,7 @@ class Matcher {
           DelayOf(*before, stop ? std::optional(c.DayStart + stop->Seconds) : std::nullopt);
       return;
     }
-    if (trip.has_delay()) live.Delay = trip.delay();
+    if (trip.has_delay()) live.Delay = Difference(trip.delay(), 0);
   }
 
   void FromVehicle(const TripDeparture& d, const Candidate& c, LiveDeparture& live) const {
