@@ -1,11 +1,12 @@
 #include "HttpFetch.h"
 
 #include <curl/curl.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cctype>
 #include <memory>
-#include <mutex>
+#include <type_traits>
 
 #include "FeedArchive.h"
 
@@ -14,6 +15,48 @@ namespace v42::net {
 namespace {
 
 constexpr long kMaxRedirects = 5;
+constexpr const char* kCurlLibrary = "libcurl.so.4";
+
+// libcurl is opened at the first download rather than linked: with TLS, Kerberos and LDAP it
+// brings some two dozen libraries that every start of the clock would otherwise map.
+struct CurlApi {
+  CURLcode (*global_init)(long);
+  CURL* (*easy_init)();
+  void (*easy_cleanup)(CURL*);
+  CURLcode (*easy_setopt)(CURL*, CURLoption, ...);
+  CURLcode (*easy_perform)(CURL*);
+  CURLcode (*easy_getinfo)(CURL*, CURLINFO, ...);
+  const char* (*easy_strerror)(CURLcode);
+  curl_slist* (*slist_append)(curl_slist*, const char*);
+  void (*slist_free_all)(curl_slist*);
+};
+
+// The functions, once and for every thread; nullptr when the library cannot be used.
+const CurlApi* Curl() {
+  static const CurlApi* const api = []() -> const CurlApi* {
+    void* handle = dlopen(kCurlLibrary, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) return nullptr;
+    static CurlApi loaded{};
+    bool complete = true;
+    const auto resolve = [&](auto& slot, const char* name) {
+      slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(dlsym(handle, name));
+      complete = complete && slot != nullptr;
+    };
+    resolve(loaded.global_init, "curl_global_init");
+    resolve(loaded.easy_init, "curl_easy_init");
+    resolve(loaded.easy_cleanup, "curl_easy_cleanup");
+    resolve(loaded.easy_setopt, "curl_easy_setopt");
+    resolve(loaded.easy_perform, "curl_easy_perform");
+    resolve(loaded.easy_getinfo, "curl_easy_getinfo");
+    resolve(loaded.easy_strerror, "curl_easy_strerror");
+    resolve(loaded.slist_append, "curl_slist_append");
+    resolve(loaded.slist_free_all, "curl_slist_free_all");
+    if (!complete) return nullptr;
+    loaded.global_init(CURL_GLOBAL_DEFAULT);
+    return &loaded;
+  }();
+  return api;
+}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() &&
@@ -82,7 +125,7 @@ int OnProgress(void* user, curl_off_t total, curl_off_t received, curl_off_t, cu
   return 1;
 }
 
-std::string ErrorText(CURLcode code, const std::string& url) {
+std::string ErrorText(const CurlApi& curl, CURLcode code, const std::string& url) {
   switch (code) {
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
@@ -108,13 +151,8 @@ std::string ErrorText(CURLcode code, const std::string& url) {
     case CURLE_URL_MALFORMAT:
       return "URLが不正です(" + url + ")。";
     default:
-      return "ダウンロードできませんでした(" + url + "): " + curl_easy_strerror(code);
+      return "ダウンロードできませんでした(" + url + "): " + curl.easy_strerror(code);
   }
-}
-
-void GlobalInit() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
 }  // namespace
@@ -124,14 +162,18 @@ bool IsUrl(std::string_view text) {
 }
 
 FetchResult Fetch(const std::string& url, const FetchOptions& options) {
-  GlobalInit();
   FetchResult result;
-  if (!IsUrl(url)) {
-    result.Error = ErrorText(CURLE_UNSUPPORTED_PROTOCOL, url);
+  const CurlApi* api = Curl();
+  if (api == nullptr) {
+    result.Error = std::string("ダウンロードに使うライブラリ ") + kCurlLibrary +
+                   " を読み込めません。パッケージ libcurl4 を入れてください。";
     return result;
   }
-  const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(),
-                                                                 curl_easy_cleanup);
+  if (!IsUrl(url)) {
+    result.Error = ErrorText(*api, CURLE_UNSUPPORTED_PROTOCOL, url);
+    return result;
+  }
+  const std::unique_ptr<CURL, void (*)(CURL*)> curl(api->easy_init(), api->easy_cleanup);
   if (!curl) {
     result.Error = "ダウンロードを始められませんでした。";
     return result;
@@ -143,37 +185,36 @@ FetchResult Fetch(const std::string& url, const FetchOptions& options) {
   curl_slist* rawHeaders = nullptr;
   if (!options.Conditional.ETag.empty())
     rawHeaders =
-        curl_slist_append(rawHeaders, ("If-None-Match: " + options.Conditional.ETag).c_str());
+        api->slist_append(rawHeaders, ("If-None-Match: " + options.Conditional.ETag).c_str());
   if (!options.Conditional.LastModified.empty()) {
-    rawHeaders = curl_slist_append(
+    rawHeaders = api->slist_append(
         rawHeaders, ("If-Modified-Since: " + options.Conditional.LastModified).c_str());
   }
-  const std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)> headers(rawHeaders,
-                                                                            curl_slist_free_all);
+  const std::unique_ptr<curl_slist, void (*)(curl_slist*)> headers(rawHeaders, api->slist_free_all);
   CURL* c = curl.get();
-  curl_easy_setopt(c, CURLOPT_URL, url.c_str());
-  curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(c, CURLOPT_MAXREDIRS, kMaxRedirects);
-  curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
-  curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, options.ConnectTimeoutMs);
-  curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, options.TotalTimeoutMs);
-  curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);  // timeouts without SIGALRM: safe on any thread
-  curl_easy_setopt(c, CURLOPT_USERAGENT, "V42Import");
-  curl_easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(t.Cap));
-  curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
-  curl_easy_setopt(c, CURLOPT_WRITEDATA, &t);
-  curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
-  curl_easy_setopt(c, CURLOPT_HEADERDATA, &t);
-  curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
-  curl_easy_setopt(c, CURLOPT_XFERINFODATA, &t);
-  curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-  if (headers) curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
+  api->easy_setopt(c, CURLOPT_URL, url.c_str());
+  api->easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
+  api->easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  api->easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
+  api->easy_setopt(c, CURLOPT_MAXREDIRS, kMaxRedirects);
+  api->easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
+  api->easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
+  api->easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, options.ConnectTimeoutMs);
+  api->easy_setopt(c, CURLOPT_TIMEOUT_MS, options.TotalTimeoutMs);
+  api->easy_setopt(c, CURLOPT_NOSIGNAL, 1L);  // timeouts without SIGALRM: safe on any thread
+  api->easy_setopt(c, CURLOPT_USERAGENT, "V42Import");
+  api->easy_setopt(c, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(t.Cap));
+  api->easy_setopt(c, CURLOPT_WRITEFUNCTION, OnBody);
+  api->easy_setopt(c, CURLOPT_WRITEDATA, &t);
+  api->easy_setopt(c, CURLOPT_HEADERFUNCTION, OnHeader);
+  api->easy_setopt(c, CURLOPT_HEADERDATA, &t);
+  api->easy_setopt(c, CURLOPT_XFERINFOFUNCTION, OnProgress);
+  api->easy_setopt(c, CURLOPT_XFERINFODATA, &t);
+  api->easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+  if (headers) api->easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
 
-  const CURLcode code = curl_easy_perform(c);
-  curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &result.HttpStatus);
+  const CURLcode code = api->easy_perform(c);
+  api->easy_getinfo(c, CURLINFO_RESPONSE_CODE, &result.HttpStatus);
   result.Received = t.Headers;
   if (t.Canceled) {
     result.Result = FetchResult::Outcome::Canceled;
@@ -190,7 +231,7 @@ FetchResult Fetch(const std::string& url, const FetchOptions& options) {
     return result;
   }
   if (code != CURLE_OK) {
-    result.Error = ErrorText(code, url);
+    result.Error = ErrorText(*api, code, url);
     return result;
   }
   if (result.HttpStatus == 304) {

@@ -85,6 +85,8 @@ dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 ||
 # Opened at the first sound rather than linked: named by hand.
 dpkg-deb -f "$deb" Depends | grep -q libsdl2-mixer-2.0-0 ||
   { echo "the sound libraries are not among the dependencies" >&2; exit 1; }
+dpkg-deb -f "$deb" Depends | grep -q libcurl4 ||
+  { echo "libcurl is not among the dependencies" >&2; exit 1; }
 
 desktop-file-validate "$root"/usr/share/applications/*.desktop
 appstreamcli validate --no-net "$root/usr/share/metainfo/$id.Velkan42.metainfo.xml"
