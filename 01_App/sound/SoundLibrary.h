@@ -9,16 +9,17 @@
 namespace v42::sound {
 
 // Each entry is a pointer to the library's function of that name (SDL_ or Mix_ prefixed).
-#define V42_SDL_FUNCTIONS(X)                                                                  \
-  X(WasInit)                                                                                  \
-  X(SetHint)                                                                                  \
-  X(InitSubSystem) X(GetNumAudioDevices) X(OpenAudioDevice) X(QueueAudio) X(PauseAudioDevice) \
-      X(CloseAudioDevice)
-#define V42_MIX_FUNCTIONS(X)                                                                      \
-  X(Init)                                                                                         \
-  X(OpenAudio)                                                                                    \
-  X(CloseAudio) X(LoadWAV) X(LoadMUS) X(SetSoundFonts) X(PlayChannel) X(PlayMusic) X(HaltChannel) \
-      X(HaltMusic) X(FreeChunk) X(FreeMusic)
+#define V42_SDL_FUNCTIONS(X) \
+  X(WasInit)                 \
+  X(SetHint)                 \
+  X(InitSubSystem)           \
+  X(GetNumAudioDevices) X(OpenAudioDevice) X(QueueAudio) X(PauseAudioDevice) X(CloseAudioDevice)
+#define V42_MIX_FUNCTIONS(X)                                                                     \
+  X(Init)                                                                                        \
+  X(OpenAudio)                                                                                   \
+  X(CloseAudio)                                                                                  \
+  X(LoadWAV) X(LoadMUS) X(SetSoundFonts) X(PlayChannel) X(PlayMusic) X(HaltChannel) X(HaltMusic) \
+      X(FreeChunk) X(FreeMusic)
 
 #define V42_SDL_MEMBER(name) decltype(&::SDL_##name) name = nullptr;
 #define V42_MIX_MEMBER(name) decltype(&::Mix_##name) name = nullptr;

@@ -11,9 +11,9 @@
 #include "FilesLock.h"
 #include "GtfsImport.h"
 #include "HttpFetch.h"
-#include "LiveRecord.h"
 #include "ImportText.h"
 #include "IniFile.h"
+#include "LiveRecord.h"
 #include "ProgramHelp.h"
 
 namespace v42::gtfs {
