@@ -104,7 +104,7 @@ TEST_F(Refresh, ByUrlInPlaceKeepingPlaceTitleAndDayTables) {
   TestFeed served = feed;
   served.Files["feed_info.txt"] =
       "feed_publisher_name,feed_publisher_url,feed_lang,feed_start_date,feed_end_date,"
-      "feed_version\nテストバス,https://example.jp,ja,20260301,20261130,2026春\n";
+      "feed_version\nテストバス,http://127.0.0.1/,ja,20260301,20261130,2026春\n";
   server.Publish(served, dir);
   const std::string url = server.Server.Url("/feed.zip");
   Outcome o = Import(dir, {url, "--stop", "S1", "--days", "weekday", "--folder", app.string()});

@@ -142,11 +142,11 @@ TEST(HttpFetch, RefusesASelfSignedCertificate) {
 }
 
 TEST(HttpFetch, IsUrl) {
-  EXPECT_TRUE(net::IsUrl("http://a/feed.zip"));
-  EXPECT_TRUE(net::IsUrl("HTTPS://a/feed.zip"));
-  EXPECT_FALSE(net::IsUrl("/home/u/http://x"));
-  EXPECT_FALSE(net::IsUrl("ftp://a/feed.zip"));
-  EXPECT_FALSE(net::IsUrl("http:/a"));
+  EXPECT_TRUE(net::IsUrl("http://127.0.0.1/feed.zip"));
+  EXPECT_TRUE(net::IsUrl("HTTPS://127.0.0.1/feed.zip"));
+  EXPECT_FALSE(net::IsUrl("/home/u/http://127.0.0.1"));
+  EXPECT_FALSE(net::IsUrl("ftp://127.0.0.1/feed.zip"));
+  EXPECT_FALSE(net::IsUrl("http:/127.0.0.1"));
 }
 
 }  // namespace
