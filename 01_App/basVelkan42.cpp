@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QProcess>
 
+#include "Autostart.h"
 #include "DesktopNotifier.h"
 #include "FirstStart.h"
 #include "FirstStartOffer.h"
@@ -26,7 +27,7 @@ QIcon AppIcon() {
 int basVelkan42_Main(QApplication& app, const std::filesystem::path& appFolder) {
   app.setWindowIcon(AppIcon());
   // Wayland desktops find the menu entry, and so the icon, of a window by this name.
-  QGuiApplication::setDesktopFileName(DesktopNotifier::kDesktopId);
+  QGuiApplication::setDesktopFileName(kClockDesktopId);
   SingleInstance instance(kProgramName);
   // The running copy comes forward; its state is left alone.
   if (!instance.TryLock()) return instance.RefuseSecondStart();

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVariantMap>
 
+#include "Autostart.h"
+
 namespace v42 {
 
 namespace {
@@ -21,8 +23,8 @@ bool DesktopNotifier::Notify(const QString& summary, const QString& body) {
   if (!bus.isConnected()) return false;
   QDBusMessage call = QDBusMessage::createMethodCall(kService, kPath, kInterface, "Notify");
   const QVariantMap hints{{"urgency", QVariant::fromValue(kCritical)},
-                          {"desktop-entry", QString(kDesktopId)}};
-  call << QStringLiteral("ベルカン 42") << id_ << QString(kDesktopId) << summary << body
+                          {"desktop-entry", QString(kClockDesktopId)}};
+  call << QStringLiteral("ベルカン 42") << id_ << QString(kClockDesktopId) << summary << body
        << QStringList() << hints << -1;
   closeWhenKnown_ = false;
   out_ = true;

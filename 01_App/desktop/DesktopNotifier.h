@@ -20,9 +20,6 @@ class DesktopNotifier : public QObject {
   void Close();
 
   static constexpr const char* kService = "org.freedesktop.Notifications";
-  // The clock's desktop entry as installed, without ".desktop", which is also its icon's name:
-  // desktops match notifications to the program, its settings and its icon by it.
-  static constexpr const char* kDesktopId = "io.github.velkan42.Velkan42";
   static constexpr const char* kPath = "/org/freedesktop/Notifications";
 
  signals:

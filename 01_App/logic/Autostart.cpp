@@ -8,7 +8,7 @@ namespace v42 {
 
 namespace {
 
-constexpr const char* kEntryName = "io.github.velkan42.Velkan42.desktop";
+const std::string kEntryName = std::string(kClockDesktopId) + ".desktop";
 
 // An argument of Exec: quoted, with the quoting rule's escapes and then the string value's
 // escape of the backslash, so that any path starts the program it names.
@@ -52,7 +52,9 @@ std::string AutostartEntry(const std::filesystem::path& executable) {
          "Exec=" +
          ExecArgument(executable.string()) +
          "\n"
-         "Icon=io.github.velkan42.Velkan42\n"
+         "Icon=" +
+         kClockDesktopId +
+         "\n"
          "Terminal=false\n";
 }
 

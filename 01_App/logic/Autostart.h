@@ -8,6 +8,10 @@
 
 namespace v42 {
 
+// The clock's desktop entry as installed, without ".desktop", which is also its icon's name:
+// the autostart entry, the notifications and the window are all matched to the clock by it.
+inline constexpr const char* kClockDesktopId = "io.github.velkan42.Velkan42";
+
 // $XDG_CONFIG_HOME/autostart/io.github.velkan42.Velkan42.desktop, with ~/.config when the
 // variable is unset or not an absolute path; empty when there is no home either.
 std::filesystem::path AutostartFile();
